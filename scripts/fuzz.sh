@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for the given number of seconds (default 60).
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+seconds="${1:-60}"
+CC=clang CXX=clang++ cmake -S "$here" -B "$here/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVELTRANE_FUZZ=ON -DVELTRANE_WITH_QT=OFF -DVELTRANE_TESTS=OFF >/dev/null
+cmake --build "$here/build-fuzz" -j "$(nproc)"
+shopt -s nullglob
+for target in "$here"/build-fuzz/bin/fuzz-*; do
+    name="$(basename "$target")"
+    corpus="$here/tests/fuzz/corpus/${name#fuzz-}"
+    work="$(mktemp -d)"
+    [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
+    echo "fuzzing $name for ${seconds}s"
+    "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 "$work" 2>"$work.log" \
+        || { tail -40 "$work.log"; exit 1; }
+    rm -rf "$work" "$work.log"
+done

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building (run) or testing (test) needs, when any is missing.
+set -euo pipefail
+
+run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libcups2-dev libx11-dev
+              fonts-dejavu-core)
+test_packages=(googletest libgtest-dev clang libclang-rt-14-dev xvfb xauth xclip x11-utils cups cups-client
+               cups-pdf cups-filters poppler-utils python3 imagemagick)
+
+packages=("${run_packages[@]}")
+if [ "${1:-run}" = test ]; then packages+=("${test_packages[@]}"); fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then missing+=("$p"); fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}" >&2
+if [ "$(id -u)" -eq 0 ]; then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+elif command -v sudo >/dev/null; then
+    sudo apt-get update -qq
+    sudo DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+else
+    echo "These Debian packages are missing; ask an administrator to install them:" >&2
+    echo "  apt-get install ${missing[*]}" >&2
+    exit 1
+fi

@@ -1,0 +1,21 @@
+#pragma once
+// Text in the core is UTF-16, as the program's texts are; these convert at the edges and compare names.
+
+#include <string>
+#include <string_view>
+
+namespace veltrane {
+
+// Malformed input never fails: bad bytes and lone surrogates become U+FFFD.
+std::u16string utf8ToUtf16(std::string_view utf8);
+std::string utf16ToUtf8(std::u16string_view utf16);
+
+// Case-insensitive comparison as the registry and ini reader use it for names: simple one-to-one case folding
+// of Latin, Greek and Cyrillic letters; other characters must match exactly.
+char16_t foldCase(char16_t c);
+bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b);
+
+// Shorthand for building UTF-16 messages from UTF-8 literals in tests and glue code.
+inline std::u16string u16(std::string_view utf8) { return utf8ToUtf16(utf8); }
+
+}  // namespace veltrane

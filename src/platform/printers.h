@@ -1,0 +1,29 @@
+#pragma once
+// The printer system: installed printers, the default printer and the per-user default-printer entry.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace veltrane::platform {
+
+struct PrinterDetails {
+    std::u16string device;
+    std::u16string driver;
+    std::u16string port;
+};
+
+class Printers {
+public:
+    virtual ~Printers() = default;
+    // Local printers and connections, in the platform's order.
+    virtual std::vector<std::u16string> printerNames() = 0;
+    // The platform's default printer, or nullopt when there is none.
+    virtual std::optional<std::u16string> defaultPrinterName() = 0;
+    virtual PrinterDetails details(const std::u16string& printerName) = 0;
+    // Section "windows", key "device": "device,driver,port" makes that printer the user's default.
+    // A failed write is not reported.
+    virtual void writeDefaultDeviceEntry(const std::u16string& value) = 0;
+};
+
+}  // namespace veltrane::platform

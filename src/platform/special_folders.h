@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace veltrane::platform {
+
+// Folder numbers of the shell's special folders that the program asks for.
+inline constexpr int kCommonDocuments = 0x2E;
+
+class SpecialFolders {
+public:
+    virtual ~SpecialFolders() = default;
+    // The folder's current path without a trailing delimiter, or the empty text when it is not found.
+    virtual std::u16string folderPath(int folder) = 0;
+};
+
+}  // namespace veltrane::platform

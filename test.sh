@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: unit, integration, UI and end-to-end tests, then the unit tests
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for a short while.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+"$here/scripts/install-deps.sh" test
+jobs="$(nproc)"
+
+cmake -S "$here" -B "$here/build-test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$here/build-test" -j "$jobs"
+(cd "$here/build-test" && ctest --output-on-failure -j "$jobs" --timeout 600)
+
+cmake -S "$here" -B "$here/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELTRANE_SANITIZE=ON \
+    -DVELTRANE_WITH_QT=OFF >/dev/null
+cmake --build "$here/build-asan" -j "$jobs" --target unit-tests
+(cd "$here/build-asan" && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs" -L unit)
+
+"$here/scripts/fuzz.sh" 20

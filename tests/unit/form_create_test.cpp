@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include "app/tform1.h"
+#include "fakes/fake_platform.h"
+
+namespace veltrane {
+namespace {
+
+using fakes::kVeltraneKey;
+
+struct FormCreateFixture : ::testing::Test {
+    fakes::FakePlatform p;
+    app::TForm1 form{p.bundle};
+
+    void args(std::vector<std::u16string> rest) {
+        p.commandLine.args = {u"/opt/vct/veltrane-client-tools"};
+        for (auto& a : rest) p.commandLine.args.push_back(a);
+    }
+};
+
+TEST_F(FormCreateFixture, NoArgumentsFillsTheWindowAndDispatchesNothing) {
+    p.printers.names = {u"HP LaserJet", u"Zebra"};
+    form.FormCreate();
+    EXPECT_EQ(form.Memo1.Lines, std::vector<std::u16string>{u"/opt/veltrane/veltrane-client-tools"});
+    EXPECT_EQ(form.ListBoxPrinters.Items, p.printers.names);
+    EXPECT_EQ(form.ListBoxPrinters.ItemIndex, -1);
+    EXPECT_EQ(form.systemShortNames.size(), 25u);
+    EXPECT_EQ(form.systemLongNames.size(), 25u);
+    EXPECT_EQ(form.systemShortNames[20], u"sirona");
+    EXPECT_EQ(form.systemLongNames[20], u"Sidexis");
+    EXPECT_EQ(form.PageControl1.ActivePageIndex, 0);
+    EXPECT_EQ(form.Label3.Caption, u"---");  // no request: the dispatcher never ran
+    // Designed captions are replaced even when nothing is stored.
+    EXPECT_EQ(form.LabelApptDefault.Caption, u"");
+    EXPECT_EQ(form.LabelReceiptDefault.Caption, u"");
+}
+
+TEST_F(FormCreateFixture, CommandLineScan) {
+    struct Case {
+        std::vector<std::u16string> args;
+        std::u16string server, client, ini;
+    };
+    const Case cases[] = {
+        {{u"-x", u"r.ini", u"-s", u"srv"}, u"srv", u"", u"r.ini"},
+        {{u"-s", u"a", u"-s", u"b"}, u"b", u"", u""},          // the last occurrence wins
+        {{u"-s", u"-x", u"r.ini"}, u"-x", u"", u"r.ini"},      // the value is scanned again
+        {{u"-X", u"r.ini", u"/x", u"q", u"-xr.ini"}, u"", u"", u""},  // case-sensitive, must stand alone
+        {{u"-c", u"10.1.1.1"}, u"", u"10.1.1.1", u""},
+        {{u"-x"}, u"", u"", u""},                              // a final option has the empty value
+        {{u"-x", u"/tmp/with blank.ini"}, u"", u"", u"/tmp/with blank.ini"},
+    };
+    for (const auto& c : cases) {
+        fakes::FakePlatform q;
+        q.commandLine.args = {u"prog"};
+        for (auto& a : c.args) q.commandLine.args.push_back(a);
+        app::TForm1 f(q.bundle);
+        f.FormCreate();
+        EXPECT_EQ(f.serverIP, c.server);
+        EXPECT_EQ(f.clientIP, c.client);
+        EXPECT_EQ(f.iniFileName, c.ini);
+        EXPECT_EQ(f.Memo1.Lines.size(), c.args.size() + 1);
+    }
+}
+
+TEST_F(FormCreateFixture, ReadsStoredSettingsAndStoresTheServer) {
+    p.registry.setString(kVeltraneKey, u"apptcard_printer", u"Zebra");
+    p.registry.setString(kVeltraneKey, u"receipt_printer", u"Epson");
+    p.registry.setString(kVeltraneKey, u"server_ip", u"old.example");
+    p.registry.setString(kVeltraneKey, u"word_location", u"w");
+    p.registry.setString(kVeltraneKey, u"docs_location", u"d");
+    p.registry.setString(kVeltraneKey, u"appt_type", u"Dedicated");
+    p.registry.setString(kVeltraneKey, u"receipt_type", u"Normal");
+    args({u"-s", u"new.example"});
+    form.FormCreate();
+    EXPECT_EQ(form.apptPrinter, u"Zebra");
+    EXPECT_EQ(form.receiptPrinter, u"Epson");
+    EXPECT_EQ(form.serverIP, u"new.example");
+    EXPECT_EQ(p.registry.getString(kVeltraneKey, u"server_ip"), u"new.example");
+    EXPECT_EQ(form.wordLoc, u"w");
+    EXPECT_EQ(form.docsLoc, u"d");
+    EXPECT_EQ(form.LabelApptDefault.Caption, u"Zebra");
+    EXPECT_EQ(form.LabelReceiptDefault.Caption, u"Epson");
+    EXPECT_EQ(form.ComboBoxApptType.Text, u"Dedicated");
+    EXPECT_EQ(form.ComboBoxReceiptType.Text, u"Normal");
+}
+
+TEST_F(FormCreateFixture, FinalServerOptionFallsBackToTheStoredServer) {
+    p.registry.setString(kVeltraneKey, u"server_ip", u"stored");
+    args({u"-s"});
+    form.FormCreate();
+    EXPECT_EQ(form.serverIP, u"stored");
+}
+
+TEST_F(FormCreateFixture, KeyThatCannotBeCreatedKeepsOnlyTheCommandLine) {
+    p.registry.refuseCreate = true;
+    args({u"-s", u"srv"});
+    form.FormCreate();
+    EXPECT_EQ(form.serverIP, u"srv");
+    EXPECT_FALSE(p.registry.keys.count(kVeltraneKey));
+}
+
+TEST_F(FormCreateFixture, LogFailureStopsStartUpBeforeTheCatalogue) {
+    p.enableLog();
+    p.files.failWith = "File access denied";
+    args({u"-s", u"srv"});
+    EXPECT_THROW(form.FormCreate(), Error);
+    EXPECT_TRUE(form.systemShortNames.empty());
+    EXPECT_TRUE(form.Memo1.Lines.empty());
+    EXPECT_EQ(form.serverIP, u"");
+}
+
+TEST_F(FormCreateFixture, NonTextSettingStopsAtThatRead) {
+    p.registry.setString(kVeltraneKey, u"apptcard_printer", u"Zebra");
+    p.registry.setRaw(kVeltraneKey, u"receipt_printer", platform::RegType::Dword, {1, 0, 0, 0});
+    try {
+        form.FormCreate();
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "Invalid data type for 'receipt_printer'");
+    }
+    EXPECT_EQ(form.apptPrinter, u"Zebra");
+    EXPECT_EQ(form.LabelApptDefault.Caption, u"no default");  // step 7 never ran
+}
+
+TEST_F(FormCreateFixture, RequestFileIsDispatchedAtTheEnd) {
+    p.enableLog();
+    args({u"-x", u"req.ini"});
+    p.ini.set(u"req.ini", u"Settings", u"ACTION", u"Print");
+    form.FormCreate();
+    EXPECT_EQ(form.Label3.Caption, u"Print");
+    EXPECT_EQ(p.logLines(), (std::vector<std::string>{"=== Load Client Tools ===", "Parse ini file", "Print"}));
+}
+
+}  // namespace
+}  // namespace veltrane
