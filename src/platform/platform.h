@@ -15,6 +15,7 @@
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/special_folders.h"
+#include "platform/system_info.h"
 
 namespace veltrane::platform {
 
@@ -33,6 +34,7 @@ struct Platform {
     Dialogs& dialogs;
     Browser& browser;
     Process& process;
+    SystemInfo& system;
 };
 
 }  // namespace veltrane::platform

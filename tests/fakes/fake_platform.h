@@ -155,6 +155,12 @@ public:
     [[noreturn]] void exit(int code) override { throw ProcessExited{code}; }
 };
 
+class FakeSystemInfo final : public SystemInfo {
+public:
+    std::u16string name = u"RECEPTION-1";
+    std::u16string computerName() override { return name; }
+};
+
 // All fakes together, with the bundle the core takes.
 struct FakePlatform {
     FakeRegistry registry;
@@ -171,8 +177,9 @@ struct FakePlatform {
     FakeDialogs dialogs;
     FakeBrowser browser;
     FakeProcess process;
-    Platform bundle{registry, ini,      files,     ansi,    clock,   locale,  folders,
-                    commandLine, printers, launcher, clipboard, dialogs, browser, process};
+    FakeSystemInfo system;
+    Platform bundle{registry, ini,      files,     ansi,    clock,   locale,  folders, commandLine,
+                    printers, launcher, clipboard, dialogs, browser, process, system};
 
     // Switches the activity log on and returns the lines written so far (time stamps stripped).
     void enableLog();
