@@ -43,6 +43,14 @@ struct BridgeContext {
 using PlanFunction = BridgePlan (*)(const BridgeSettings& settings, const PatientRecord& patient,
                                     BridgeContext& context);
 
+// One bridge: the settings values it reads from the open key (before anything is made), and its plan.
+struct BridgeDefinition {
+    std::u16string_view shortName;
+    std::vector<std::u16string> settingNames;
+    PlanFunction plan = nullptr;  // nullptr: the bridge does nothing and opens no key (ApexNRG)
+    bool takesTitle = false;      // the patient's title reaches only a few bridges
+};
+
 // The value of name in settings, or the empty text.
 inline const std::u16string& settingValue(const BridgeSettings& settings, const std::u16string& name) {
     static const std::u16string empty;
