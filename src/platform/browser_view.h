@@ -1,0 +1,31 @@
+#pragma once
+// The seam between the window module and the browser module. The browser engine is large, so it lives in a
+// module of its own that the window loads only when a page is requested.
+
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace veltrane::platform {
+
+class BrowserView {
+public:
+    virtual ~BrowserView() = default;
+    // The widget showing the page; the window places it in the print view's panel.
+    virtual QWidget* widget() = 0;
+    // Starts loading without waiting and bypassing every cache; completion is reported through
+    // onNavigateComplete, on the GUI thread, once per completed load.
+    virtual void navigate(const std::u16string& url, int flags) = 0;
+    // Prints the loaded page on the current default printer without a dialog, with the page-setup values;
+    // throws veltrane::Error with the platform's text when it cannot.
+    virtual void print() = 0;
+
+    std::function<void()> onNavigateComplete;
+};
+
+}  // namespace veltrane::platform
+
+// Exported by the browser module: creates the view as a child of parent.
+extern "C" veltrane::platform::BrowserView* veltrane_create_browser_view(QWidget* parent);
+inline constexpr const char* kBrowserViewFactorySymbol = "veltrane_create_browser_view";
