@@ -95,7 +95,9 @@ TEST(ExchangeInjection, LineBreaksInValuesBecomeBlanks) {
         const auto lines = splitLines(bytes);
         ASSERT_EQ(lines.size(), c.lines);
         for (const auto& line : lines) EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << line;
-        if (!c.idLine.empty()) EXPECT_EQ(lines[c.lineWithId], c.idLine);
+        if (!c.idLine.empty()) {
+            EXPECT_EQ(lines[c.lineWithId], c.idLine);
+        }
     }
 }
 
