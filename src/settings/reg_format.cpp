@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <unordered_map>
 
 #include "base/text.h"
 
@@ -165,6 +166,13 @@ std::vector<Line> decodeLines(std::string_view bytes, std::string_view source) {
     return lines;
 }
 
+// Names folded to one letter case, so a large file is checked for repeated names by lookup, not by search.
+std::u16string folded(std::u16string_view t) {
+    std::u16string out(t);
+    for (auto& c : out) c = foldCase(c);
+    return out;
+}
+
 std::u16string withoutLoneSurrogates(std::u16string_view t) { return utf8ToUtf16(utf16ToUtf8(t)); }
 
 class Parser {
@@ -224,16 +232,15 @@ private:
             }
             fail(number(), "the key path contains a control character or an unpaired surrogate");
         }
-        for (std::size_t k = 0; k < doc_.keys.size(); ++k) {
-            if (keyPathsEqual(doc_.keys[k].path, path)) {
-                current_ = k;
-                moveComments(doc_.keys[k].comments);
-                return;
-            }
+        const auto [it, added] = keyIndex_.try_emplace(folded(path), doc_.keys.size());
+        current_ = it->second;
+        if (!added) {
+            moveComments(doc_.keys[current_].comments);
+            return;
         }
         doc_.keys.push_back({std::u16string(path), std::move(pending_), {}});
+        valueIndex_.emplace_back();
         pending_.clear();
-        current_ = doc_.keys.size() - 1;
     }
 
     void moveComments(std::vector<std::u16string>& to) {
@@ -357,13 +364,13 @@ private:
 
     void store(std::u16string name, RegValue value) {
         auto& key = doc_.keys[current_];
-        for (auto& entry : key.values) {
-            if (equalsIgnoreCase(entry.name, name)) {
-                // A later line for the same name wins, as when regedit imports the file.
-                entry.value = std::move(value);
-                moveComments(entry.comments);
-                return;
-            }
+        const auto [it, added] = valueIndex_[current_].try_emplace(folded(name), key.values.size());
+        if (!added) {
+            // A later line for the same name wins, as when regedit imports the file.
+            auto& entry = key.values[it->second];
+            entry.value = std::move(value);
+            moveComments(entry.comments);
+            return;
         }
         key.values.push_back({std::move(name), std::move(value), std::move(pending_)});
         pending_.clear();
@@ -373,6 +380,8 @@ private:
     std::string_view source_;
     RegDocument doc_;
     std::vector<std::u16string> pending_;
+    std::unordered_map<std::u16string, std::size_t> keyIndex_;
+    std::vector<std::unordered_map<std::u16string, std::size_t>> valueIndex_;  // per key
     std::size_t current_ = kNone;
     std::size_t i_ = 0;
 };
