@@ -45,12 +45,15 @@ int main(int argc, char** argv) {
     std::printf("parse + serialize in memory: %.3f ms\n", millisecondsPerRun(2000, [&](int) {
                     settings::serializeRegText(settings::parseRegText(text, "bench"));
                 }));
-    std::printf("readSetting (open with create, read, close): %.3f ms\n",
-                millisecondsPerRun(2000, [&](int i) { store.readSetting(u"setting_" + utf8ToUtf16(std::to_string(i % 72))); }));
-    std::printf("writeSetting of an unchanged value (no write needed): %.3f ms\n",
-                millisecondsPerRun(500, [&](int) { store.writeSetting(u"setting_1", u"C:\\Program Files\\Imaging\\Folder\\"); }));
-    std::printf("writeSetting of a changed value (locked, atomic, fsynced): %.3f ms\n",
-                millisecondsPerRun(200, [&](int i) { store.writeSetting(u"setting_2", utf8ToUtf16(std::to_string(i))); }));
+    std::printf("readSetting (open with create, read, close): %.3f ms\n", millisecondsPerRun(2000, [&](int i) {
+                    store.readSetting(u"setting_" + utf8ToUtf16(std::to_string(i % 72)));
+                }));
+    std::printf("writeSetting of an unchanged value (no write needed): %.3f ms\n", millisecondsPerRun(500, [&](int) {
+                    store.writeSetting(u"setting_1", u"C:\\Program Files\\Imaging\\Folder\\");
+                }));
+    std::printf(
+        "writeSetting of a changed value (locked, atomic, fsynced): %.3f ms\n",
+        millisecondsPerRun(200, [&](int i) { store.writeSetting(u"setting_2", utf8ToUtf16(std::to_string(i))); }));
     if (argc <= 1) std::filesystem::remove_all(folder);
     return 0;
 }

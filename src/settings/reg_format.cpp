@@ -129,10 +129,12 @@ void pushLine(std::vector<Line>& lines, std::u16string text) {
 
 std::vector<Line> decodeLines(std::string_view bytes, std::string_view source) {
     std::vector<Line> lines;
-    if (bytes.size() >= 2 && static_cast<std::uint8_t>(bytes[0]) == 0xFE && static_cast<std::uint8_t>(bytes[1]) == 0xFF) {
+    if (bytes.size() >= 2 && static_cast<std::uint8_t>(bytes[0]) == 0xFE &&
+        static_cast<std::uint8_t>(bytes[1]) == 0xFF) {
         throw RegSyntaxError(source, 1, "UTF-16 big-endian text is not supported; save it as UTF-8 or UTF-16LE");
     }
-    if (bytes.size() >= 2 && static_cast<std::uint8_t>(bytes[0]) == 0xFF && static_cast<std::uint8_t>(bytes[1]) == 0xFE) {
+    if (bytes.size() >= 2 && static_cast<std::uint8_t>(bytes[0]) == 0xFF &&
+        static_cast<std::uint8_t>(bytes[1]) == 0xFE) {
         std::u16string current;
         for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
             const auto c = static_cast<char16_t>(static_cast<std::uint8_t>(bytes[i]) |
@@ -154,7 +156,8 @@ std::vector<Line> decodeLines(std::string_view bytes, std::string_view source) {
     std::size_t start = 0;
     while (true) {
         const std::size_t end = bytes.find('\n', start);
-        const std::string_view raw = bytes.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        const std::string_view raw =
+            bytes.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         std::u16string text;
         if (!decodeUtf8Strict(raw, text)) {
             throw RegSyntaxError(source, lines.size() + 1, "the text is not valid UTF-8");
@@ -262,8 +265,8 @@ private:
                 if (pos + 1 >= t.size()) break;
                 const char16_t next = t[++pos];
                 if (next != u'\\' && next != u'"') {
-                    fail(number(), std::string("unknown escape \\") + utf16ToUtf8(std::u16string(1, next)) + " in the " +
-                                       what + " (write \\\\ for a backslash, \\\" for a quote)");
+                    fail(number(), std::string("unknown escape \\") + utf16ToUtf8(std::u16string(1, next)) +
+                                       " in the " + what + " (write \\\\ for a backslash, \\\" for a quote)");
                 }
                 out.push_back(next);
             } else {
@@ -310,8 +313,9 @@ private:
             value.type = RegType::Binary;
             if (p < rest.size() && rest[p] == u'(') {
                 const auto close = rest.find(u')', p);
-                const auto type =
-                    close == std::u16string_view::npos ? std::nullopt : parseHexNumber(rest.substr(p + 1, close - p - 1), 8);
+                const auto type = close == std::u16string_view::npos
+                                      ? std::nullopt
+                                      : parseHexNumber(rest.substr(p + 1, close - p - 1), 8);
                 if (!type) fail(number(), "expected hex(<type in hex>): before the bytes");
                 value.type = static_cast<RegType>(*type);
                 p = close + 1;
@@ -430,7 +434,8 @@ void writeValue(std::string& out, const RegEntry& entry) {
         return;
     }
     if (v.type == RegType::Dword && v.data.size() == 4) {
-        const std::uint32_t n = v.data[0] | (v.data[1] << 8) | (v.data[2] << 16) | (static_cast<std::uint32_t>(v.data[3]) << 24);
+        const std::uint32_t n =
+            v.data[0] | (v.data[1] << 8) | (v.data[2] << 16) | (static_cast<std::uint32_t>(v.data[3]) << 24);
         out += line + "dword:" + hexNumber(n, 8) + "\r\n";
         return;
     }
@@ -505,7 +510,8 @@ bool isWritableKeyPath(std::u16string_view path) {
     bool root = true;
     while (true) {
         const std::size_t end = path.find(u'\\', start);
-        const auto part = path.substr(start, end == std::u16string_view::npos ? std::u16string_view::npos : end - start);
+        const auto part =
+            path.substr(start, end == std::u16string_view::npos ? std::u16string_view::npos : end - start);
         if (root) {
             if (!isKnownRoot(part)) return false;
             root = false;
@@ -530,7 +536,8 @@ std::vector<std::uint8_t> stringValueData(std::u16string_view text) {
 }
 
 RegSyntaxError::RegSyntaxError(std::string_view source, std::size_t line, std::string reason)
-    : Error(std::string(source) + ", line " + std::to_string(line) + ": " + reason), line_(line),
+    : Error(std::string(source) + ", line " + std::to_string(line) + ": " + reason),
+      line_(line),
       reason_(std::move(reason)) {}
 
 RegDocument parseRegText(std::string_view bytes, std::string_view source, EmptyText empty) {

@@ -35,9 +35,7 @@ std::string readAll(const std::string& path) {
     return s.str();
 }
 
-void writeAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+void writeAll(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 unsigned modeOf(const std::string& path) {
     struct stat st {};
@@ -85,7 +83,8 @@ TEST_F(RegistryFileTest, FirstOpenWithCreateMakesFolderFileAndKey) {
     ASSERT_NE(file.openKey(kKey, true), nullptr);
     EXPECT_EQ(modeOf(folder_), 0700u);
     EXPECT_EQ(modeOf(path_), 0600u);
-    EXPECT_EQ(readAll(path_), "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\r\n");
+    EXPECT_EQ(readAll(path_),
+              "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\r\n");
     // Opening again changes nothing.
     ASSERT_NE(file.openKey(kKey, true), nullptr);
     EXPECT_EQ(filesIn(folder_), (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
@@ -95,11 +94,18 @@ TEST_F(RegistryFileTest, TextValuesReadBackExactlyThroughTheFile) {
     RegistryFile file(path_);
     SettingsStore store(file);
     const std::u16string texts[] = {
-        u"", u"True", u"C:\\Program Files\\Dexis\\", u"\"quoted\" \\\\server\\share", u"two\r\nlines\n",
-        std::u16string(u"nul\0inside", 10), u"tooth \U0001F9B7", std::u16string(1, char16_t(0xD83D)) + u"lone",
+        u"",
+        u"True",
+        u"C:\\Program Files\\Dexis\\",
+        u"\"quoted\" \\\\server\\share",
+        u"two\r\nlines\n",
+        std::u16string(u"nul\0inside", 10),
+        u"tooth \U0001F9B7",
+        std::u16string(1, char16_t(0xD83D)) + u"lone",
         std::u16string(5000, u'x'),
     };
-    for (std::size_t i = 0; i < std::size(texts); ++i) store.writeSetting(u"value" + utf8ToUtf16(std::to_string(i)), texts[i]);
+    for (std::size_t i = 0; i < std::size(texts); ++i)
+        store.writeSetting(u"value" + utf8ToUtf16(std::to_string(i)), texts[i]);
     RegistryFile reopened(path_);
     for (std::size_t i = 0; i < std::size(texts); ++i) {
         const auto name = u"VALUE" + utf8ToUtf16(std::to_string(i));
@@ -131,14 +137,16 @@ TEST_F(RegistryFileTest, KeysAndNamesIgnoreLetterCaseAndKeepTheirSpelling) {
     RegistryFile file(path_);
     EXPECT_EQ(read(file, u"server_ip"), u"10.1.1.1");
     SettingsStore(file).writeSetting(u"SERVER_IP", u"10.2.2.2");
-    EXPECT_EQ(readAll(path_), "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\veltrane]\r\n"
-                              "\"Server_IP\"=\"10.2.2.2\"\r\n\r\n");
+    EXPECT_EQ(readAll(path_),
+              "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\veltrane]\r\n"
+              "\"Server_IP\"=\"10.2.2.2\"\r\n\r\n");
 }
 
 TEST_F(RegistryFileTest, OtherKeysAndTypesAreKeptAndNonTextFailsAsSpecified) {
-    seed("; kept\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\PageSetup]\r\n"
-         "\"margin_top\"=\"0.75\"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"server_ssl\"=dword:00000001\r\n"
-         "\"dexis_program\"=hex(2):25,00,58,00,25,00,00,00\r\n");
+    seed(
+        "; kept\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\PageSetup]\r\n"
+        "\"margin_top\"=\"0.75\"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"server_ssl\"=dword:00000001\r\n"
+        "\"dexis_program\"=hex(2):25,00,58,00,25,00,00,00\r\n");
     RegistryFile file(path_);
     SettingsStore store(file);
     EXPECT_EQ(read(file, u"dexis_program"), u"%X%");
@@ -190,8 +198,9 @@ TEST_F(RegistryFileTest, ABrokenFileIsReportedWithItsLineAndNeverOverwritten) {
     RegistryFile file(path_);
     auto key = file.openKey(kKey, true);
     ASSERT_NE(key, nullptr);
-    const std::string broken = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
-                               "\"a\"=\"1\"\r\nserver_ip=10.0.0.1\r\n";
+    const std::string broken =
+        "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
+        "\"a\"=\"1\"\r\nserver_ip=10.0.0.1\r\n";
     writeAll(path_, broken);
     const std::string expected = "Settings file " + path_ + ", line 5: expected \"name\"=value";
     const std::function<void()> operations[] = {
@@ -224,8 +233,9 @@ TEST_F(RegistryFileTest, AnEmptyFileIsAnEmptyStore) {
 TEST_F(RegistryFileTest, AFileFromRegeditInUtf16IsReadAndRewrittenAsUtf8) {
     fs::create_directories(folder_);
     std::string utf16 = "\xFF\xFE";
-    for (char16_t c : u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
-                      u"\"receipt_printer\"=\"Caisse \u00e9t\u00e9\"\r\n\r\n") {
+    for (char16_t c :
+         u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
+         u"\"receipt_printer\"=\"Caisse \u00e9t\u00e9\"\r\n\r\n") {
         if (c == 0) break;
         utf16.push_back(static_cast<char>(c & 0xFF));
         utf16.push_back(static_cast<char>(c >> 8));
@@ -234,8 +244,9 @@ TEST_F(RegistryFileTest, AFileFromRegeditInUtf16IsReadAndRewrittenAsUtf8) {
     RegistryFile file(path_);
     EXPECT_EQ(read(file, u"receipt_printer"), u"Caisse \u00e9t\u00e9");
     SettingsStore(file).writeSetting(u"appt_type", u"Normal");
-    EXPECT_EQ(readAll(path_), "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
-                              "\"receipt_printer\"=\"Caisse \xC3\xA9t\xC3\xA9\"\r\n\"appt_type\"=\"Normal\"\r\n\r\n");
+    EXPECT_EQ(readAll(path_),
+              "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
+              "\"receipt_printer\"=\"Caisse \xC3\xA9t\xC3\xA9\"\r\n\"appt_type\"=\"Normal\"\r\n\r\n");
 }
 
 TEST_F(RegistryFileTest, ASymlinkedFileKeepsItsLink) {
@@ -266,12 +277,21 @@ TEST(DefaultRegistryFilePath, FollowsTheXdgConfigFolder) {
     const std::string savedXdg = oldXdg ? oldXdg : "";
     const std::string savedHome = oldHome ? oldHome : "";
     for (const auto& c : cases) {
-        if (c.xdg) ::setenv("XDG_CONFIG_HOME", c.xdg, 1); else ::unsetenv("XDG_CONFIG_HOME");
+        if (c.xdg)
+            ::setenv("XDG_CONFIG_HOME", c.xdg, 1);
+        else
+            ::unsetenv("XDG_CONFIG_HOME");
         ::setenv("HOME", c.home, 1);
         EXPECT_EQ(defaultRegistryFilePath(), c.expected);
     }
-    if (oldXdg) ::setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1); else ::unsetenv("XDG_CONFIG_HOME");
-    if (oldHome) ::setenv("HOME", savedHome.c_str(), 1); else ::unsetenv("HOME");
+    if (oldXdg)
+        ::setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+    if (oldHome)
+        ::setenv("HOME", savedHome.c_str(), 1);
+    else
+        ::unsetenv("HOME");
 }
 
 // Runs body in a child process and returns its exit status (0 = all went well).

@@ -49,7 +49,9 @@ protected:
         }
         fs::remove_all(root_, ec);
     }
-    std::string storePath(const std::string& name) { return root_ + "/" + name + "/veltrane-client-tools/registry.reg"; }
+    std::string storePath(const std::string& name) {
+        return root_ + "/" + name + "/veltrane-client-tools/registry.reg";
+    }
 
     std::string root_;
 };
@@ -112,7 +114,8 @@ TEST_F(SettingsTransferTest, ABadImportChangesNothing) {
         {"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
          "\"server_ip\"=\"new\"\r\n\"a\"=\"1\"\r\n\"b\"=\"2\"\r\n\"c\"=hex:zz\r\n",
          ", line 7: bad hex byte \"zz\""},
-        {"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Other]\r\n\"server_ip\"=\"new\"\r\n",
+        {"Windows Registry Editor Version "
+         "5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Other]\r\n\"server_ip\"=\"new\"\r\n",
          " has no [HKEY_CURRENT_USER\\Software\\Veltrane] key; nothing was imported"},
         {"", ", line 1: the file is empty; expected the header line \"Windows Registry Editor Version 5.00\""},
     };
@@ -132,7 +135,8 @@ TEST_F(SettingsTransferTest, ABadImportChangesNothing) {
         importSettings(store, root_ + "/missing.reg", std::cerr);
         ADD_FAILURE() << "imported a missing file";
     } catch (const Error& e) {
-        EXPECT_EQ(std::string(e.what()), "Import file " + root_ + "/missing.reg cannot be read: No such file or directory");
+        EXPECT_EQ(std::string(e.what()),
+                  "Import file " + root_ + "/missing.reg cannot be read: No such file or directory");
     }
 }
 
@@ -140,8 +144,9 @@ TEST_F(SettingsTransferTest, AStoreThatCannotBeWrittenOrReadStopsTheTransfer) {
     RegistryFile store(storePath("s"));
     SettingsStore(store).writeSetting(u"server_ip", u"old");
     const std::string good = root_ + "/good.reg";
-    writeAll(good, "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
-                   "\"server_ip\"=\"new\"\r\n");
+    writeAll(good,
+             "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
+             "\"server_ip\"=\"new\"\r\n");
     ::chmod(store.filePath().c_str(), 0400);
     std::ostringstream notes;
     EXPECT_THROW(importSettings(store, good, notes), Error);
@@ -168,7 +173,8 @@ TEST_F(SettingsTransferTest, ExportWithoutSettingsWritesAnEmptyKeyAndReportsUnwr
     RegistryFile store(storePath("never-used"));
     const std::string out = root_ + "/empty.reg";
     exportSettings(store, out);
-    EXPECT_EQ(readAll(out), "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\r\n");
+    EXPECT_EQ(readAll(out),
+              "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\r\n");
     EXPECT_FALSE(fs::exists(store.filePath())) << "exporting creates no settings file";
     try {
         exportSettings(store, root_ + "/no/such/folder/x.reg");

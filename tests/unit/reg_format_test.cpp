@@ -54,7 +54,9 @@ TEST(RegFormat, ReadsEveryValueForm) {
         {R"("bin"=hex:00,ff,10)", u"bin", RegType::Binary, {0x00, 0xff, 0x10}},
         {R"("nobytes"=hex:)", u"nobytes", RegType::Binary, {}},
         {R"("exp"=hex(2):25,00,41,00,25,00,00,00)", u"exp", RegType::ExpandSz, {0x25, 0, 0x41, 0, 0x25, 0, 0, 0}},
-        {R"("multi"=hex(7):61,00,00,00,62,00,00,00,00,00)", u"multi", RegType::MultiSz,
+        {R"("multi"=hex(7):61,00,00,00,62,00,00,00,00,00)",
+         u"multi",
+         RegType::MultiSz,
          {0x61, 0, 0, 0, 0x62, 0, 0, 0, 0, 0}},
         {R"("q"=hex(b):01,00,00,00,00,00,00,80)", u"q", RegType::Qword, {1, 0, 0, 0, 0, 0, 0, 0x80}},
         {R"("crlf"=hex(1):61,00,0d,00,0a,00,00,00)", u"crlf", RegType::Sz, {0x61, 0, 0x0d, 0, 0x0a, 0, 0, 0}},
@@ -150,8 +152,9 @@ TEST(RegFormat, AnyTextReadsBackExactly) {
 }
 
 TEST(RegFormat, NamesIgnoreLetterCaseAndKeepTheirSpelling) {
-    auto doc = parse(regText("[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"Logging_Enabled\"=\"True\"\r\n"
-                             "[hkey_current_user\\SOFTWARE\\veltrane]\r\n\"DEXIS_enabled\"=\"1\"\r\n"));
+    auto doc =
+        parse(regText("[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"Logging_Enabled\"=\"True\"\r\n"
+                      "[hkey_current_user\\SOFTWARE\\veltrane]\r\n\"DEXIS_enabled\"=\"1\"\r\n"));
     ASSERT_EQ(doc.keys.size(), 1u) << "the same key written twice is one key";
     EXPECT_EQ(valueOf(doc, u"HKEY_CURRENT_USER\\software\\VELTRANE", u"logging_enabled").data,
               stringValueData(u"True"));

@@ -229,7 +229,7 @@ bool RegistryFile::acceptsWrites() const {
     if (!writableEntry(folderOf(target))) return false;
     struct stat st {};
     if (::stat(target.c_str(), &st) != 0) return errno == ENOENT;
-    return writableEntry(target);
+    return writableEntry(target) && ::access(target.c_str(), R_OK) == 0;
 }
 
 bool RegistryFile::prepareFolder() const {
@@ -252,6 +252,8 @@ std::optional<RegDocument> RegistryFile::load() const {
 
 int RegistryFile::update(const std::function<bool(RegDocument&)>& change) {
     if (!prepareFolder()) return errno != 0 ? errno : ENOTDIR;
+    // Checked before the lock file is made too, so a read-only folder gains no lock file.
+    if (!acceptsWrites()) return EACCES;
     // A separate lock file, because the rename replaces the settings file's inode under a lock held on it.
     FileDescriptor lock(::open((path_ + ".lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600));
     if (lock.get() < 0) return errno;
@@ -269,9 +271,11 @@ int RegistryFile::update(const std::function<bool(RegDocument&)>& change) {
 std::unique_ptr<RegistryKey> RegistryFile::openKey(const std::u16string& path, bool create) {
     const auto full = currentUserKeyPath(path);
     if (!full) return nullptr;
+    // Access comes first, as the registry refuses a key it cannot open for all access before reading it.
     if (!create) {
+        if (!acceptsWrites()) return nullptr;
         const auto doc = load();
-        if (!doc || !doc->hasKey(*full) || !acceptsWrites()) return nullptr;
+        if (!doc || !doc->hasKey(*full)) return nullptr;
         return std::make_unique<FileKey>(*this, *full);
     }
     if (!prepareFolder() || !acceptsWrites()) return nullptr;

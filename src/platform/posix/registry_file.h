@@ -43,6 +43,7 @@ public:
 private:
     // The file written by rename: a symlinked settings file keeps its link and its target is replaced.
     std::string targetPath() const;
+    // The folder takes a rename and the file (when present) can be read and written.
     bool acceptsWrites() const;
 
     std::string path_;

@@ -82,8 +82,8 @@ ImportSummary importSettings(RegistryFile& store, const std::string& inPath, std
             source = &key;
         } else {
             summary.ignoredKeys.push_back(utf16ToUtf8(key.path));
-            notes << "Ignored [" << summary.ignoredKeys.back() << "] in " << inPath << ": only ["
-                  << utf16ToUtf8(path) << "] is imported\n";
+            notes << "Ignored [" << summary.ignoredKeys.back() << "] in " << inPath << ": only [" << utf16ToUtf8(path)
+                  << "] is imported\n";
         }
     }
     if (!source) {
