@@ -380,7 +380,7 @@ TEST_F(RegistryFileTest, AWriterKilledMidWriteLeavesTheOldOrTheNewFile) {
 }
 
 // The write of a value that does not fit must be refused, leave the old file whole, and leave no debris.
-int writeUntilFull(const std::string& path, const std::string& filler) {
+int writeUntilFull(const std::string& path, const std::string& filler, std::size_t valueLength) {
     RegistryFile file(path);
     SettingsStore(file).writeSetting(u"server_ip", u"10.0.0.1");
     const std::string before = readAll(path);
@@ -392,14 +392,14 @@ int writeUntilFull(const std::string& path, const std::string& filler) {
     }
     auto key = file.openKey(kKey, true);
     if (!key) return 2;
-    if (key->setStringValue(u"big", std::u16string(200000, u'b'))) return 3;
+    if (key->setStringValue(u"big", std::u16string(valueLength, u'b'))) return 3;
     if (readAll(path) != before) return 4;
     for (const auto& name : filesIn(path.substr(0, path.rfind('/')))) {
         if (name.find(".tmp.") != std::string::npos) return 5;
     }
     if (!filler.empty()) {
         ::unlink(filler.c_str());
-        if (!key->setStringValue(u"big", u"fits now")) return 6;
+        if (!key->setStringValue(u"big", std::u16string(60000, u'c'))) return 6;
     }
     return 0;
 }
@@ -410,7 +410,7 @@ TEST_F(RegistryFileTest, AFullDiskRefusesTheWriteAndKeepsTheOldFile) {
         if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return 77;
         fs::create_directories(folder_);
         if (::mount("tmpfs", folder_.c_str(), "tmpfs", 0, "size=128k,mode=0700") != 0) return 77;
-        return writeUntilFull(path_, folder_ + "/filler");
+        return writeUntilFull(path_, folder_ + "/filler", 8);
     });
     if (status == 77) GTEST_SKIP() << "mounting a tmpfs needs root";
     EXPECT_EQ(status, 0);
@@ -421,7 +421,7 @@ TEST_F(RegistryFileTest, AFileSizeLimitRefusesTheWriteAndKeepsTheOldFile) {
         ::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{16384, 16384};
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 9;
-        return writeUntilFull(path_, "");
+        return writeUntilFull(path_, "", 200000);
     });
     EXPECT_EQ(status, 0);
 }
