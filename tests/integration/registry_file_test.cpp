@@ -358,7 +358,7 @@ TEST_F(RegistryFileTest, AWriterKilledMidWriteLeavesTheOldOrTheNewFile) {
         if (pid == 0) {
             RegistryFile own(path_);
             for (char16_t c = u'b';; c = c == u'z' ? u'b' : static_cast<char16_t>(c + 1)) {
-                own.openKey(kKey, true)->setStringValue(u"big", std::u16string(kBig, c));
+                if (auto key = own.openKey(kKey, true)) key->setStringValue(u"big", std::u16string(kBig, c));
             }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 60));

@@ -240,7 +240,12 @@ bool RegistryFile::prepareFolder() const {
         if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
     }
     struct stat st {};
-    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (::stat(folder.c_str(), &st) != 0) return false;
+    if (!S_ISDIR(st.st_mode)) {
+        errno = ENOTDIR;
+        return false;
+    }
+    return true;
 }
 
 std::optional<RegDocument> RegistryFile::load() const {
@@ -251,7 +256,7 @@ std::optional<RegDocument> RegistryFile::load() const {
 }
 
 int RegistryFile::update(const std::function<bool(RegDocument&)>& change) {
-    if (!prepareFolder()) return errno != 0 ? errno : ENOTDIR;
+    if (!prepareFolder()) return errno;
     // Checked before the lock file is made too, so a read-only folder gains no lock file.
     if (!acceptsWrites()) return EACCES;
     // A separate lock file, because the rename replaces the settings file's inode under a lock held on it.
