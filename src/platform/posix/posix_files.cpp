@@ -70,6 +70,8 @@ int openForAppend(const std::string& path) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         int fd = ::open(path.c_str(), kAppendFlags);
         if (fd >= 0) return fd;
+        // ENXIO: a FIFO nobody reads sits at the log's path; it is no log file we may write.
+        if (errno == ENXIO) throwFileError(EACCES);
         if (errno != ENOENT) throwFileError(errno);
         fd = ::open(path.c_str(), kAppendFlags | O_CREAT | O_EXCL, 0666);
         if (fd >= 0) {
