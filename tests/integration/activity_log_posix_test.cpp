@@ -1,11 +1,9 @@
 // The activity log written through the real Linux backends: shared folder, files, code page, clock, locale.
 
+#include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
-
-#include <grp.h>
 
 #include <regex>
 #include <stdexcept>
@@ -108,7 +106,8 @@ TEST_F(ActivityLogOnLinux, AppendsTimeStampedLinesInTheCodePage) {
     // C locale: short date mm/dd/yy, long time HH:MM:SS; Ł and ź are not in 1252, ó is.
     const std::regex expected(
         "\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d: === Load Client Tools ===\r\n"
-        "\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d: Initial set new printer to \\?\xF3" "d\\? Reception\r\n");
+        "\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d: Initial set new printer to \\?\xF3"
+        "d\\? Reception\r\n");
     EXPECT_TRUE(std::regex_match(content, expected)) << content;
 }
 

@@ -1,10 +1,9 @@
-#include "platform/posix/iconv_codec.h"
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
 
+#include "platform/posix/iconv_codec.h"
 #include "posix_test_support.h"
 
 namespace veltrane::platform::posix {
@@ -85,14 +84,22 @@ TEST(IconvAnsiCodec, EveryDefinedByteSurvivesARoundTrip) {
 
 TEST(IconvAnsiCodec, CodePageForLocale) {
     const std::pair<const char*, int> cases[] = {
-        {"pl_PL.UTF-8", 1250}, {"cs_CZ", 1250},       {"hu_HU.UTF-8", 1250}, {"hr_HR", 1250},
-        {"ro_RO.UTF-8", 1250}, {"sr_RS@latin", 1250}, {"sr_RS", 1251},       {"ru_RU.UTF-8", 1251},
-        {"uk_UA", 1251},       {"bg_BG.UTF-8", 1251}, {"el_GR.UTF-8", 1253}, {"tr_TR.UTF-8", 1254},
-        {"az_AZ", 1254},       {"he_IL.UTF-8", 1255}, {"ar_EG.UTF-8", 1256}, {"fa_IR", 1256},
-        {"ur_PK", 1256},       {"lt_LT.UTF-8", 1257}, {"lv_LV", 1257},       {"et_EE", 1257},
-        {"vi_VN", 1258},       {"th_TH.UTF-8", 874},  {"ja_JP.UTF-8", 932},  {"zh_CN.UTF-8", 936},
-        {"zh_SG", 936},        {"ko_KR.UTF-8", 949},  {"zh_TW.UTF-8", 950},  {"zh_HK.UTF-8", 950},
-        {"en_US.UTF-8", 1252}, {"de_DE@euro", 1252},  {"C", 1252},           {"C.UTF-8", 1252},
+        {"pl_PL.UTF-8", 1250}, {"cs_CZ", 1250},
+        {"hu_HU.UTF-8", 1250}, {"hr_HR", 1250},
+        {"ro_RO.UTF-8", 1250}, {"sr_RS@latin", 1250},
+        {"sr_RS", 1251},       {"ru_RU.UTF-8", 1251},
+        {"uk_UA", 1251},       {"bg_BG.UTF-8", 1251},
+        {"el_GR.UTF-8", 1253}, {"tr_TR.UTF-8", 1254},
+        {"az_AZ", 1254},       {"he_IL.UTF-8", 1255},
+        {"ar_EG.UTF-8", 1256}, {"fa_IR", 1256},
+        {"ur_PK", 1256},       {"lt_LT.UTF-8", 1257},
+        {"lv_LV", 1257},       {"et_EE", 1257},
+        {"vi_VN", 1258},       {"th_TH.UTF-8", 874},
+        {"ja_JP.UTF-8", 932},  {"zh_CN.UTF-8", 936},
+        {"zh_SG", 936},        {"ko_KR.UTF-8", 949},
+        {"zh_TW.UTF-8", 950},  {"zh_HK.UTF-8", 950},
+        {"en_US.UTF-8", 1252}, {"de_DE@euro", 1252},
+        {"C", 1252},           {"C.UTF-8", 1252},
         {"POSIX", 1252},       {"", 1252},
     };
     for (const auto& [locale, codePage] : cases) EXPECT_EQ(codePageForLocale(locale), codePage) << locale;

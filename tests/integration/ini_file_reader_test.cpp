@@ -1,9 +1,8 @@
 #include "platform/posix/ini_file_reader.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <random>

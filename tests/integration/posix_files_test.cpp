@@ -1,6 +1,7 @@
 #include "platform/posix/posix_files.h"
 
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
@@ -8,8 +9,6 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstring>
@@ -109,8 +108,8 @@ TEST_F(PosixFilesTest, TwoProcessesAppendingAtOnceNeverMixTheirLines) {
     const std::string log = dir.file("clienttools.log");
     constexpr int kLines = 500;
     auto lineOf = [](int writer, int i) {
-        return std::to_string(writer) + ":" + std::to_string(i) + ":" + std::string(90, static_cast<char>('a' + writer)) +
-               "\r\n";
+        return std::to_string(writer) + ":" + std::to_string(i) + ":" +
+               std::string(90, static_cast<char>('a' + writer)) + "\r\n";
     };
     int go[2];
     ASSERT_EQ(::pipe(go), 0);

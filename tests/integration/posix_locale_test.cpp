@@ -1,9 +1,8 @@
 #include "platform/posix/posix_locale.h"
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <time.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <map>
@@ -60,8 +59,8 @@ protected:
     static void SetUpTestSuite() {
         folder_ = new TempDir();
         for (const char* name : {"en_US", "de_DE"}) {
-            const std::string command = std::string("localedef -i ") + name + " -f UTF-8 " + folder_->file(name) +
-                                        ".UTF-8 >/dev/null 2>&1";
+            const std::string command =
+                std::string("localedef -i ") + name + " -f UTF-8 " + folder_->file(name) + ".UTF-8 >/dev/null 2>&1";
             built_[name] = std::system(command.c_str()) == 0;
         }
     }
@@ -71,8 +70,9 @@ protected:
     }
 
     void needs(const char* name) {
-        if (!built_[name]) GTEST_SKIP() << name << " could not be built with localedef (is the locales package "
-                                        << "installed?)";
+        if (!built_[name])
+            GTEST_SKIP() << name << " could not be built with localedef (is the locales package "
+                         << "installed?)";
     }
 
     ScopedEnv locpath{"LOCPATH", folder_->path().c_str()};

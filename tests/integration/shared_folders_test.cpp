@@ -1,9 +1,8 @@
 #include "platform/posix/shared_folders.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <climits>
 #include <string>
@@ -52,7 +51,7 @@ TEST_F(SharedFoldersTest, NotFoundCases) {
     const std::string file = dir.file("a-file");
     writeFile(file, "x");
     const std::string cases[] = {
-        file,                                // something other than a folder is in its place
+        file,                               // something other than a folder is in its place
         dir.file("missing-parent/shared"),  // cannot be created
     };
     for (const std::string& path : cases) {

@@ -56,12 +56,11 @@ struct LocaleCodePage {
 
 // Windows' ANSI code page for each language; languages not listed use 1252.
 constexpr LocaleCodePage kLanguageCodePages[] = {
-    {"cs", 1250}, {"sk", 1250}, {"hu", 1250}, {"pl", 1250}, {"sl", 1250}, {"hr", 1250}, {"ro", 1250},
-    {"sq", 1250}, {"bs", 1250}, {"ru", 1251}, {"uk", 1251}, {"bg", 1251}, {"be", 1251}, {"mk", 1251},
-    {"kk", 1251}, {"ky", 1251}, {"mn", 1251}, {"tt", 1251}, {"sr", 1251}, {"el", 1253}, {"tr", 1254},
-    {"az", 1254}, {"uz", 1254}, {"he", 1255}, {"iw", 1255}, {"yi", 1255}, {"ar", 1256}, {"fa", 1256},
-    {"ur", 1256}, {"lt", 1257}, {"lv", 1257}, {"et", 1257}, {"vi", 1258}, {"th", 874},  {"ja", 932},
-    {"ko", 949},
+    {"cs", 1250}, {"sk", 1250}, {"hu", 1250}, {"pl", 1250}, {"sl", 1250}, {"hr", 1250}, {"ro", 1250}, {"sq", 1250},
+    {"bs", 1250}, {"ru", 1251}, {"uk", 1251}, {"bg", 1251}, {"be", 1251}, {"mk", 1251}, {"kk", 1251}, {"ky", 1251},
+    {"mn", 1251}, {"tt", 1251}, {"sr", 1251}, {"el", 1253}, {"tr", 1254}, {"az", 1254}, {"uz", 1254}, {"he", 1255},
+    {"iw", 1255}, {"yi", 1255}, {"ar", 1256}, {"fa", 1256}, {"ur", 1256}, {"lt", 1257}, {"lv", 1257}, {"et", 1257},
+    {"vi", 1258}, {"th", 874},  {"ja", 932},  {"ko", 949},
 };
 
 void appendUtf16Le(std::string& out, std::u16string_view text) {
@@ -201,8 +200,8 @@ std::u16string IconvAnsiCodec::decode(std::string_view bytes) {
 
     auto appendOutput = [&out, &buffer](const char* end) {
         for (const char* p = buffer; p + 1 < end; p += 2) {
-            out.push_back(static_cast<char16_t>(static_cast<unsigned char>(p[0]) |
-                                                (static_cast<unsigned char>(p[1]) << 8)));
+            out.push_back(
+                static_cast<char16_t>(static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8)));
         }
     };
 
