@@ -1,6 +1,7 @@
 #include "platform/posix/iconv_codec.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +16,8 @@ namespace {
 // iconv_open's failure value, (iconv_t)-1.
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1));
 constexpr char16_t kReplacement = 0xFFFD;
+// Decoding writes straight into char16_t memory, so it asks for the host's byte order.
+constexpr const char* kHostUtf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
 
 iconv_t openConverter(const char* to, const char* from) { return iconv_open(to, from); }
 
@@ -24,7 +27,7 @@ iconv_t openForCodePage(int codePage, bool toAnsi) {
     const std::string names[] = {codePage == 874 ? "WINDOWS-874" : "CP" + std::to_string(codePage),
                                  "WINDOWS-" + std::to_string(codePage)};
     for (const std::string& name : names) {
-        iconv_t cd = toAnsi ? openConverter(name.c_str(), "UTF-16LE") : openConverter("UTF-16LE", name.c_str());
+        iconv_t cd = toAnsi ? openConverter(name.c_str(), "UTF-16LE") : openConverter(kHostUtf16, name.c_str());
         if (cd != kNoConverter) return cd;
     }
     return kNoConverter;
@@ -194,44 +197,48 @@ std::string IconvAnsiCodec::encode(std::u16string_view text, bool bestFit) {
 
 std::u16string IconvAnsiCodec::decode(std::string_view bytes) {
     std::string input(bytes);
-    std::u16string out;
-    out.reserve(bytes.size());
-    char buffer[2048];
-
-    auto appendOutput = [&out, &buffer](const char* end) {
-        for (const char* p = buffer; p + 1 < end; p += 2) {
-            out.push_back(
-                static_cast<char16_t>(static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8)));
-        }
+    // iconv writes UTF-16 in the host's byte order straight into the result: no code page gives more than one
+    // unit per byte, so the first size rarely needs to grow.
+    std::u16string out(bytes.size() + 16, u'\0');
+    std::size_t produced = 0;
+    auto ensureRoom = [&out, &produced](std::size_t units) {
+        if (out.size() - produced < units) out.resize(out.size() * 2 + units);
     };
 
     iconv(fromAnsi_, nullptr, nullptr, nullptr, nullptr);
     char* in = input.data();
     std::size_t inLeft = input.size();
     while (true) {
-        char* outPtr = buffer;
-        std::size_t outLeft = sizeof buffer;
+        char* const start = reinterpret_cast<char*>(out.data() + produced);
+        char* outPtr = start;
+        std::size_t outLeft = (out.size() - produced) * sizeof(char16_t);
         // With no input left, the call flushes a character that a composing code page (1255, 1258) holds back.
         const std::size_t result = inLeft == 0 ? iconv(fromAnsi_, nullptr, nullptr, &outPtr, &outLeft)
                                                : iconv(fromAnsi_, &in, &inLeft, &outPtr, &outLeft);
         const int error = errno;
-        appendOutput(outPtr);
+        produced += static_cast<std::size_t>(outPtr - start) / sizeof(char16_t);
         if (result != static_cast<std::size_t>(-1)) {
-            if (inLeft == 0 && outPtr == buffer) break;
+            if (inLeft == 0 && outPtr == start) break;
             continue;
         }
-        if (error == E2BIG) continue;
+        if (error == E2BIG) {
+            ensureRoom(out.size());
+            continue;
+        }
         if (inLeft == 0) break;
         // An undefined byte, or an incomplete lead byte at the end: one replacement character per byte, after
         // whatever the converter holds back.
-        outPtr = buffer;
-        outLeft = sizeof buffer;
-        iconv(fromAnsi_, nullptr, nullptr, &outPtr, &outLeft);
-        appendOutput(outPtr);
-        out.push_back(kReplacement);
+        ensureRoom(8);
+        char* flushPtr = reinterpret_cast<char*>(out.data() + produced);
+        std::size_t flushLeft = (out.size() - produced) * sizeof(char16_t);
+        iconv(fromAnsi_, nullptr, nullptr, &flushPtr, &flushLeft);
+        produced = static_cast<std::size_t>(flushPtr - reinterpret_cast<char*>(out.data())) / sizeof(char16_t);
+        ensureRoom(1);
+        out[produced++] = kReplacement;
         ++in;
         --inLeft;
     }
+    out.resize(produced);
     return out;
 }
 
