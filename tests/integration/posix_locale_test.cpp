@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -52,31 +54,42 @@ TEST(PosixClock, FollowsTheTimeZone) {
     EXPECT_TRUE(difference == 840 || difference == 841) << difference;
 }
 
-// Locales are compiled into a temporary folder that only these tests use (LOCPATH), so the tests neither
-// depend on nor change the machine's installed locales.
+// Locales are compiled into a folder that only these tests use (LOCPATH), so the tests neither depend on nor
+// change the machine's installed locales. The folder is kept between runs because compiling takes seconds and
+// ctest runs every test in a process of its own.
 class LocaleFormats : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        folder_ = new TempDir();
+        const std::filesystem::path folder = cacheFolder();
+        std::filesystem::create_directories(folder);
         for (const char* name : {"en_US", "de_DE"}) {
-            const std::string command =
-                std::string("localedef -i ") + name + " -f UTF-8 " + folder_->file(name) + ".UTF-8 >/dev/null 2>&1";
-            built_[name] = std::system(command.c_str()) == 0;
+            const std::filesystem::path target = folder / (std::string(name) + ".UTF-8");
+            if (!std::filesystem::exists(target / "LC_TIME")) {
+                // Built aside and renamed into place, so a test running in parallel never sees half a locale.
+                TempDir scratch;
+                const std::string built = scratch.file("locale");
+                const std::string command =
+                    std::string("localedef -i ") + name + " -f UTF-8 " + built + " >/dev/null 2>&1";
+                if (std::system(command.c_str()) == 0) {
+                    std::error_code lostRace;
+                    std::filesystem::rename(built, target, lostRace);
+                }
+            }
+            built_[name] = std::filesystem::exists(target / "LC_TIME");
         }
     }
-    static void TearDownTestSuite() {
-        delete folder_;
-        folder_ = nullptr;
+
+    static std::filesystem::path cacheFolder() {
+        return std::filesystem::temp_directory_path() / ("veltrane-test-locales-" + std::to_string(::getuid()));
     }
 
     void needs(const char* name) {
-        if (!built_[name])
-            GTEST_SKIP() << name << " could not be built with localedef (is the locales package "
-                         << "installed?)";
+        if (!built_[name]) {
+            GTEST_SKIP() << name << " could not be built with localedef (is the locales package installed?)";
+        }
     }
 
-    ScopedEnv locpath{"LOCPATH", folder_->path().c_str()};
-    static inline TempDir* folder_ = nullptr;
+    ScopedEnv locpath{"LOCPATH", cacheFolder().c_str()};
     static inline std::map<std::string, bool> built_;
 };
 
