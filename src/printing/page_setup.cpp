@@ -23,6 +23,10 @@ void TForm1::setIE() {
                 oldMarginTop = key.read(u"margin_top");
                 oldMarginLeft = key.read(u"margin_left");
                 oldMarginRight = key.read(u"margin_right");
+            }
+            // Recorded before the first write, so a process that dies before DONE can be undone later.
+            journalPageSetup();
+            if (printType == u"Dedicated") {
                 for (const auto& margin : kMargins) key.write(margin, u"0");
             }
             key.write(u"header", u"");
