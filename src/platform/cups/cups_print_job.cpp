@@ -34,8 +34,16 @@ std::optional<PrinterMedia> defaultMedia(const std::string& printer) {
     if (!dest) return std::nullopt;
     cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest.get());
     if (!info) return std::nullopt;
+    // The user's own media option first, then the printer's default; cupsGetDestMediaDefault alone guesses
+    // from the locale and can name a paper the printer does not default to.
+    const char* name = cupsGetOption("media", dest->num_options, dest->options);
+    if (!name) {
+        ipp_attribute_t* media = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest.get(), info, "media");
+        if (media) name = ippGetString(media, 0, nullptr);
+    }
     cups_size_t size{};
-    const bool found = cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest.get(), info, 0, &size) != 0;
+    bool found = name && cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, dest.get(), info, name, 0, &size) != 0;
+    if (!found) found = cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest.get(), info, 0, &size) != 0;
     cupsFreeDestInfo(info);
     if (!found || size.width <= 0 || size.length <= 0) return std::nullopt;
     return PrinterMedia{size.media, size.width / 100.0, size.length / 100.0};
