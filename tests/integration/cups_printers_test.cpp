@@ -182,11 +182,5 @@ TEST(RunningInstances, TellsLiveProcessesFromEndedOnes) {
     }
 }
 
-TEST(CupsEntry, DeviceIsEverythingBeforeDriverAndPort) {
-    const std::pair<std::u16string, std::u16string> cases[] = {
-        {u"Zebra,,", u"Zebra"}, {u"A,B,,", u"A,B"}, {u"Zebra,drv,port", u"Zebra"}, {u"Zebra", u"Zebra"}, {u",,", u""}};
-    for (const auto& [entry, device] : cases) EXPECT_EQ(platform::cups::deviceOfEntry(entry), device);
-}
-
 }  // namespace
 }  // namespace veltrane

@@ -7,6 +7,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "printing/device_entry.h"
 
 namespace veltrane::platform::cups {
 
@@ -52,15 +53,8 @@ std::optional<std::u16string> CupsPrinters::defaultPrinterName() {
 
 PrinterDetails CupsPrinters::details(const std::u16string& printerName) { return {printerName, u"", u""}; }
 
-std::u16string deviceOfEntry(const std::u16string& value) {
-    const auto port = value.rfind(u',');
-    if (port == std::u16string::npos || port == 0) return value.substr(0, port);
-    const auto driver = value.rfind(u',', port - 1);
-    return value.substr(0, driver == std::u16string::npos ? port : driver);
-}
-
 void CupsPrinters::writeDefaultDeviceEntry(const std::u16string& value) {
-    const std::string device = utf16ToUtf8(deviceOfEntry(value));
+    const std::string device = utf16ToUtf8(printing::deviceOfEntry(value));
     Dests dests;
     cups_dest_t* chosen = nullptr;
     for (auto& dest : dests) {

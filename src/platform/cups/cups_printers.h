@@ -15,7 +15,4 @@ public:
     void writeDefaultDeviceEntry(const std::u16string& value) override;
 };
 
-// The device name in a "device,driver,port" entry. The driver and port never hold commas, the device may.
-std::u16string deviceOfEntry(const std::u16string& value);
-
 }  // namespace veltrane::platform::cups
