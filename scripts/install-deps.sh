@@ -9,6 +9,8 @@ test_packages=(googletest libgtest-dev clang libclang-rt-14-dev xvfb xauth xclip
 
 packages=("${run_packages[@]}")
 if [ "${1:-run}" = test ]; then packages+=("${test_packages[@]}"); fi
+# The print benchmark compares against headless Chromium.
+if [ "${1:-run}" = bench ]; then packages+=("${test_packages[@]}" chromium); fi
 
 missing=()
 for p in "${packages[@]}"; do
