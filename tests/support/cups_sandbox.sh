@@ -90,15 +90,18 @@ done
 lpstat -r >/dev/null 2>&1 || { echo "cups_sandbox: the scheduler did not start" >&2; cat "$dir/log/"* >&2; exit 1; }
 
 : > "$dir/pdf-confs"
+# Sandboxes may run side by side with the same printer names: each backend device gets a name of its own.
+tag=$(printf '%s' "$dir" | md5sum | cut -c1-10)
 for p in "$@"; do
     mkdir -p "$dir/out/$p"
     chmod 777 "$dir/out/$p"
-    conf=/etc/cups/cups-pdf-$p.conf
+    device=${tag}_$p
+    conf=/etc/cups/cups-pdf-$device.conf
     echo "$conf" >> "$dir/pdf-confs"
     printf 'Out %s\nAnonDirName %s\nSpool %s\nLog %s\nUserPrefix\nGrp root\n' \
         "$dir/out/$p" "$dir/out/$p" "$dir/pdfspool" "$dir/log" > "$conf"
     # The cairo renderer keeps the text of a PDF extractable on its way through PostScript.
-    lpadmin -p "$p" -E -v "cups-pdf:/$p" -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd \
+    lpadmin -p "$p" -E -v "cups-pdf:/$device" -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd \
         -o pdftops-renderer-default=pdftocairo 2>/dev/null
 done
 
