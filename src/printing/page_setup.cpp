@@ -1,7 +1,8 @@
 // Saving, clearing and restoring the browser's page setup around a print.
 
-#include "app/tform1.h"
 #include "printing/page_setup.h"
+
+#include "app/tform1.h"
 
 namespace veltrane::app {
 

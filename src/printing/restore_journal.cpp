@@ -15,8 +15,8 @@ const std::u16string kOwner = u"owner";
 const std::u16string kPrinter = u"printer";
 const std::u16string kPageSetup = u"page_setup";  // "saved" once setIE has recorded the values below
 const std::u16string kPrintType = u"print_type";
-const std::u16string kSavedNames[] = {u"footer", u"header", u"margin_bottom", u"margin_top", u"margin_left",
-                                      u"margin_right"};
+const std::u16string kSavedNames[] = {u"footer",     u"header",      u"margin_bottom",
+                                      u"margin_top", u"margin_left", u"margin_right"};
 
 std::optional<settings::OpenSettingsKey> openJournal(platform::Registry& registry, bool create) {
     auto key = registry.openKey(printing::kRestoreJournalKeyPath, create);
@@ -44,8 +44,8 @@ void TForm1::journalPageSetup() {
     const std::u16string owner = journal->read(kOwner);
     if (!owner.empty() && owner != self) return;
     if (journal->read(kPageSetup) == u"saved") return;
-    const std::u16string* saved[] = {&oldFooter,       &oldHeader,     &oldMarginBottom,
-                                     &oldMarginTop,    &oldMarginLeft, &oldMarginRight};
+    const std::u16string* saved[] = {&oldFooter,    &oldHeader,     &oldMarginBottom,
+                                     &oldMarginTop, &oldMarginLeft, &oldMarginRight};
     for (int i = 0; i < 6; ++i) journal->write(kSavedNames[i], *saved[i]);
     journal->write(kPrintType, printType);
     journal->write(kPageSetup, u"saved");

@@ -189,8 +189,8 @@ struct FakePlatform {
     FakeProcess process;
     FakeSystemInfo system;
     FakeInstances instances;
-    Platform bundle{registry, ini,       files,   ansi,    clock,   locale, folders,  commandLine,
-                    printers, launcher,  clipboard, dialogs, browser, process, system, instances};
+    Platform bundle{registry, ini,      files,     ansi,    clock,   locale,  folders, commandLine,
+                    printers, launcher, clipboard, dialogs, browser, process, system,  instances};
 
     // Switches the activity log on and returns the lines written so far (time stamps stripped).
     void enableLog();

@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -183,16 +182,22 @@ private:
     platform::BrowserView& view() {
         if (view_) return *view_;
         const std::string module =
-            (std::filesystem::path(platform::posix::executablePath("")).parent_path() / "libveltrane-browser.so").string();
+            (std::filesystem::path(platform::posix::executablePath("")).parent_path() / "libveltrane-browser.so")
+                .string();
         void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!handle) throw Error(std::string("Cannot load the browser: ") + dlerror());
-        auto* create = reinterpret_cast<decltype(&veltrane_create_browser_view)>(dlsym(handle, kBrowserViewFactorySymbol));
+        auto* create =
+            reinterpret_cast<decltype(&veltrane_create_browser_view)>(dlsym(handle, kBrowserViewFactorySymbol));
         if (!create) throw Error("Cannot load the browser: no factory in " + module);
         window_.resize(540, 214);
         view_.reset(create(&window_));
         view_->widget()->resize(540, 214);
-        view_->onNavigateComplete = [this] { if (onComplete) onComplete(); };
-        view_->onNavigateFailed = [this](const std::string& m) { if (onFailed) onFailed(m); };
+        view_->onNavigateComplete = [this] {
+            if (onComplete) onComplete();
+        };
+        view_->onNavigateFailed = [this](const std::string& m) {
+            if (onFailed) onFailed(m);
+        };
         window_.show();
         std::fprintf(stderr, "harness: browser module loaded at %.0f ms\n", elapsedMs());
         return *view_;
@@ -210,10 +215,14 @@ int main(int argc, char** argv) {
     std::vector<std::string> programArgs{argv[0]};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--registry" && i + 1 < argc) registryFile = argv[++i];
-        else if (arg == "--log" && i + 1 < argc) logFile = argv[++i];
-        else if (arg == "--print-again" && i + 1 < argc) printAgain = std::stoi(argv[++i]);
-        else if (arg == "--hold") hold = true;
+        if (arg == "--registry" && i + 1 < argc)
+            registryFile = argv[++i];
+        else if (arg == "--log" && i + 1 < argc)
+            logFile = argv[++i];
+        else if (arg == "--print-again" && i + 1 < argc)
+            printAgain = std::stoi(argv[++i]);
+        else if (arg == "--hold")
+            hold = true;
         else if (arg == "--") {
             programArgs.insert(programArgs.end(), argv + i + 1, argv + argc);
             break;
@@ -243,8 +252,8 @@ int main(int argc, char** argv) {
     platform::posix::PosixProcess process;
     fakes::FakeSystemInfo system;
     platform::posix::ProcRunningInstances instances;
-    platform::Platform bundle{registry, ini,      files,     ansi,    clock,   locale, folders,  commandLine,
-                              printers, launcher, clipboard, dialogs, browser, process, system, instances};
+    platform::Platform bundle{registry, ini,      files,     ansi,    clock,   locale,  folders, commandLine,
+                              printers, launcher, clipboard, dialogs, browser, process, system,  instances};
     app::TForm1 form(bundle);
 
     // Each event catches what it raises and shows it, as the window's error report does.

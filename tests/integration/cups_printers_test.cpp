@@ -1,5 +1,7 @@
 // The CUPS backend against a private scheduler with two PDF printers, and the process-liveness check.
 
+#include "platform/cups/cups_printers.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,7 +15,6 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "platform/cups/cups_print_job.h"
-#include "platform/cups/cups_printers.h"
 #include "platform/posix/running_instances.h"
 
 namespace veltrane {
@@ -115,7 +116,8 @@ TEST_F(CupsFixture, PrintsAPdfWithItsTextOnTheNamedPrinter) {
     std::vector<std::string> objects = {
         "<< /Type /Catalog /Pages 2 0 R >>",
         "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << /Font << /F1 5 0 R >> >> >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << /Font << /F1 5 0 R >> >> "
+        ">>",
         "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
         "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
     };
@@ -176,7 +178,8 @@ TEST(RunningInstances, TellsLiveProcessesFromEndedOnes) {
 
     const std::string self = utf16ToUtf8(instances.selfToken());
     const std::string pid = self.substr(0, self.find(':'));
-    for (const std::string& bad : std::vector<std::string>{"", "x", "1", "abc:1:2", pid + ":0:" + self.substr(self.rfind(':') + 1),
+    for (const std::string& bad :
+         std::vector<std::string>{"", "x", "1", "abc:1:2", pid + ":0:" + self.substr(self.rfind(':') + 1),
                                   pid + self.substr(pid.size(), self.rfind(':') - pid.size()) + ":other-boot"}) {
         EXPECT_FALSE(instances.isRunning(utf8ToUtf16(bad))) << bad;
     }

@@ -35,9 +35,9 @@ TEST(DryRunPrinting, ShowsEveryChangeOfAPrintRequestAndMakesNone) {
     platform::dry_run::DryRunPrinters printers(p.printers, out);
     platform::dry_run::DryRunRegistry registry(p.registry, out);
     platform::dry_run::DryRunBrowser browser(out);
-    platform::Platform bundle{registry, p.ini,      p.files,     p.ansi,  p.clock,   p.locale,
+    platform::Platform bundle{registry,  p.ini,         p.files,  p.ansi,     p.clock,     p.locale,
                               p.folders, p.commandLine, printers, p.launcher, p.clipboard, p.dialogs,
-                              browser,  p.process,  p.system,    p.instances};
+                              browser,   p.process,     p.system, p.instances};
     app::TForm1 form(bundle);
     form.FormCreate();
     form.WebBrowser1NavigateComplete2();
@@ -68,11 +68,8 @@ TEST(DryRunPrinting, ShowsEveryChangeOfAPrintRequestAndMakesNone) {
 }
 
 TEST(DeviceEntry, DeviceIsEverythingBeforeDriverAndPort) {
-    const std::pair<std::u16string, std::u16string> cases[] = {{u"Zebra,,", u"Zebra"},
-                                                               {u"A,B,,", u"A,B"},
-                                                               {u"Zebra,drv,port", u"Zebra"},
-                                                               {u"Zebra", u"Zebra"},
-                                                               {u",,", u""}};
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"Zebra,,", u"Zebra"}, {u"A,B,,", u"A,B"}, {u"Zebra,drv,port", u"Zebra"}, {u"Zebra", u"Zebra"}, {u",,", u""}};
     for (const auto& [entry, device] : cases) EXPECT_EQ(printing::deviceOfEntry(entry), device);
 }
 

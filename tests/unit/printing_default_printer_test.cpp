@@ -40,10 +40,11 @@ TEST_F(DefaultPrinterFixture, SwitchAndRestoreKeepTheSelectionOneStepBehind) {
     EXPECT_EQ(p.printers.defaultName, u"Office");
     EXPECT_EQ(form.getCurrentPrinter(), u"Zebra");  // reset to the default of the restoring call's moment
     EXPECT_EQ(form.Memo1.Lines, (std::vector<std::u16string>{u"Default printer: Office", u"Default printer: Office"}));
-    EXPECT_EQ(p.printers.profileWrites, (std::vector<std::u16string>{u"Zebra,winspool,Ne00:", u"Office,winspool,Ne00:"}));
-    EXPECT_EQ(p.logLines(), (std::vector<std::string>{"SetDefaultPrinter Zebra", "oldPrinter Office",
-                                                      "Done SetDefaultPrinter", "SetDefaultPrinter Office",
-                                                      "oldPrinter Office", "Done SetDefaultPrinter"}));
+    EXPECT_EQ(p.printers.profileWrites,
+              (std::vector<std::u16string>{u"Zebra,winspool,Ne00:", u"Office,winspool,Ne00:"}));
+    EXPECT_EQ(p.logLines(),
+              (std::vector<std::string>{"SetDefaultPrinter Zebra", "oldPrinter Office", "Done SetDefaultPrinter",
+                                        "SetDefaultPrinter Office", "oldPrinter Office", "Done SetDefaultPrinter"}));
 }
 
 TEST_F(DefaultPrinterFixture, ScanWritesEveryExactMatch) {
@@ -54,8 +55,8 @@ TEST_F(DefaultPrinterFixture, ScanWritesEveryExactMatch) {
     };
     const Case cases[] = {
         {{u"Office", u"Zebra", u"Zebra"}, u"Zebra", 2},
-        {{u"Office", u"Zebra"}, u"zebra", 0},       // letter case differs: nothing changes
-        {{u"Office", u"Zebra"}, u"Office", 1},      // already the default: written again
+        {{u"Office", u"Zebra"}, u"zebra", 0},   // letter case differs: nothing changes
+        {{u"Office", u"Zebra"}, u"Office", 1},  // already the default: written again
         {{u"Office", u"Zebra"}, u"Zebr", 0},
         {{u"Office", std::u16string(300, u'x')}, std::u16string(300, u'x'), 1},  // no size limit on names
     };

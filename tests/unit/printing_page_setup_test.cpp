@@ -38,7 +38,7 @@ struct PageSetupFixture : ::testing::Test {
 TEST_F(PageSetupFixture, OnlyExactDedicatedTouchesTheMargins) {
     const std::vector<std::u16string> headerFooterOnly{u"header=", u"footer="};
     const std::vector<std::u16string> dedicated{u"margin_bottom=0", u"margin_top=0", u"margin_left=0",
-                                                u"margin_right=0", u"header=", u"footer="};
+                                                u"margin_right=0",  u"header=",      u"footer="};
     const std::vector<std::u16string> restoreAll{u"footer=&u&b&d", u"header=&w&bPage &p", u"margin_bottom=0.500000",
                                                  u"margin_top=0.750000", u"margin_left=0.250000"};
     const std::vector<std::u16string> restoreHeaderFooter{u"footer=&u&b&d", u"header=&w&bPage &p"};
@@ -82,8 +82,8 @@ TEST_F(PageSetupFixture, UserWhoNeverChangedThePageSetup) {
     for (const auto* name : {u"margin_top", u"margin_bottom", u"margin_left", u"margin_right"}) {
         EXPECT_EQ(value(name), u"0");
     }
-    EXPECT_EQ(p.logLines(), (std::vector<std::string>{"Start setIE", "OK to setIE", "Done setIE", "Start resetIE",
-                                                      "Done resetIE"}));
+    EXPECT_EQ(p.logLines(),
+              (std::vector<std::string>{"Start setIE", "OK to setIE", "Done setIE", "Start resetIE", "Done resetIE"}));
 }
 
 TEST_F(PageSetupFixture, KeyThatCannotBeOpenedChangesNothing) {
@@ -92,8 +92,7 @@ TEST_F(PageSetupFixture, KeyThatCannotBeOpenedChangesNothing) {
     form.setIE();
     form.resetIE();
     EXPECT_TRUE(p.registry.writeLog.empty());
-    EXPECT_EQ(p.logLines(),
-              (std::vector<std::string>{"Start setIE", "Done setIE", "Start resetIE", "Done resetIE"}));
+    EXPECT_EQ(p.logLines(), (std::vector<std::string>{"Start setIE", "Done setIE", "Start resetIE", "Done resetIE"}));
 }
 
 TEST_F(PageSetupFixture, ErrorsStopWithoutTheClosingLine) {

@@ -48,7 +48,8 @@ TEST_F(PrintRequestFixture, AppointmentCardPrintEndingWithDone) {
     app::TForm1 form(p.bundle);
     form.FormCreate();
     ASSERT_EQ(p.browser.navigations.size(), 1u);
-    EXPECT_EQ(p.browser.navigations[0], std::make_pair(std::u16string(u"http://srv.example/veltrane_docs/store/1234/apptcard.html"), 4));
+    EXPECT_EQ(p.browser.navigations[0],
+              std::make_pair(std::u16string(u"http://srv.example/veltrane_docs/store/1234/apptcard.html"), 4));
     EXPECT_EQ(form.printType, u"Dedicated");
     EXPECT_EQ(p.printers.defaultName, u"Zebra");
     EXPECT_EQ(form.Label3.Caption, u"print");
@@ -63,13 +64,13 @@ TEST_F(PrintRequestFixture, AppointmentCardPrintEndingWithDone) {
     EXPECT_EQ(pressDone(form), 0);
     EXPECT_EQ(p.printers.defaultName, u"Office");
     EXPECT_EQ(p.registry.getString(kPageSetupKeyPath, u"margin_top"), u"0.750000");
-    EXPECT_EQ(p.logLines(), (std::vector<std::string>{
-                                "=== Load Client Tools ===", "Parse ini file", "print",
-                                "Initial set new printer to Zebra", "SetDefaultPrinter Zebra", "oldPrinter Office",
-                                "Done SetDefaultPrinter", "Initial setup IE Zebra", "Start setIE", "OK to setIE",
-                                "Done setIE", "resetProgram", "resetProgram oldPrinter Office",
-                                "SetDefaultPrinter Office", "oldPrinter Office", "Done SetDefaultPrinter",
-                                "Start resetIE", "Done resetIE", "*** Done resetProgram + close ***"}));
+    EXPECT_EQ(p.logLines(),
+              (std::vector<std::string>{
+                  "=== Load Client Tools ===", "Parse ini file", "print", "Initial set new printer to Zebra",
+                  "SetDefaultPrinter Zebra", "oldPrinter Office", "Done SetDefaultPrinter", "Initial setup IE Zebra",
+                  "Start setIE", "OK to setIE", "Done setIE", "resetProgram", "resetProgram oldPrinter Office",
+                  "SetDefaultPrinter Office", "oldPrinter Office", "Done SetDefaultPrinter", "Start resetIE",
+                  "Done resetIE", "*** Done resetProgram + close ***"}));
     const std::vector<std::u16string> memoTail(form.Memo1.Lines.end() - 2, form.Memo1.Lines.end());
     EXPECT_EQ(memoTail, (std::vector<std::u16string>{u"Default printer: Office", u"Default printer: Office"}));
 }
@@ -95,15 +96,36 @@ TEST_F(PrintRequestFixture, UrlAndSwitchFollowTheRequest) {
         std::u16string url;  // empty: nothing is requested
     };
     const Case cases[] = {
-        {"default folder", u"print", u"apptcard", u"1234", {}, {}, u"S", true,
+        {"default folder",
+         u"print",
+         u"apptcard",
+         u"1234",
+         {},
+         {},
+         u"S",
+         true,
          u"http://S/veltrane_docs/store/1234/apptcard.html"},
-        {"other type prints on the current default", u"print", u"letter", u"7", {}, {}, u"S", false,
+        {"other type prints on the current default",
+         u"print",
+         u"letter",
+         u"7",
+         {},
+         {},
+         u"S",
+         false,
          u"http://S/veltrane_docs/store/7/letter.html"},
         {"empty folder is kept", u"print", u"receipt", u"7", u"", {}, u"S", true, u"http://S//store/7/receipt.html"},
         {"ssl as 1", u"print", u"receipt", u"7", u"d", u"1", u"S", true, u"https://S/d/store/7/receipt.html"},
         {"ssl as TRUE", u"print", u"receipt", u"7", u"d", u"TRUE", u"S", true, u"https://S/d/store/7/receipt.html"},
         {"ssl empty", u"print", u"receipt", u"7", u"d", u"", u"S", true, u"http://S/d/store/7/receipt.html"},
-        {"nothing escaped", u"print", u"apptcard", u"12 34/../x?y#z", u"a b", {}, u"S", true,
+        {"nothing escaped",
+         u"print",
+         u"apptcard",
+         u"12 34/../x?y#z",
+         u"a b",
+         {},
+         u"S",
+         true,
          u"http://S/a b/store/12 34/../x?y#z/apptcard.html"},
         {"no server", u"print", u"apptcard", u"1", {}, {}, u"", true, u"http:///veltrane_docs/store/1/apptcard.html"},
         {"action in other case", u"Print", u"apptcard", u"1", {}, {}, u"S", false, u""},

@@ -17,9 +17,7 @@ using DestPtr = std::unique_ptr<cups_dest_t, DestDeleter>;
 
 DestPtr namedDest(const char* name) { return DestPtr(cupsGetNamedDest(CUPS_HTTP_DEFAULT, name, nullptr)); }
 
-[[noreturn]] void failWithCupsError(const std::string& what) {
-    throw Error(what + ": " + cupsLastErrorString());
-}
+[[noreturn]] void failWithCupsError(const std::string& what) { throw Error(what + ": " + cupsLastErrorString()); }
 
 }  // namespace
 

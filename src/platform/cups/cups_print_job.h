@@ -8,8 +8,8 @@
 namespace veltrane::platform::cups {
 
 struct PrinterMedia {
-    std::string name;      // e.g. "iso_a4_210x297mm"
-    double widthMm = 0;    // the whole sheet
+    std::string name;    // e.g. "iso_a4_210x297mm"
+    double widthMm = 0;  // the whole sheet
     double heightMm = 0;
 };
 

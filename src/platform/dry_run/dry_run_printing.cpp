@@ -15,19 +15,29 @@ std::string jsonString(const std::string& utf8) {
     std::string out = "\"";
     for (unsigned char c : utf8) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += static_cast<char>(c);
-            }
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (c < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                    out += escaped;
+                } else {
+                    out += static_cast<char>(c);
+                }
         }
     }
     return out + "\"";
@@ -54,7 +64,8 @@ public:
     }
     bool setStringValue(const std::u16string& name, const std::u16string& value) override {
         overlay_.values[name] = value;
-        if (effects_) writeEffect(*effects_, "page-setup", {{"name", utf16ToUtf8(name)}, {"value", utf16ToUtf8(value)}});
+        if (effects_)
+            writeEffect(*effects_, "page-setup", {{"name", utf16ToUtf8(name)}, {"value", utf16ToUtf8(value)}});
         return true;
     }
 

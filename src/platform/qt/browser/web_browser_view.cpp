@@ -11,7 +11,6 @@
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
-
 #include <charconv>
 
 #include "base/error.h"
@@ -81,16 +80,16 @@ void WebBrowserView::onTimeLimit() {
 
 void WebBrowserView::onLoadingChanged(const QWebEngineLoadingInfo& info) {
     switch (info.status()) {
-    case QWebEngineLoadingInfo::LoadStartedStatus:
-        return;
-    case QWebEngineLoadingInfo::LoadSucceededStatus:
-        timeLimit_.stop();
-        loaded_ = true;
-        if (onNavigateComplete) onNavigateComplete();
-        return;
-    case QWebEngineLoadingInfo::LoadStoppedStatus:
-    case QWebEngineLoadingInfo::LoadFailedStatus:
-        break;
+        case QWebEngineLoadingInfo::LoadStartedStatus:
+            return;
+        case QWebEngineLoadingInfo::LoadSucceededStatus:
+            timeLimit_.stop();
+            loaded_ = true;
+            if (onNavigateComplete) onNavigateComplete();
+            return;
+        case QWebEngineLoadingInfo::LoadStoppedStatus:
+        case QWebEngineLoadingInfo::LoadFailedStatus:
+            break;
     }
     timeLimit_.stop();
     // An error page is never printed: the user is told what failed instead.
@@ -155,12 +154,13 @@ void WebBrowserView::print(const PageSetupValues& pageSetup) {
     limit.start(kRenderTimeLimitMs);
     if (!done) loop.exec();
     printing_ = false;
-    if (!done) throw Error("The page could not be prepared for printing within " +
-                           std::to_string(kRenderTimeLimitMs / 1000) + " seconds");
+    if (!done)
+        throw Error("The page could not be prepared for printing within " + std::to_string(kRenderTimeLimitMs / 1000) +
+                    " seconds");
     if (pdf.isEmpty()) throw Error("The page could not be prepared for printing");
 
-    cups::printPdf(printer, pdf.toStdString(), view_->title().isEmpty() ? urlText(requested_)
-                                                                          : view_->title().toStdString());
+    cups::printPdf(printer, pdf.toStdString(),
+                   view_->title().isEmpty() ? urlText(requested_) : view_->title().toStdString());
 }
 
 }  // namespace veltrane::platform::qt
