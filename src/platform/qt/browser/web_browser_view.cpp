@@ -12,6 +12,7 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <charconv>
+#include <memory>
 
 #include "base/error.h"
 #include "base/text.h"
@@ -31,7 +32,11 @@ std::string urlText(const QUrl& url) { return url.toString().toStdString(); }
 }  // namespace
 
 std::optional<double> marginInches(const std::u16string& text) {
-    const std::string utf8 = utf16ToUtf8(text);
+    std::string utf8 = utf16ToUtf8(text);
+    // A page setup written under a locale with a decimal comma.
+    for (auto& c : utf8) {
+        if (c == ',') c = '.';
+    }
     if (utf8.empty()) return std::nullopt;
     double value = 0;
     const auto [end, error] = std::from_chars(utf8.data(), utf8.data() + utf8.size(), value);
@@ -137,26 +142,35 @@ void WebBrowserView::print(const PageSetupValues& pageSetup) {
     const QPageLayout layout = pageLayout(pageSetup);
 
     // Rendering is asynchronous; the print is one command to the caller, so wait here with a time limit.
+    // The result may come after the time limit, when this call has already returned: it then lands in a state
+    // that outlives the call and is dropped.
+    struct Render {
+        QByteArray pdf;
+        bool done = false;
+        QEventLoop loop;
+    };
+    auto render = std::make_shared<Render>();
     printing_ = true;
-    QByteArray pdf;
-    bool done = false;
-    QEventLoop loop;
     QTimer limit;
     limit.setSingleShot(true);
-    connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(&limit, &QTimer::timeout, &render->loop, &QEventLoop::quit);
     view_->page()->printToPdf(
-        [&](const QByteArray& result) {
-            pdf = result;
-            done = true;
-            loop.quit();
+        [weak = std::weak_ptr<Render>(render)](const QByteArray& result) {
+            if (const auto state = weak.lock()) {
+                state->pdf = result;
+                state->done = true;
+                state->loop.quit();
+            }
         },
         layout);
     limit.start(kRenderTimeLimitMs);
-    if (!done) loop.exec();
+    if (!render->done) render->loop.exec();
     printing_ = false;
-    if (!done)
+    if (!render->done) {
         throw Error("The page could not be prepared for printing within " + std::to_string(kRenderTimeLimitMs / 1000) +
                     " seconds");
+    }
+    const QByteArray pdf = render->pdf;
     if (pdf.isEmpty()) throw Error("The page could not be prepared for printing");
 
     cups::printPdf(printer, pdf.toStdString(),
