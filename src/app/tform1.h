@@ -58,6 +58,8 @@ public:
 
     // ---- Request dispatch (app/request_dispatch.cpp) ----
     void parseIniFile();
+    // The print branch of the request (printing/print_request.cpp).
+    void runPrintBranch();
 
     // ---- Settings and log (app/tform1.cpp) ----
     std::u16string readSetting(const std::u16string& name) { return store_.readSetting(name); }
@@ -68,7 +70,8 @@ public:
 
     // ---- Printing (printing/) ----
     std::u16string getCurrentPrinter();
-    void SetDefaultPrinter(const std::u16string& name);
+    // By value: the restoring call passes oldPrinter, which the call itself overwrites.
+    void SetDefaultPrinter(std::u16string name);
     void setIE();
     void resetIE();
     void printBrowserPage();
@@ -77,6 +80,8 @@ public:
     void ColorButton2Click();
     // Restores what a print switched, logs, and ends the process; returns only by throwing.
     void resetProgram();
+    // Puts back what a print request whose process has died left switched (printing/restore_journal.cpp).
+    void restoreInterruptedPrint();
 
     platform::Platform& platform() { return platform_; }
 
@@ -84,6 +89,12 @@ private:
     // The installed printers, taken once when first needed.
     const std::vector<std::u16string>& printerList();
     int currentDefaultPrinterPosition();
+    // Writes the default-printer entry for every printer-list entry equal to name.
+    void writeDefaultEntryFor(const std::u16string& name);
+    // The restore journal (printing/restore_journal.cpp).
+    void journalPrinterSwitch(const std::u16string& previous);
+    void journalPageSetup();
+    void clearJournal();
 
     platform::Platform& platform_;
     settings::SettingsStore store_;

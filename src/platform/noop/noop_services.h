@@ -36,7 +36,7 @@ public:
 class NoBrowser final : public Browser {
 public:
     void navigate(const std::u16string&, int) override {}
-    void print() override;
+    void print(const PageSetupValues&) override;
 };
 
 }  // namespace veltrane::platform::noop

@@ -1,0 +1,82 @@
+// The Linux composition: which backend serves each platform service, and the dry-run decorators.
+
+#include "app/services.h"
+
+#include <iostream>
+#include <optional>
+
+#include "platform/cups/cups_printers.h"
+#include "platform/dry_run/dry_run_printing.h"
+#include "platform/noop/noop_services.h"
+#include "platform/posix/command_line.h"
+#include "platform/posix/iconv_codec.h"
+#include "platform/posix/ini_file_reader.h"
+#include "platform/posix/posix_files.h"
+#include "platform/posix/posix_locale.h"
+#include "platform/posix/process.h"
+#include "platform/posix/registry_file.h"
+#include "platform/posix/running_instances.h"
+#include "platform/posix/shared_folders.h"
+#include "platform/posix/system_info.h"
+
+namespace veltrane::app {
+
+namespace {
+
+using namespace platform;
+using namespace platform::posix;
+
+class PosixServices final : public Services {
+public:
+    PosixServices(std::vector<std::string> args, const ServiceOptions& options)
+        : registry_(defaultRegistryFilePath()), ini_(ansi_), commandLine_(std::move(args)) {
+        if (options.dryRun) {
+            dryRegistry_.emplace(registry_, std::cout);
+            dryPrinters_.emplace(printers_, std::cout);
+            dryBrowser_.emplace(std::cout);
+        }
+    }
+
+    Registry& registry() override { return dryRegistry_ ? static_cast<Registry&>(*dryRegistry_) : registry_; }
+    IniReader& ini() override { return ini_; }
+    FileSystem& files() override { return files_; }
+    AnsiCodec& ansi() override { return ansi_; }
+    Clock& clock() override { return clock_; }
+    LocaleInfo& locale() override { return locale_; }
+    SpecialFolders& folders() override { return folders_; }
+    CommandLine& commandLine() override { return commandLine_; }
+    Printers& printers() override { return dryPrinters_ ? static_cast<Printers&>(*dryPrinters_) : printers_; }
+    Launcher& launcher() override { return launcher_; }
+    Clipboard& clipboard() override { return clipboard_; }
+    Process& process() override { return process_; }
+    SystemInfo& system() override { return system_; }
+    RunningInstances& instances() override { return instances_; }
+    Browser* dryRunBrowser() override { return dryBrowser_ ? &*dryBrowser_ : nullptr; }
+
+private:
+    IconvAnsiCodec ansi_;
+    RegistryFile registry_;
+    IniFileReader ini_;
+    PosixFiles files_;
+    PosixClock clock_;
+    PosixLocale locale_;
+    SharedFolders folders_;
+    PosixCommandLine commandLine_;
+    cups::CupsPrinters printers_;
+    noop::NoLauncher launcher_;
+    noop::NoClipboard clipboard_;
+    PosixProcess process_;
+    PosixSystemInfo system_;
+    ProcRunningInstances instances_;
+    std::optional<dry_run::DryRunRegistry> dryRegistry_;
+    std::optional<dry_run::DryRunPrinters> dryPrinters_;
+    std::optional<dry_run::DryRunBrowser> dryBrowser_;
+};
+
+}  // namespace
+
+std::unique_ptr<Services> makeServices(std::vector<std::string> args, const ServiceOptions& options) {
+    return std::make_unique<PosixServices>(std::move(args), options);
+}
+
+}  // namespace veltrane::app
