@@ -71,8 +71,12 @@ check apexnrg ""
 check myray "$(launch 'NNTBridge.exe' '/PATID 1042 /name Anna /surname Berg /dateb 01,02,1980 /sex F')"
 
 # Patient values with quotes, blanks, shell syntax and non-ASCII letters go out unchanged (and JSON-escaped).
-printf '[settings]\r\naction=images\r\npatient_id=$(id)\r\nforenames=Zoë `x`\r\nsurname=O'"'"'Brien; \\ "q"\r\ndob=\r\ngender=M\r\n' \
-    >"$REQUEST"
+# The request is UTF-16 with its byte-order mark, so the letters do not depend on the code page.
+{
+    printf '\xff\xfe'
+    printf '[settings]\r\naction=images\r\npatient_id=$(id)\r\nforenames=Zoë `x`\r\nsurname=O'"'"'Brien; \\ "q"\r\ndob=\r\ngender=M\r\n' |
+        iconv -f UTF-8 -t UTF-16LE
+} >"$REQUEST"
 check dentaleye "$(launch 'cmdlink.exe' '/ID=$(id) /FN=Zoë `x` /LN=O'"'"'Brien; \\ \"q\" /BD= /Sex=M')"
 
 echo "imaging single: $checked checks passed"
