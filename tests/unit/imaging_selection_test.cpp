@@ -228,6 +228,18 @@ TEST_F(ImagingFixture, ABridgeWithoutSettingsKeyHasNoEffect) {
     EXPECT_TRUE(p.registry.keys.empty());  // opened only, never created
 }
 
+TEST_F(ImagingFixture, ANonTextBridgeSettingEndsTheRunBeforeAnyEffect) {
+    p.registry.setRaw(kVeltraneKey, u"romexis_program", platform::RegType::Binary, {1, 2});
+    try {
+        form.runBridge(imaging::kRomexisBridge, {u"1", u"A", u"B", u"", u"", u""});
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), "Invalid data type for 'romexis_program'");
+    }
+    EXPECT_TRUE(p.launcher.launched.empty());
+    EXPECT_TRUE(form.Memo1.Lines.empty());
+}
+
 TEST(ExecutePlan, AFileThatCannotBeWrittenStartsNothing) {
     fakes::FakePlatform p;
     imaging::BridgePlan plan;
