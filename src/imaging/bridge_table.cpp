@@ -19,21 +19,13 @@ const BridgeDefinition* const kDispatchTable[] = {
     &kDentaleyeBridge,
     // dexis
     // integrator
-    &kDicomBridge,
-    &kVixwinBridge,
+    &kDicomBridge, &kVixwinBridge,
     // easydent
     // icatreg
     // icatview
-    &kMediadentBridge,
-    &kExamineproBridge,
-    &kApexnrgBridge,
-    &kMyrayBridge,
-    &kSoproBridge,
-    &kRomexisBridge,
-    &kSuniBridge,
+    &kMediadentBridge, &kExamineproBridge, &kApexnrgBridge, &kMyrayBridge, &kSoproBridge, &kRomexisBridge, &kSuniBridge,
     // sirona
-    &kDtxstudioBridge,
-    &kActeonBridge,
+    &kDtxstudioBridge, &kActeonBridge,
     // cliniview
     // ezdenti
 };

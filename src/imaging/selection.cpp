@@ -17,8 +17,7 @@ constexpr int kChooseImagingSystemPage = 3;
 std::vector<const imaging::ImagingSystem*> scanOrder() {
     std::vector<const imaging::ImagingSystem*> order;
     for (const auto& system : imaging::kCatalogue) order.push_back(&system);
-    std::sort(order.begin(), order.end(),
-              [](auto* a, auto* b) { return a->scanPosition < b->scanPosition; });
+    std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->scanPosition < b->scanPosition; });
     return order;
 }
 

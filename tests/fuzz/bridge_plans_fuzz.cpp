@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         imaging::BridgeSettings settings;
         for (const auto& name : bridge->settingNames) {
             // Pad lengths stay short: a padded id of billions of zeros is not what this target looks for.
-            settings[name] = name.find(u"idpad") != std::u16string::npos ? f[9].substr(0, 4)
+            settings[name] = name.find(u"idpad") != std::u16string::npos    ? f[9].substr(0, 4)
                              : name.find(u"images") != std::u16string::npos ? f[8]
                                                                             : f[7];
         }

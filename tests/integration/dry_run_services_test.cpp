@@ -67,7 +67,9 @@ TEST(DryRun, JsonStringsEscapeWhatJsonRequires) {
         {u"\n\r\t\b\f", "\"\\n\\r\\t\\b\\f\""},
         {std::u16string{u'\x01', u'\x1f', u'\x7f'}, "\"\\u0001\\u001f\x7f\""},
         {u"Łódź €", "\"Łódź €\""},
-        {std::u16string{u'a', char16_t(0xD800), u'b'}, "\"a\xEF\xBF\xBD" "b\""},  // a lone surrogate
+        {std::u16string{u'a', char16_t(0xD800), u'b'},
+         "\"a\xEF\xBF\xBD"
+         "b\""},  // a lone surrogate
         {std::u16string(1, u'\0'), "\"\\u0000\""},
     };
     for (const auto& c : cases) EXPECT_EQ(jsonString(c.text), c.json);
@@ -75,8 +77,14 @@ TEST(DryRun, JsonStringsEscapeWhatJsonRequires) {
 
 TEST(DryRun, Base64OfExactBytes) {
     const std::pair<std::string, std::string> cases[] = {
-        {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="},
-        {"foobar", "Zm9vYmFy"}, {std::string("\xFF\x00\xFE", 3), "/wD+"},
+        {"", ""},
+        {"f", "Zg=="},
+        {"fo", "Zm8="},
+        {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="},
+        {"foobar", "Zm9vYmFy"},
+        {std::string("\xFF\x00\xFE", 3), "/wD+"},
     };
     for (const auto& [bytes, encoded] : cases) EXPECT_EQ(base64(bytes), encoded);
 }

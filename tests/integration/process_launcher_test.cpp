@@ -1,11 +1,10 @@
 #include "platform/posix/process_launcher.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
@@ -53,9 +52,12 @@ std::optional<Recorded> waitForRecord(const fs::path& file, int timeoutMs = 10'0
     while (std::getline(in, line)) {
         const auto space = line.find(' ');
         const std::string tag = line.substr(0, space), value = line.substr(space + 1);
-        if (tag == "arg") r.args.push_back(value);
-        else if (tag == "fd") r.fds.push_back(std::stoi(value));
-        else r.ids[tag] = std::stol(value);
+        if (tag == "arg")
+            r.args.push_back(value);
+        else if (tag == "fd")
+            r.fds.push_back(std::stoi(value));
+        else
+            r.ids[tag] = std::stol(value);
     }
     return r;
 }
@@ -78,8 +80,8 @@ TEST(PosixLauncher, StartsBridgeCommandLinesWithTheWindowsArgumentRules) {
     for (const char* name : {"cmdlink.exe", "DrSuni.exe", "SOPRO Imaging.exe", "DTXSync.exe"}) {
         installRecorder(dir.path / name);
     }
-    const imaging::PatientRecord patient{u"10 42", u"Anna Maria", u"O'Brien \"Jr\" $(touch x) `id`;", u"19800102",
-                                         u"F", u""};
+    const imaging::PatientRecord patient{u"10 42",    u"Anna Maria", u"O'Brien \"Jr\" $(touch x) `id`;",
+                                         u"19800102", u"F",          u""};
     struct Case {
         const imaging::BridgeDefinition& bridge;
         imaging::BridgeSettings settings;
@@ -87,14 +89,18 @@ TEST(PosixLauncher, StartsBridgeCommandLinesWithTheWindowsArgumentRules) {
     };
     const std::u16string f = utf8ToUtf16(folder);
     const Case cases[] = {
-        {imaging::kDentaleyeBridge, {{u"dentaleye_program", f}},
+        {imaging::kDentaleyeBridge,
+         {{u"dentaleye_program", f}},
          {"/ID=10", "42", "/FN=Anna", "Maria", "/LN=O'Brien", "Jr", "$(touch", "x)", "`id`;", "/BD=19800102",
           "/Sex=F"}},
-        {imaging::kSuniBridge, {{u"suni_program", f}},
+        {imaging::kSuniBridge,
+         {{u"suni_program", f}},
          {"/pO'Brien Jr $(touch x) `id`;, Anna Maria::::10 42::01-02-80::F"}},
-        {imaging::kSoproBridge, {{u"sopro_program", f}},
+        {imaging::kSoproBridge,
+         {{u"sopro_program", f}},
          {"10", "42", "O'Brien Jr $(touch x) `id`;", "Anna Maria", "02/01/1980"}},
-        {imaging::kDtxstudioBridge, {{u"dtxstudio_program", f}},
+        {imaging::kDtxstudioBridge,
+         {{u"dtxstudio_program", f}},
          {"-c", "UPDATE_CREATE", "-r", "10 42", "-f", "Anna Maria", "-l", "O'Brien Jr $(touch x) `id`;", "-b",
           "1980-01-02", "-g", "FEMALE"}},
     };
@@ -166,7 +172,7 @@ TEST(ResolveLaunch, PicksDirectStartWineOrTheDesktopOpener) {
     installRecorder(dir.path / "native.EXE");  // an ELF program with a Windows name still starts directly
     script(dir.path / "program.exe", false);   // a Windows program
     script(dir.path / "Setup.BAT", false);
-    script(dir.path / "report.pdf", false);    // a document
+    script(dir.path / "report.pdf", false);  // a document
     const std::string d = dir.path.string();
     struct Case {
         std::u16string file, parameters;

@@ -41,6 +41,7 @@ imaging::BridgePlan planOf(const BridgeDefinition& bridge, const BridgeSettings&
 
 TEST(CommandLineBridges, BuildTheProductsCommandLines) {
     const std::u16string dt = u"/opt/img/";
+    // clang-format off
     const LaunchCase cases[] = {
         // Slash switches.
         {"dentaleye", imaging::kDentaleyeBridge, {{u"dentaleye_program", dt}}, kAnna, dt + u"cmdlink.exe",
@@ -115,6 +116,7 @@ TEST(CommandLineBridges, BuildTheProductsCommandLines) {
          with(with(kAnna, &PatientRecord::surname, u"O\"Neil"), &PatientRecord::patientId, u"10 42"), u"",
          u"10 42 \"O\"Neil\" \"Anna\" \"19800102\"", {}},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto plan = planOf(c.bridge, c.settings, c.patient);
@@ -189,9 +191,9 @@ TEST(DispatchTable, ListsEachBridgeOnceInDispatchOrder) {
     std::vector<std::string> names;
     for (const auto* bridge : imaging::dispatchTable()) names.push_back(utf16ToUtf8(bridge->shortName));
     // The exchange-file bridges fill the gaps of this order.
-    const std::vector<std::string> expected = {"digora", "trophy",  "dentaleye", "dicom", "vixwin",   "mediadent",
-                                               "examinepro", "apexnrg", "myray", "sopro", "romexis", "suni",
-                                               "dtxstudio", "acteon"};
+    const std::vector<std::string> expected = {"digora",    "trophy",     "dentaleye", "dicom", "vixwin",
+                                               "mediadent", "examinepro", "apexnrg",   "myray", "sopro",
+                                               "romexis",   "suni",       "dtxstudio", "acteon"};
     EXPECT_EQ(names, expected);
     // Only Digora of these receives the title.
     for (const auto* bridge : imaging::dispatchTable()) {

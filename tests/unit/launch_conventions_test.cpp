@@ -13,8 +13,12 @@ TEST(SplitBirthDate, CutsByPositionAndNeverFails) {
         std::u16string dob, year, month, day;
     };
     const Case cases[] = {
-        {u"19800102", u"1980", u"01", u"02"}, {u"1980", u"1980", u"", u""},     {u"", u"", u"", u""},
-        {u"1980-01-02", u"1980", u"-0", u"1-"}, {u"198001021234", u"1980", u"01", u"02"}, {u"19800", u"1980", u"0", u""},
+        {u"19800102", u"1980", u"01", u"02"},
+        {u"1980", u"1980", u"", u""},
+        {u"", u"", u"", u""},
+        {u"1980-01-02", u"1980", u"-0", u"1-"},
+        {u"198001021234", u"1980", u"01", u"02"},
+        {u"19800", u"1980", u"0", u""},
         {u"1980010", u"1980", u"01", u"0"},
     };
     for (const auto& c : cases) {
@@ -32,8 +36,12 @@ TEST(PadPatientId, PadsToLengthButNeverShortens) {
         std::u16string expected;
     };
     const Case cases[] = {
-        {u"123", 6, u"000123"}, {u"1234567", 6, u"1234567"}, {u"123", 0, u"123"}, {u"123", -3, u"123"},
-        {u"", 4, u"0000"},      {u"AB", 3, u"0AB"},
+        {u"123", 6, u"000123"},
+        {u"1234567", 6, u"1234567"},
+        {u"123", 0, u"123"},
+        {u"123", -3, u"123"},
+        {u"", 4, u"0000"},
+        {u"AB", 3, u"0AB"},
         {u"\U0001F600", 3, u"0\U0001F600"},  // lengths count UTF-16 units: the emoji is two
     };
     for (const auto& c : cases) EXPECT_EQ(imaging::padPatientId(c.id, c.length), c.expected) << utf16ToUtf8(c.id);
@@ -44,8 +52,15 @@ TEST(PadLengthFromSetting, ReadsWholeNumbersOnly) {
         std::u16string text;
         long long expected;
     };
-    const Case good[] = {{u"", 0}, {u"6", 6}, {u"-3", -3}, {u"+4", 4}, {u" 7", 7}, {u"$10", 16}, {u"0x1F", 31},
-                         {u"2147483647", 2147483647}, {u"-2147483648", -2147483648LL}};
+    const Case good[] = {{u"", 0},
+                         {u"6", 6},
+                         {u"-3", -3},
+                         {u"+4", 4},
+                         {u" 7", 7},
+                         {u"$10", 16},
+                         {u"0x1F", 31},
+                         {u"2147483647", 2147483647},
+                         {u"-2147483648", -2147483648LL}};
     for (const auto& c : good) EXPECT_EQ(imaging::padLengthFromSetting(c.text), c.expected) << utf16ToUtf8(c.text);
     for (const std::u16string bad : {u"abc", u"6 ", u"1.5", u"-", u" ", u"2147483648", u"12a", u"١٢"}) {
         try {

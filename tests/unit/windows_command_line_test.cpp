@@ -32,10 +32,10 @@ TEST(WindowsCommandLine, SplitsAsTheCRuntimeDoes) {
         {R"(a\\\\"b c")", V{R"(a\\b c)"}},
         {R"(C:\VixWin\Images\)", V{R"(C:\VixWin\Images\)"}},  // trailing backslashes without a quote stay
         {R"(/FC:\MD\Images\\1042)", V{R"(/FC:\MD\Images\\1042)"}},
-        {R"("" x)", V{"", "x"}},                          // an empty quoted argument counts
-        {R"("a""b c")", V{R"(a"b c)"}},                   // "" inside quotes is a quote, quoting goes on
+        {R"("" x)", V{"", "x"}},         // an empty quoted argument counts
+        {R"("a""b c")", V{R"(a"b c)"}},  // "" inside quotes is a quote, quoting goes on
         {R"("a"" b")", V{R"(a" b)"}},
-        {R"(a""b)", V{"ab"}},                             // outside quotes "" opens and closes
+        {R"(a""b)", V{"ab"}},  // outside quotes "" opens and closes
         {R"("unterminated arg)", V{"unterminated arg"}},
         {R"(x"y z"w v)", V{"xy zw", "v"}},
         {"é ü\xE2\x82\xAC", V{"é", "ü€"}},
@@ -44,8 +44,8 @@ TEST(WindowsCommandLine, SplitsAsTheCRuntimeDoes) {
         {R"(-c "UPDATE_CREATE" -r "001042" -f "Anna" -l "Berg" -b "1980-01-02" -g "FEMALE")",
          V{"-c", "UPDATE_CREATE", "-r", "001042", "-f", "Anna", "-l", "Berg", "-b", "1980-01-02", "-g", "FEMALE"}},
         {R"(1042 "Berg" "Anna Maria" "02/01/1980")", V{"1042", "Berg", "Anna Maria", "02/01/1980"}},
-        {R"(/LastName Berg /FirstName Anna /IDNumber 001042 )", V{"/LastName", "Berg", "/FirstName", "Anna",
-                                                                  "/IDNumber", "001042"}},
+        {R"(/LastName Berg /FirstName Anna /IDNumber 001042 )",
+         V{"/LastName", "Berg", "/FirstName", "Anna", "/IDNumber", "001042"}},
     };
     for (const auto& c : cases) EXPECT_EQ(split(c.line), c.args) << c.line;
 }

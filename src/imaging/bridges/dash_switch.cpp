@@ -16,8 +16,8 @@ const std::u16string kDtxstudioIdPad = u"dtxstudio_idpad";
 
 BridgePlan launchTrophy(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
     // The images folder and the id form one path; the stored folder brings its own delimiter.
-    std::u16string line = u"-P" + settingValue(settings, kTrophyImages) + p.patientId + u" -N" + p.forenames + u" " +
-                          p.surname;
+    std::u16string line =
+        u"-P" + settingValue(settings, kTrophyImages) + p.patientId + u" -N" + p.forenames + u" " + p.surname;
     BridgePlan plan;
     plan.launch = openRequest(programInFolder(settingValue(settings, kTrophyProgram), u"tw.exe"), line);
     return plan;
@@ -44,8 +44,7 @@ BridgePlan launchDtxstudio(const BridgeSettings& settings, const PatientRecord& 
         const auto d = splitBirthDate(p.dob);
         date = d.year + u"-" + d.month + u"-" + d.day;
     }
-    const std::u16string id =
-        padPatientId(p.patientId, padLengthFromSetting(settingValue(settings, kDtxstudioIdPad)));
+    const std::u16string id = padPatientId(p.patientId, padLengthFromSetting(settingValue(settings, kDtxstudioIdPad)));
     std::u16string line = u"-c \"UPDATE_CREATE\" -r \"" + id + u"\" -f \"" + p.forenames + u"\" -l \"" + p.surname;
     if (!p.dob.empty()) line += u"\" -b \"" + date;
     line += u"\" -g \"" + genderName + u"\"";

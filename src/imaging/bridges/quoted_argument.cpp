@@ -25,8 +25,8 @@ BridgePlan launchSopro(const BridgeSettings& settings, const PatientRecord& p, B
         date = d.day + u"/" + d.month + u"/" + d.year;
     }
     BridgePlan plan;
-    plan.launch =
-        openRequest(programInFolder(settingValue(settings, kSoproProgram), u"SOPRO Imaging.exe"), unquotedIdLine(p, date));
+    plan.launch = openRequest(programInFolder(settingValue(settings, kSoproProgram), u"SOPRO Imaging.exe"),
+                              unquotedIdLine(p, date));
     return plan;
 }
 

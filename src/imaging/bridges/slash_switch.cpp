@@ -15,8 +15,8 @@ const std::u16string kSuniProgram = u"suni_program";
 
 BridgePlan launchDentaleye(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
     // dob and gender go out as received.
-    std::u16string line = u"/ID=" + p.patientId + u" /FN=" + p.forenames + u" /LN=" + p.surname + u" /BD=" + p.dob +
-                          u" /Sex=" + p.gender;
+    std::u16string line =
+        u"/ID=" + p.patientId + u" /FN=" + p.forenames + u" /LN=" + p.surname + u" /BD=" + p.dob + u" /Sex=" + p.gender;
     BridgePlan plan;
     plan.launch = openRequest(programInFolder(settingValue(settings, kDentaleyeProgram), u"cmdlink.exe"), line);
     return plan;

@@ -45,7 +45,11 @@ bool isNativeProgram(const std::string& path) {
     char magic[4] = {};
     const ssize_t got = read(fd, magic, sizeof magic);
     close(fd);
-    if (got >= 4 && std::memcmp(magic, "\x7f" "ELF", 4) == 0) return true;
+    if (got >= 4 && std::memcmp(magic,
+                                "\x7f"
+                                "ELF",
+                                4) == 0)
+        return true;
     return got >= 2 && magic[0] == '#' && magic[1] == '!';
 }
 

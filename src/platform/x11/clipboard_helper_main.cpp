@@ -42,11 +42,16 @@ std::string toLatin1(const std::string& utf8) {
         const auto c = static_cast<unsigned char>(utf8[i]);
         unsigned cp;
         std::size_t len;
-        if (c < 0x80) cp = c, len = 1;
-        else if ((c & 0xE0) == 0xC0) cp = c & 0x1F, len = 2;
-        else if ((c & 0xF0) == 0xE0) cp = c & 0x0F, len = 3;
-        else if ((c & 0xF8) == 0xF0) cp = c & 0x07, len = 4;
-        else cp = 0xFFFD, len = 1;
+        if (c < 0x80)
+            cp = c, len = 1;
+        else if ((c & 0xE0) == 0xC0)
+            cp = c & 0x1F, len = 2;
+        else if ((c & 0xF0) == 0xE0)
+            cp = c & 0x0F, len = 3;
+        else if ((c & 0xF8) == 0xF0)
+            cp = c & 0x07, len = 4;
+        else
+            cp = 0xFFFD, len = 1;
         for (std::size_t k = 1; k < len && i + k < utf8.size(); ++k) cp = cp << 6 | (utf8[i + k] & 0x3F);
         out.push_back(cp <= 0xFF ? static_cast<char>(cp) : '?');
         i += len;
@@ -132,9 +137,9 @@ int main(int argc, char** argv) {
     XSetErrorHandler(ignoreErrors);
     XSetIOErrorHandler(connectionLost);
 
-    Atoms a{XInternAtom(d, "CLIPBOARD", False), XInternAtom(d, "UTF8_STRING", False), XInternAtom(d, "TEXT", False),
-            XInternAtom(d, "TARGETS", False), XInternAtom(d, "TIMESTAMP", False),
-            XInternAtom(d, "VELTRANE_CLIPBOARD_TIME", False)};
+    Atoms a{XInternAtom(d, "CLIPBOARD", False), XInternAtom(d, "UTF8_STRING", False),
+            XInternAtom(d, "TEXT", False),      XInternAtom(d, "TARGETS", False),
+            XInternAtom(d, "TIMESTAMP", False), XInternAtom(d, "VELTRANE_CLIPBOARD_TIME", False)};
     const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
     XSelectInput(d, w, PropertyChangeMask);
     const Time owned = serverTime(d, w, a.property);
@@ -154,7 +159,8 @@ int main(int argc, char** argv) {
         _exit(0);
     }
     setsid();
-    if (chdir("/") != 0) { /* the root always exists */ }
+    if (chdir("/") != 0) { /* the root always exists */
+    }
     const int null = open("/dev/null", O_RDWR);
     if (null >= 0) {
         dup2(null, STDIN_FILENO);
@@ -172,7 +178,8 @@ int main(int argc, char** argv) {
             if (ev.type == SelectionClear && ev.xselectionclear.selection == a.clipboard) return 0;
             if (ev.type == SelectionRequest) answer(d, ev.xselectionrequest, a, text, latin1, owned, maxBytes);
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return 0;
         pollfd p{fd, POLLIN, 0};
         poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 60'000)));

@@ -2,8 +2,9 @@
 // The clipboard on X11 (XWayland included): the CLIPBOARD selection, served by the veltrane-clipboard helper so
 // the text stays available after this program has ended, until another program takes the selection.
 
-#include <string>
 #include <sys/types.h>
+
+#include <string>
 
 #include "platform/clipboard.h"
 
