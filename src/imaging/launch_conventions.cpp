@@ -61,4 +61,13 @@ std::u16string programInFolder(std::u16string_view folderLocation, std::u16strin
     return path;
 }
 
+platform::LaunchRequest openRequest(std::u16string file, std::u16string parameters, int showCommand) {
+    platform::LaunchRequest request;
+    request.verb = u"open";
+    request.file = std::move(file);
+    request.parameters = std::move(parameters);
+    request.showCommand = showCommand;
+    return request;
+}
+
 }  // namespace veltrane::imaging

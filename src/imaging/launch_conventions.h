@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/launcher.h"
+
 namespace veltrane::imaging {
 
 struct BirthDateParts {
@@ -24,5 +26,9 @@ long long padLengthFromSetting(std::u16string_view text);
 
 // A folder location followed directly by the program's file name (no delimiter added or removed).
 std::u16string programInFolder(std::u16string_view folderLocation, std::u16string_view fileName);
+
+// What every command-line bridge hands to the launcher: the "open" verb, no working folder, shown normally.
+platform::LaunchRequest openRequest(std::u16string file, std::u16string parameters,
+                                    int showCommand = platform::kShowNormal);
 
 }  // namespace veltrane::imaging
