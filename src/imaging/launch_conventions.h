@@ -17,7 +17,11 @@ struct BirthDateParts {
 // Cuts dob by position; a short dob gives shorter or empty pieces, never an error.
 BirthDateParts splitBirthDate(std::u16string_view dob);
 
+// The longest padded id: the platform's command-line limit.
+inline constexpr long long kMaxPaddedIdLength = 32767;
+
 // Puts zeros before id until it has length characters (UTF-16 units); never shortens; length <= 0 changes nothing.
+// A length beyond kMaxPaddedIdLength throws "Out of system resources".
 std::u16string padPatientId(std::u16string_view id, long long length);
 
 // The pad length of a setting: empty means 0; anything but a whole number throws

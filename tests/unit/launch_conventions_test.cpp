@@ -47,6 +47,16 @@ TEST(PadPatientId, PadsToLengthButNeverShortens) {
     for (const auto& c : cases) EXPECT_EQ(imaging::padPatientId(c.id, c.length), c.expected) << utf16ToUtf8(c.id);
 }
 
+TEST(PadPatientId, AbsurdLengthFailsInsteadOfExhaustingMemory) {
+    EXPECT_EQ(imaging::padPatientId(u"1", imaging::kMaxPaddedIdLength).size(), 32767u);
+    try {
+        imaging::padPatientId(u"1", 2000000000);
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "Out of system resources");
+    }
+}
+
 TEST(PadLengthFromSetting, ReadsWholeNumbersOnly) {
     struct Case {
         std::u16string text;
