@@ -15,6 +15,7 @@ void TForm1::parseIniFile() {
     Label3.Caption = action;
     writeLog(action);
     if (action == u"print") runPrintBranch();
+    if (action == u"images") runImagingSelection();
 }
 
 }  // namespace veltrane::app
