@@ -2,6 +2,7 @@
 
 #include "imaging/bridges/command_line_bridges.h"
 #include "imaging/bridges/digora_clipboard.h"
+#include "imaging/bridges/exchange_file_bridges.h"
 
 namespace veltrane::imaging {
 
@@ -11,23 +12,11 @@ namespace {
 
 // The order is the dispatcher's, not the catalogue's.
 const BridgeDefinition* const kDispatchTable[] = {
-    &kDigoraBridge,
-    // scanora
-    // idixel
-    &kTrophyBridge,
-    // dbswin
-    &kDentaleyeBridge,
-    // dexis
-    // integrator
-    &kDicomBridge, &kVixwinBridge,
-    // easydent
-    // icatreg
-    // icatview
-    &kMediadentBridge, &kExamineproBridge, &kApexnrgBridge, &kMyrayBridge, &kSoproBridge, &kRomexisBridge, &kSuniBridge,
-    // sirona
-    &kDtxstudioBridge, &kActeonBridge,
-    // cliniview
-    // ezdenti
+    &kDigoraBridge,    &kScanoraBridge,   &kIdixelBridge,     &kTrophyBridge,    &kDbswinBridge,
+    &kDentaleyeBridge, &kDexisBridge,     &kIntegratorBridge, &kDicomBridge,     &kVixwinBridge,
+    &kEasydentBridge,  &kIcatRegBridge,   &kIcatViewBridge,   &kMediadentBridge, &kExamineproBridge,
+    &kApexnrgBridge,   &kMyrayBridge,     &kSoproBridge,      &kRomexisBridge,   &kSuniBridge,
+    &kSironaBridge,    &kDtxstudioBridge, &kActeonBridge,     &kCliniviewBridge, &kEzdentiBridge,
 };
 
 }  // namespace

@@ -190,14 +190,16 @@ TEST(DigoraBridge, PutsTheOpenCommandOnTheClipboard) {
 TEST(DispatchTable, ListsEachBridgeOnceInDispatchOrder) {
     std::vector<std::string> names;
     for (const auto* bridge : imaging::dispatchTable()) names.push_back(utf16ToUtf8(bridge->shortName));
-    // The exchange-file bridges fill the gaps of this order.
-    const std::vector<std::string> expected = {"digora",    "trophy",     "dentaleye", "dicom", "vixwin",
-                                               "mediadent", "examinepro", "apexnrg",   "myray", "sopro",
-                                               "romexis",   "suni",       "dtxstudio", "acteon"};
+    const std::vector<std::string> expected = {
+        "digora",  "scanora",  "idixel",  "trophy",    "dbswin",    "dentaleye",  "dexis",   "integrator", "dicom",
+        "vixwin",  "easydent", "icatreg", "icatview",  "mediadent", "examinepro", "apexnrg", "myray",      "sopro",
+        "romexis", "suni",     "sirona",  "dtxstudio", "acteon",    "cliniview",  "ezdenti"};
     EXPECT_EQ(names, expected);
-    // Only Digora of these receives the title.
+    // Only Digora, Scanora and Cliniview receive the title.
     for (const auto* bridge : imaging::dispatchTable()) {
-        EXPECT_EQ(bridge->takesTitle, bridge->shortName == u"digora") << utf16ToUtf8(bridge->shortName);
+        const bool takesTitle =
+            bridge->shortName == u"digora" || bridge->shortName == u"scanora" || bridge->shortName == u"cliniview";
+        EXPECT_EQ(bridge->takesTitle, takesTitle) << utf16ToUtf8(bridge->shortName);
     }
 }
 
