@@ -20,6 +20,7 @@
 #include "base/text.h"
 #include "imaging/bridge_executor.h"
 #include "imaging/bridges/exchange_file_bridges.h"
+#include "platform/dry_run/dry_run_services.h"
 #include "platform/noop/noop_services.h"
 #include "platform/posix/command_line.h"
 #include "platform/posix/iconv_codec.h"
@@ -297,6 +298,41 @@ TEST(ExchangeBridgesOnLinux, ImagesRequestRunsTheBridgeThroughTheFrame) {
     ASSERT_TRUE(waitForFile(record)) << "Sidexis did not start";
     EXPECT_EQ(readFile(record + ".file"), bytes);
     EXPECT_EQ(readFile(record), "open no\n");
+}
+
+// A dry run shows the exchange file with its exact bytes (the Sidexis records hold zero bytes) and the launch,
+// and leaves the disk alone.
+TEST(ExchangeBridgesOnLinux, DryRunPrintsTheFileWithItsExactBytes) {
+    TempDir dir;
+    const std::string folder = fs::canonical(dir.path()).string() + "/";
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    platform::dry_run::EffectPrinter printer(out);
+    LinuxPlatform host;
+    platform::dry_run::DryRunFiles files(printer, host.files);
+    platform::dry_run::DryRunLauncher launcher(printer);
+    platform::Platform b = host.bundle;
+    platform::Platform dryRun{b.registry, b.ini,         files,      b.ansi,     b.clock,     b.locale,
+                              b.folders,  b.commandLine, b.printers, launcher,   b.clipboard, b.dialogs,
+                              b.browser,  b.process,     b.system,   b.instances};
+    BridgeContext context{host.ansi, u"WS01", {2024, 3, 5, 14, 7, 9, 0}};
+    const BridgePlan plan = kSironaBridge.plan(
+        {{u"sirona_program", utf8ToUtf16(folder)}, {u"sirona_images", utf8ToUtf16(folder)}}, kSmith, context);
+    executePlan(plan, dryRun, host.memo);
+
+    std::fflush(out);
+    std::rewind(out);
+    std::string printed;
+    for (int c; (c = std::fgetc(out)) != EOF;) printed.push_back(static_cast<char>(c));
+    std::fclose(out);
+    const std::string expected =
+        "{\"effect\":\"file\",\"path\":" + platform::dry_run::jsonString(folder + "sidexis.sdx") +
+        ",\"content_base64\":\"" + platform::dry_run::base64(plan.file->bytes) + "\"}\n" +
+        "{\"effect\":\"launch\",\"verb\":\"open\",\"file\":" + platform::dry_run::jsonString(folder + "sidexis.exe") +
+        ",\"parameters\":\"\",\"directory\":\"\",\"showCommand\":1}\n";
+    EXPECT_EQ(printed, expected);
+    EXPECT_EQ(plan.file->bytes.size(), 32u + 38u + 57u);
+    EXPECT_FALSE(fs::exists(folder + "sidexis.sdx"));
 }
 
 // Runs body in a child (where limits, mounts and users may change) and reports "<error>|<launches>".
