@@ -1,0 +1,78 @@
+// The process entry: the program's own options, the services, start-up, then the window.
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/services.h"
+#include "app/tform1.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "platform/posix/ui_loader.h"
+
+using namespace veltrane;
+
+namespace {
+
+struct ProgramOptions {
+    app::ServiceOptions services;
+    std::string exportSettings;  // --export-settings FILE
+    std::string importSettings;  // --import-settings FILE
+};
+
+// Removes the program's own options from argv, so start-up sees the arguments the practice server passed.
+std::vector<std::string> stripOwnOptions(int argc, char** argv, ProgramOptions& options) {
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (i > 0 && arg == "--dry-run") {
+            options.services.dryRun = true;
+        } else if (i > 0 && (arg == "--export-settings" || arg == "--import-settings") && i + 1 < argc) {
+            (arg == "--export-settings" ? options.exportSettings : options.importSettings) = argv[++i];
+        } else {
+            args.push_back(arg);
+        }
+    }
+    return args;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ProgramOptions options;
+    std::vector<std::string> args = stripOwnOptions(argc, argv, options);
+
+    // ---- Settings export and import: wired here by the settings work (they run instead of the program). ----
+    if (!options.exportSettings.empty() || !options.importSettings.empty()) {
+        std::fprintf(stderr, "veltrane-client-tools: --export-settings and --import-settings are not available yet\n");
+        return 1;
+    }
+
+    std::unique_ptr<app::Services> services;
+    try {
+        services = app::makeServices(args, options.services);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "veltrane-client-tools: %s\n", e.what());
+        return 1;
+    }
+
+    // Message boxes, dialogs, the browser and the window come from the window module, loaded on first need.
+    platform::posix::UiLoader ui(argv[0]);
+    platform::Platform bundle{services->registry(), services->ini(),       services->files(),   services->ansi(),
+                              services->clock(),    services->locale(),    services->folders(), services->commandLine(),
+                              services->printers(), services->launcher(),  services->clipboard(), ui,
+                              ui,                   services->process(),   services->system()};
+    app::TForm1 form(bundle);
+
+    // An error during start-up is reported, and the window still opens with whatever state start-up reached.
+    try {
+        form.FormCreate();
+    } catch (const Error& e) {
+        ui.showError(utf8ToUtf16(e.what()));
+    } catch (const std::exception& e) {
+        ui.showError(utf8ToUtf16(e.what()));
+    }
+    return ui.runMainWindow(form);
+}
