@@ -54,6 +54,18 @@ void setLabelText(QLabel* label, const QString& text) {
     label->resize(std::max(label->sizeHint().width(), 1), label->height());
 }
 
+// A check box's caption must not be cut off by a toolkit whose box is wider than the designed one: it grows to
+// its caption, leftwards where the page's edge would cut it.
+void fitCheckBox(QCheckBox* box) {
+    QRect g = box->geometry();
+    const int wanted = box->sizeHint().width();
+    if (wanted <= g.width()) return;
+    g.setWidth(wanted);
+    if (QWidget* parent = box->parentWidget(); parent && g.right() >= parent->width())
+        g.moveLeft(std::max(0, parent->width() - wanted));
+    box->setGeometry(g);
+}
+
 QStringList toLines(const std::vector<std::u16string>& lines) {
     QStringList list;
     for (const auto& line : lines) list << qs(line);
@@ -112,6 +124,7 @@ QCheckBox* MainWindow::addCheckBox(QWidget* parent, const char* name, const QStr
     auto* box = new QCheckBox(caption, parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setGeometry(geometry);
+    fitCheckBox(box);
     setTab(box, tab);
     return box;
 }
@@ -173,12 +186,14 @@ void MainWindow::buildPrintersPage(QWidget* page) {
         combo->setObjectName(QString::fromLatin1(name));
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
+        // No completion: what the user types is the text, letter by letter.
+        combo->setCompleter(nullptr);
         combo->addItems({QStringLiteral("Normal"), QStringLiteral("Dedicated")});
         combo->setCurrentIndex(-1);
         combo->setGeometry(geometry);
         setTab(combo, tab);
         // Every typed character counts as a change, as does choosing an item.
-        connect(combo, &QComboBox::currentTextChanged, this, [this, &model, change](const QString& text) {
+        connect(combo, &QComboBox::editTextChanged, this, [this, &model, change](const QString& text) {
             handle([&] {
                 model.Text = text.toStdU16String();
                 (form_.*change)();
@@ -257,6 +272,7 @@ void MainWindow::buildImagingSubPage(int index, QWidget* page) {
         auto* box = new QCheckBox(caption, page);
         box->setObjectName(qs(name));
         box->setGeometry(geometry);
+        fitCheckBox(box);
         imagingChecks_[std::u16string(name)] = box;
         byName[name] = box;
         connect(box, &QCheckBox::toggled, this, [this, name](bool on) {
@@ -439,11 +455,7 @@ void MainWindow::onFocusChanged(QWidget* old, QWidget* now) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     // Only "DONE" ends the program: it restores the default printer and page setup a print switched.
-    if (event->spontaneous()) {
-        event->ignore();
-        return;
-    }
-    QWidget::closeEvent(event);
+    event->ignore();
 }
 
 void MainWindow::reportError(const char* what) { form_.platform().dialogs.showError(utf8ToUtf16(what)); }

@@ -10,7 +10,7 @@ namespace veltrane::ui {
 
 namespace {
 constexpr int kRowHeight = 20;    // one row of tabs at the window's font
-constexpr int kTabPadding = 18;   // text to tab edge, both sides together
+constexpr int kTabPadding = 2;    // beyond what the style asks for a tab
 constexpr int kFrame = 4;         // the page frame around a page
 }  // namespace
 
@@ -121,8 +121,8 @@ void PageControl::setCurrentIndex(int index) {
     // Hide first, so a page's show handler sees the page it replaces already gone.
     if (current_ >= 0) page(current_)->hide();
     current_ = index;
+    relayout();
     page(current_)->show();
-    strip_->update();
 }
 
 QRect PageControl::tabRect(int index) const { return tabRects_.at(static_cast<std::size_t>(index)); }
@@ -132,15 +132,26 @@ void PageControl::resizeEvent(QResizeEvent* event) {
     relayout();
 }
 
-void PageControl::relayout() {
+int PageControl::tabWidth(int index) const {
+    QStyleOptionTab option;
+    option.initFrom(this);
+    option.shape = QTabBar::RoundedNorth;
+    option.text = caption(index);
     const QFontMetrics metrics(font());
+    const QSize contents(metrics.horizontalAdvance(option.text) + style()->pixelMetric(QStyle::PM_TabBarTabHSpace,
+                                                                                      &option, this),
+                         kRowHeight);
+    return style()->sizeFromContents(QStyle::CT_TabBarTab, &option, contents, this).width() + kTabPadding;
+}
+
+void PageControl::relayout() {
     const int available = width() - 4;
     // Fill rows left to right in tab order; a tab that does not fit starts a new row.
     std::vector<std::vector<int>> rows(1);
     std::vector<int> widths;
     int used = 0;
     for (int i = 0; i < count(); ++i) {
-        const int w = metrics.horizontalAdvance(captions_[static_cast<std::size_t>(i)]) + kTabPadding;
+        const int w = tabWidth(i);
         widths.push_back(w);
         if (!rows.back().empty() && used + w > available) {
             rows.emplace_back();
@@ -150,19 +161,25 @@ void PageControl::relayout() {
         used += w;
     }
     rows_ = static_cast<int>(rows.size());
+    // The row holding the selected tab is drawn next to the page, the others keep their cyclic order above it.
+    int selectedRow = 0;
+    for (int r = 0; r < rows_; ++r)
+        for (int i : rows[static_cast<std::size_t>(r)])
+            if (i == current_) selectedRow = r;
     tabRects_.assign(static_cast<std::size_t>(count()), QRect());
     for (int r = 0; r < rows_; ++r) {
         const auto& row = rows[static_cast<std::size_t>(r)];
+        const int visualRow = (r + rows_ - 1 - selectedRow) % rows_;
         int natural = 0;
         for (int i : row) natural += widths[static_cast<std::size_t>(i)];
         // With several rows each row is stretched to the full width, so the rows line up as one block.
         const int extra = rows_ > 1 ? available - natural : 0;
+        const int n = static_cast<int>(row.size());
         int x = 2;
-        for (std::size_t k = 0; k < row.size(); ++k) {
-            const int share = row.empty() ? 0 : extra / static_cast<int>(row.size()) +
-                                                    (static_cast<int>(k) < extra % static_cast<int>(row.size()) ? 1 : 0);
-            const int w = widths[static_cast<std::size_t>(row[k])] + share;
-            tabRects_[static_cast<std::size_t>(row[k])] = QRect(x, 2 + r * kRowHeight, w, kRowHeight);
+        for (int k = 0; k < n; ++k) {
+            const int index = row[static_cast<std::size_t>(k)];
+            const int w = widths[static_cast<std::size_t>(index)] + extra / n + (k < extra % n ? 1 : 0);
+            tabRects_[static_cast<std::size_t>(index)] = QRect(x, 2 + visualRow * kRowHeight, w, kRowHeight);
             x += w;
         }
     }

@@ -38,6 +38,7 @@ protected:
 private:
     friend class TabStrip;
     void relayout();
+    int tabWidth(int index) const;
 
     TabStrip* strip_;
     std::vector<QWidget*> pages_;

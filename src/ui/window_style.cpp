@@ -4,7 +4,7 @@ namespace veltrane::ui {
 
 QFont windowFont(int pixelSize, bool bold) {
     QFont font;
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     return font;

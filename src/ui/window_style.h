@@ -9,7 +9,8 @@ namespace veltrane::ui {
 
 inline const QString kWindowTitle = QStringLiteral("Veltrane Client Tools");
 
-// The designed font is Tahoma; where it is not installed, DejaVu Sans is the nearest in width and x-height.
+// The designed font is Tahoma; where it is not installed, Liberation Sans, whose caption widths at this size are
+// within a pixel or two of Tahoma's, so labels do not run into the edits beside them.
 // Sizes are in pixels, because the layout is in pixels at 96 dots per inch.
 QFont windowFont(int pixelSize = 11, bool bold = false);
 
