@@ -52,13 +52,23 @@ int main(int argc, char** argv) {
     p.printers.names = {u"Reception LaserJet", u"Surgery 2 Inkjet", u"Zebra Card Printer", u"PDF"};
     const auto key = fakes::kVeltraneKey;
     for (auto [name, value] : std::initializer_list<std::pair<const char16_t*, const char16_t*>>{
-             {u"apptcard_printer", u"Zebra Card Printer"}, {u"receipt_printer", u"Reception LaserJet"},
-             {u"appt_type", u"Dedicated"}, {u"receipt_type", u"Normal"}, {u"logging_enabled", u"True"},
-             {u"server_ssl", u"False"}, {u"imaging_autoload", u"False"}, {u"cliniview_enabled", u"True"},
-             {u"cliniview_program", u"/opt/cliniview/"}, {u"cliniview_images", u"/srv/imaging/cliniview/"},
-             {u"digora_enabled", u"True"}, {u"digora_nameformat", u"2"}, {u"sirona_enabled", u"True"},
-             {u"sirona_program", u"/opt/sidexis/sidexis.exe"}, {u"sirona_images", u"/srv/pdata/sidexis.sdx"},
-             {u"dbswin_program", u"/opt/dbswin/bin/dbswin.exe"}, {u"dbswin_images", u"/srv/dbswin/temp/"}}) {
+             {u"apptcard_printer", u"Zebra Card Printer"},
+             {u"receipt_printer", u"Reception LaserJet"},
+             {u"appt_type", u"Dedicated"},
+             {u"receipt_type", u"Normal"},
+             {u"logging_enabled", u"True"},
+             {u"server_ssl", u"False"},
+             {u"imaging_autoload", u"False"},
+             {u"cliniview_enabled", u"True"},
+             {u"cliniview_program", u"/opt/cliniview/"},
+             {u"cliniview_images", u"/srv/imaging/cliniview/"},
+             {u"digora_enabled", u"True"},
+             {u"digora_nameformat", u"2"},
+             {u"sirona_enabled", u"True"},
+             {u"sirona_program", u"/opt/sidexis/sidexis.exe"},
+             {u"sirona_images", u"/srv/pdata/sidexis.sdx"},
+             {u"dbswin_program", u"/opt/dbswin/bin/dbswin.exe"},
+             {u"dbswin_images", u"/srv/dbswin/temp/"}}) {
         p.registry.setString(key, name, value);
     }
     app::TForm1 form(p.bundle);

@@ -17,7 +17,9 @@ void TForm1::TabSheet2Show() {
     if (loadFlag(CheckBoxSSL, u"server_ssl")) CheckBoxSSLClick();
 }
 
-void TForm1::CheckBoxLoggingClick() { writeSetting(u"logging_enabled", settings::boolToSetting(CheckBoxLogging.Checked)); }
+void TForm1::CheckBoxLoggingClick() {
+    writeSetting(u"logging_enabled", settings::boolToSetting(CheckBoxLogging.Checked));
+}
 
 void TForm1::CheckBoxSSLClick() { writeSetting(u"server_ssl", settings::boolToSetting(CheckBoxSSL.Checked)); }
 

@@ -21,7 +21,8 @@ struct EditLocation {
 EditLocation findEdit(std::u16string_view name) {
     for (const auto& page : kImagingPages)
         for (int e = 0; e < page.editCount; ++e)
-            if (page.edits[static_cast<std::size_t>(e)].name == name) return {&page, &page.edits[static_cast<std::size_t>(e)]};
+            if (page.edits[static_cast<std::size_t>(e)].name == name)
+                return {&page, &page.edits[static_cast<std::size_t>(e)]};
     return {nullptr, nullptr};
 }
 

@@ -39,9 +39,9 @@ struct ImagingPageSpec {
     int editCount;
     std::array<ImagingBrowseSpec, 2> browses;
     int browseCount;
-    std::u16string_view extraBox;    // a further flag box after the "Enabled" one, or empty
+    std::u16string_view extraBox;  // a further flag box after the "Enabled" one, or empty
     std::u16string_view extraValue;
-    bool nameFormat;                 // the Digora name-format radio group
+    bool nameFormat;  // the Digora name-format radio group
 };
 
 inline constexpr int kImagingPageCount = 24;

@@ -60,10 +60,21 @@ int main(int argc, char** argv) {
 
     // Message boxes, dialogs, the browser and the window come from the window module, loaded on first need.
     platform::posix::UiLoader ui(argv[0]);
-    platform::Platform bundle{services->registry(), services->ini(),       services->files(),   services->ansi(),
-                              services->clock(),    services->locale(),    services->folders(), services->commandLine(),
-                              services->printers(), services->launcher(),  services->clipboard(), ui,
-                              ui,                   services->process(),   services->system()};
+    platform::Platform bundle{services->registry(),
+                              services->ini(),
+                              services->files(),
+                              services->ansi(),
+                              services->clock(),
+                              services->locale(),
+                              services->folders(),
+                              services->commandLine(),
+                              services->printers(),
+                              services->launcher(),
+                              services->clipboard(),
+                              ui,
+                              ui,
+                              services->process(),
+                              services->system()};
     app::TForm1 form(bundle);
 
     // An error during start-up is reported, and the window still opens with whatever state start-up reached.

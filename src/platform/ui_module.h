@@ -18,8 +18,9 @@ class UiModule {
 public:
     virtual ~UiModule() = default;
     // Creates the application object. False, with the reason, when no display can be reached; the module must
-    // then not be used further. argc and argv must outlive the module.
-    virtual bool openGui(int& argc, char** argv, std::string& reason) = 0;
+    // then not be used further. argc and argv must outlive the module. withBrowser prepares for the browser engine
+    // (shared GL contexts), which costs a GL context at start, so only a run that shows a page asks for it.
+    virtual bool openGui(int& argc, char** argv, bool withBrowser, std::string& reason) = 0;
 
     // Valid after a successful openGui.
     virtual void showMessage(const std::u16string& text, MessagePlacement placement) = 0;

@@ -181,7 +181,8 @@ void MainWindow::buildPrintersPage(QWidget* page) {
     again->setFont(windowFont(kBigButtonFont, true));
     connect(again, &QPushButton::clicked, this, [this] { handle([this] { form_.ColorButton2Click(); }); });
 
-    auto makeCombo = [&](const char* name, QRect geometry, int tab, app::TComboBox& model, void (app::TForm1::*change)()) {
+    auto makeCombo = [&](const char* name, QRect geometry, int tab, app::TComboBox& model,
+                         void (app::TForm1::*change)()) {
         auto* combo = new QComboBox(page);
         combo->setObjectName(QString::fromLatin1(name));
         combo->setEditable(true);
@@ -218,8 +219,8 @@ void MainWindow::buildPrintersPage(QWidget* page) {
 }
 
 void MainWindow::buildConfigPage(QWidget* page) {
-    checkBoxLogging_ = addCheckBox(page, "CheckBoxLogging", QStringLiteral("Write actions to log file"),
-                                   QRect(3, 3, 142, 17), 1);
+    checkBoxLogging_ =
+        addCheckBox(page, "CheckBoxLogging", QStringLiteral("Write actions to log file"), QRect(3, 3, 142, 17), 1);
     connect(checkBoxLogging_, &QCheckBox::toggled, this, [this](bool on) {
         handle([&] {
             form_.CheckBoxLogging.Checked = on;
@@ -243,7 +244,8 @@ void MainWindow::buildConfigPage(QWidget* page) {
     // The memo is editable; its text is kept in the model so a later render does not undo the user's typing.
     connect(memo1_, &QPlainTextEdit::textChanged, this, [this] {
         std::vector<std::u16string> lines;
-        for (const QString& line : memo1_->toPlainText().split(QLatin1Char('\n'))) lines.push_back(line.toStdU16String());
+        for (const QString& line : memo1_->toPlainText().split(QLatin1Char('\n')))
+            lines.push_back(line.toStdU16String());
         form_.Memo1.Lines = std::move(lines);
     });
 }
@@ -313,8 +315,7 @@ void MainWindow::buildImagingSubPage(int index, QWidget* page) {
         const std::u16string_view name = browse.name;
         connect(button, &QPushButton::clicked, this, [this, name] { handle([&] { form_.imagingBrowseClick(name); }); });
     }
-    if (!spec.extraBox.empty())
-        makeBox(spec.extraBox, QStringLiteral("Don't send Patient ID"), QRect(3, 89, 134, 17));
+    if (!spec.extraBox.empty()) makeBox(spec.extraBox, QStringLiteral("Don't send Patient ID"), QRect(3, 89, 134, 17));
     if (spec.nameFormat) {
         auto* group = new QGroupBox(QStringLiteral("Name Format"), page);
         group->setObjectName(QStringLiteral("RadioGroupDigoraNameFormat"));
@@ -406,7 +407,8 @@ void MainWindow::collectTabChain(QWidget* container, std::vector<QWidget*>& chai
     auto it = tabChildren_.find(container);
     if (it == tabChildren_.end()) return;
     auto children = it->second;
-    std::stable_sort(children.begin(), children.end(), [](const TabEntry& a, const TabEntry& b) { return a.tab < b.tab; });
+    std::stable_sort(children.begin(), children.end(),
+                     [](const TabEntry& a, const TabEntry& b) { return a.tab < b.tab; });
     for (const auto& child : children) {
         if (auto* pc = qobject_cast<PageControl*>(child.widget)) {
             chain.push_back(pc->tabStrip());
@@ -450,7 +452,8 @@ void MainWindow::onFocusChanged(QWidget* old, QWidget* now) {
             break;
         }
     }
-    if (pageControl2_->isAncestorOf(old) && !pageControl2_->isAncestorOf(now)) handle([this] { form_.PageControl2Exit(); });
+    if (pageControl2_->isAncestorOf(old) && !pageControl2_->isAncestorOf(now))
+        handle([this] { form_.PageControl2Exit(); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -489,9 +492,9 @@ void MainWindow::render() {
         const QString text = toLines(form_.Memo1.Lines).join(QLatin1Char('\n'));
         if (memo1_->toPlainText() != text) memo1_->setPlainText(text);
     }
-    for (auto [box, model] : {std::pair{checkBoxLogging_, &form_.CheckBoxLogging},
-                              std::pair{checkBoxSSL_, &form_.CheckBoxSSL},
-                              std::pair{checkBoxAutoload_, &form_.CheckBox_imaging_autoload}}) {
+    for (auto [box, model] :
+         {std::pair{checkBoxLogging_, &form_.CheckBoxLogging}, std::pair{checkBoxSSL_, &form_.CheckBoxSSL},
+          std::pair{checkBoxAutoload_, &form_.CheckBox_imaging_autoload}}) {
         const QSignalBlocker blocker(box);
         box->setChecked(model->Checked);
     }

@@ -9,9 +9,9 @@
 namespace veltrane::ui {
 
 namespace {
-constexpr int kRowHeight = 20;    // one row of tabs at the window's font
-constexpr int kTabPadding = 2;    // beyond what the style asks for a tab
-constexpr int kFrame = 4;         // the page frame around a page
+constexpr int kRowHeight = 20;  // one row of tabs at the window's font
+constexpr int kTabPadding = 2;  // beyond what the style asks for a tab
+constexpr int kFrame = 4;       // the page frame around a page
 }  // namespace
 
 // The row(s) of tabs. It takes the focus on a click, as a page control does, so leaving an edit by clicking a
@@ -138,9 +138,9 @@ int PageControl::tabWidth(int index) const {
     option.shape = QTabBar::RoundedNorth;
     option.text = caption(index);
     const QFontMetrics metrics(font());
-    const QSize contents(metrics.horizontalAdvance(option.text) + style()->pixelMetric(QStyle::PM_TabBarTabHSpace,
-                                                                                      &option, this),
-                         kRowHeight);
+    const QSize contents(
+        metrics.horizontalAdvance(option.text) + style()->pixelMetric(QStyle::PM_TabBarTabHSpace, &option, this),
+        kRowHeight);
     return style()->sizeFromContents(QStyle::CT_TabBarTab, &option, contents, this).width() + kTabPadding;
 }
 

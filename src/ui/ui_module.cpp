@@ -1,9 +1,10 @@
 // The window module: the toolkit's application object, dialogs, the browser host and the main window.
 
+#include "platform/ui_module.h"
+
 #include <QApplication>
 #include <memory>
 
-#include "platform/ui_module.h"
 #include "ui/browser_host.h"
 #include "ui/main_window.h"
 #include "ui/qt_dialogs.h"
@@ -15,9 +16,11 @@ namespace {
 
 class QtUiModule final : public platform::UiModule {
 public:
-    bool openGui(int& argc, char** argv, std::string& reason) override {
+    bool openGui(int& argc, char** argv, bool withBrowser, std::string& reason) override {
         // The browser engine needs shared GL contexts, and the flag must be set before the application exists.
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        // It makes the application create a GL context at once (about 200 ms and 55 MiB on a software renderer),
+        // so the configuration window goes without it.
+        if (withBrowser) QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         app_ = std::make_unique<QApplication>(argc, argv);
         if (!QGuiApplication::primaryScreen()) {
             reason = "the display has no screen";

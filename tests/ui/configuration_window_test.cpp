@@ -41,7 +41,9 @@ struct Harness {
         return window->findChild<T*>(QString::fromLatin1(name));
     }
     void store(const char16_t* name, const char16_t* value) { p.registry.setString(fakes::kVeltraneKey, name, value); }
-    std::optional<std::u16string> stored(const char16_t* name) { return p.registry.getString(fakes::kVeltraneKey, name); }
+    std::optional<std::u16string> stored(const char16_t* name) {
+        return p.registry.getString(fakes::kVeltraneKey, name);
+    }
     void clickTab(ui::PageControl* pc, int index) {
         QTest::mouseClick(pc->tabStrip(), Qt::LeftButton, {}, pc->tabRect(index).center());
     }
@@ -63,8 +65,8 @@ QStringList tabChain(QWidget* page) {
     QStringList names;
     QWidget* window = page->window();
     for (QWidget* w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain()) {
-        if (page->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && !w->objectName().isEmpty() &&
-            !names.contains(w->objectName()))
+        if (page->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() &&
+            !w->objectName().isEmpty() && !names.contains(w->objectName()))
             names << w->objectName();
     }
     return names;
@@ -269,7 +271,8 @@ private slots:
         h.find<QCheckBox>("CheckBox_dbswin_enabled")->setFocus();
         QTRY_VERIFY(h.find<QCheckBox>("CheckBox_dbswin_enabled")->hasFocus());
         h.find<QPushButton>("ColorButton2")->setFocus();  // outside the imaging pages
-        QTRY_VERIFY(h.find<QPushButton>("ColorButton2")->hasFocus() || !h.find<QPushButton>("ColorButton2")->isVisible());
+        QTRY_VERIFY(h.find<QPushButton>("ColorButton2")->hasFocus() ||
+                    !h.find<QPushButton>("ColorButton2")->isVisible());
         QCOMPARE(h.stored(u"romexis_program"), std::u16string(u"/opt/romexis/romexis.exe"));
 
         h.openImagingPage(16);  // Romexis

@@ -1,5 +1,7 @@
 // The main window rendered offscreen over the core with fake services.
 
+#include "ui/main_window.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,7 +17,6 @@
 #include "app/tform1.h"
 #include "fakes/fake_platform.h"
 #include "ui/browser_host.h"
-#include "ui/main_window.h"
 #include "ui/page_control.h"
 
 using namespace veltrane;
@@ -119,9 +120,9 @@ private slots:
         if (child == 0) {
             fakes::FakePlatform p;
             ExitingProcess process;
-            platform::Platform bundle{p.registry, p.ini,       p.files,   p.ansi,    p.clock,
-                                      p.locale,   p.folders,   p.commandLine, p.printers, p.launcher,
-                                      p.clipboard, p.dialogs,  p.browser, process,   p.system};
+            platform::Platform bundle{p.registry,  p.ini,     p.files,       p.ansi,     p.clock,
+                                      p.locale,    p.folders, p.commandLine, p.printers, p.launcher,
+                                      p.clipboard, p.dialogs, p.browser,     process,    p.system};
             app::TForm1 form(bundle);
             form.FormCreate();
             ui::BrowserHost browser;

@@ -1,8 +1,9 @@
+#include "app/imaging_pages.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "app/imaging_pages.h"
 #include "app/tform1.h"
 #include "fakes/fake_platform.h"
 
@@ -39,7 +40,8 @@ TEST(ImagingPageTable, EveryPageIsWiredToItsOwnSettings) {
     for (const auto& page : kImagingPages) {
         SCOPED_TRACE(utf16ToUtf8(page.caption));
         // Every value of a page shares the page's prefix, and every control name is unique in the window.
-        const auto prefix = page.enabledValue.substr(0, page.enabledValue.size() - std::u16string_view(u"_enabled").size());
+        const auto prefix =
+            page.enabledValue.substr(0, page.enabledValue.size() - std::u16string_view(u"_enabled").size());
         EXPECT_EQ(page.enabledBox, u"CheckBox_" + std::u16string(page.enabledValue));
         EXPECT_TRUE(controls.insert(page.enabledBox).second);
         for (int e = 0; e < page.editCount; ++e) {
@@ -63,11 +65,32 @@ TEST(ImagingPageTable, ParseItemIndex) {
     };
     const int kError = INT32_MIN;
     const Case cases[] = {
-        {u"0", 0}, {u"1", 1}, {u"2", 2}, {u"7", 2}, {u"-1", -1}, {u"-5", -1}, {u"  1", 1}, {u"+2", 2},
-        {u"$1", 1}, {u"0x2", 2}, {u"0XA", 2}, {u"$ff", 2}, {u"-$1", -1}, {u"2147483647", 2}, {u"-2147483648", -1},
+        {u"0", 0},
+        {u"1", 1},
+        {u"2", 2},
+        {u"7", 2},
+        {u"-1", -1},
+        {u"-5", -1},
+        {u"  1", 1},
+        {u"+2", 2},
+        {u"$1", 1},
+        {u"0x2", 2},
+        {u"0XA", 2},
+        {u"$ff", 2},
+        {u"-$1", -1},
+        {u"2147483647", 2},
+        {u"-2147483648", -1},
         {u"$FFFFFFFF", -1},  // the 32-bit pattern of -1
-        {u"", kError}, {u"1 ", kError}, {u"abc", kError}, {u"$", kError}, {u"0x", kError}, {u"1.0", kError},
-        {u"2147483648", kError}, {u"99999999999999999999", kError}, {u"-", kError}, {u"12a", kError},
+        {u"", kError},
+        {u"1 ", kError},
+        {u"abc", kError},
+        {u"$", kError},
+        {u"0x", kError},
+        {u"1.0", kError},
+        {u"2147483648", kError},
+        {u"99999999999999999999", kError},
+        {u"-", kError},
+        {u"12a", kError},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(utf16ToUtf8(c.text));
@@ -100,7 +123,8 @@ TEST_F(ImagingPagesFixture, EveryPageShowFillsItsControlsAndRewritesChangedFlags
         const auto& page = kImagingPages[static_cast<std::size_t>(i)];
         SCOPED_TRACE(utf16ToUtf8(page.caption));
         for (int e = 0; e < page.editCount; ++e)
-            store(page.edits[static_cast<std::size_t>(e)].value, u"stored " + std::u16string(page.edits[static_cast<std::size_t>(e)].value));
+            store(page.edits[static_cast<std::size_t>(e)].value,
+                  u"stored " + std::u16string(page.edits[static_cast<std::size_t>(e)].value));
         store(page.enabledValue, u"true");
         if (!page.extraBox.empty()) store(page.extraValue, u"0");
         if (page.nameFormat) store(u"digora_nameformat", u"1");
@@ -154,10 +178,10 @@ TEST_F(ImagingPagesFixture, DigoraNameFormat) {
         std::string error;
     };
     const Case cases[] = {
-        {u"7", 0, 2, u"2", ""},               // clamped, and the changed selection is stored back
-        {u"2", 2, 2, u"2", ""},               // unchanged: no click
+        {u"7", 0, 2, u"2", ""},  // clamped, and the changed selection is stored back
+        {u"2", 2, 2, u"2", ""},  // unchanged: no click
         {u"0x1", -1, 1, u"1", ""},
-        {u"-9", 1, -1, u"-9", ""},            // clearing the selection is no click
+        {u"-9", 1, -1, u"-9", ""},  // clearing the selection is no click
         {u"", 1, 1, u"", "'' is not a valid integer value"},
         {u"two", 0, 0, u"two", "'two' is not a valid integer value"},
     };
@@ -188,7 +212,8 @@ TEST_F(ImagingPagesFixture, EveryEditStoresItsFormWhenLeft) {
             SCOPED_TRACE(utf16ToUtf8(edit.name));
             const bool folder = edit.form == app::StoreForm::Folder;
             for (auto [typed, folderForm] : {std::pair<std::u16string, std::u16string>{u"", u"/"},
-                                             {u"/srv/x", u"/srv/x/"}, {u"/srv/x/", u"/srv/x/"}}) {
+                                             {u"/srv/x", u"/srv/x/"},
+                                             {u"/srv/x/", u"/srv/x/"}}) {
                 form.imagingEdit(edit.name).Text = typed;
                 form.imagingEditExit(edit.name);
                 EXPECT_EQ(stored(edit.value), folder ? folderForm : typed);

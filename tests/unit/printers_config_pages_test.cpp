@@ -11,7 +11,9 @@ using fakes::kVeltraneKey;
 struct PagesFixture : ::testing::Test {
     fakes::FakePlatform p;
     app::TForm1 form{p.bundle};
-    std::optional<std::u16string> stored(const std::u16string& name) { return p.registry.getString(kVeltraneKey, name); }
+    std::optional<std::u16string> stored(const std::u16string& name) {
+        return p.registry.getString(kVeltraneKey, name);
+    }
 };
 
 TEST_F(PagesFixture, SettingThePrinters) {
@@ -98,7 +100,7 @@ TEST_F(PagesFixture, OptionBoxesLoadOnShowAndStoreOnClick) {
     };
     const Case cases[] = {
         {u"1", u"true", true, true, u"True", u"True", ""},
-        {u"0", u"False", false, false, u"0", u"False", ""},   // unchanged boxes keep their text
+        {u"0", u"False", false, false, u"0", u"False", ""},  // unchanged boxes keep their text
         {u"maybe", u"True", false, false, u"maybe", u"True", "'maybe' is not a valid boolean value"},  // SSL not loaded
         {u"True", u"x", true, false, u"True", u"x", "'x' is not a valid boolean value"},
     };

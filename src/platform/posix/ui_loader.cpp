@@ -66,7 +66,7 @@ std::string uiModulePath() {
     return (slash == std::string::npos ? std::string(".") : program.substr(0, slash)) + "/" + kUiModuleFileName;
 }
 
-bool UiLoader::ensureGui() {
+bool UiLoader::ensureGui(bool forBrowser) {
     if (module_) return true;
     if (tried_) return false;
     tried_ = true;
@@ -86,7 +86,7 @@ bool UiLoader::ensureGui() {
         return false;
     }
     std::unique_ptr<UiModule> module(factory());
-    if (!module || !module->openGui(qtArgc_, qtArgv_, reason_)) return false;
+    if (!module || !module->openGui(qtArgc_, qtArgv_, forBrowser, reason_)) return false;
     module_ = std::move(module);
     return true;
 }
@@ -113,7 +113,7 @@ std::optional<std::u16string> UiLoader::chooseFileOrFolder(bool folderMode) {
 void UiLoader::navigate(const std::u16string& url, int flags) {
     // A print request always shows its window, so the GUI is opened now and the module keeps the address until
     // the window (and with it the browser) exists.
-    if (ensureGui()) module_->browser().navigate(url, flags);
+    if (ensureGui(/*forBrowser=*/true)) module_->browser().navigate(url, flags);
 }
 
 void UiLoader::print() {

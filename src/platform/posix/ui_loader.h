@@ -40,7 +40,8 @@ public:
     static constexpr int kNoDisplayExitCode = 2;
 
     // Loads the module and opens the GUI on first call; false (with unavailableReason()) when that is impossible.
-    bool ensureGui();
+    // forBrowser: the GUI is opened for a page, so the browser engine's needs are met from the start.
+    bool ensureGui(bool forBrowser = false);
     const std::string& unavailableReason() const { return reason_; }
     bool guiLoaded() const { return module_ != nullptr; }
 
