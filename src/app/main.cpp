@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,8 @@
 #include "app/tform1.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "platform/posix/registry_file.h"
+#include "platform/posix/settings_transfer.h"
 #include "platform/posix/ui_loader.h"
 
 using namespace veltrane;
@@ -20,6 +23,7 @@ struct ProgramOptions {
     app::ServiceOptions services;
     std::string exportSettings;  // --export-settings FILE
     std::string importSettings;  // --import-settings FILE
+    std::string error;
 };
 
 // Removes the program's own options from argv, so start-up sees the arguments the practice server passed.
@@ -29,7 +33,11 @@ std::vector<std::string> stripOwnOptions(int argc, char** argv, ProgramOptions& 
         const std::string arg = argv[i];
         if (i > 0 && arg == "--dry-run") {
             options.services.dryRun = true;
-        } else if (i > 0 && (arg == "--export-settings" || arg == "--import-settings") && i + 1 < argc) {
+        } else if (i > 0 && (arg == "--export-settings" || arg == "--import-settings")) {
+            if (i + 1 >= argc) {
+                options.error = arg + " needs a file name (- for standard output)";
+                break;
+            }
             (arg == "--export-settings" ? options.exportSettings : options.importSettings) = argv[++i];
         } else {
             args.push_back(arg);
@@ -38,17 +46,34 @@ std::vector<std::string> stripOwnOptions(int argc, char** argv, ProgramOptions& 
     return args;
 }
 
+int transferSettings(const ProgramOptions& options) {
+    try {
+        platform::posix::RegistryFile store(platform::posix::defaultRegistryFilePath());
+        if (!options.importSettings.empty()) {
+            const auto summary = platform::posix::importSettings(store, options.importSettings, std::cerr);
+            std::fprintf(stderr, "Imported %zu settings from %s\n", summary.valuesImported,
+                         options.importSettings.c_str());
+        }
+        if (!options.exportSettings.empty()) platform::posix::exportSettings(store, options.exportSettings);
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "veltrane-client-tools: %s\n", e.what());
+        return 1;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     ProgramOptions options;
     std::vector<std::string> args = stripOwnOptions(argc, argv, options);
-
-    // ---- Settings export and import: wired here by the settings work (they run instead of the program). ----
-    if (!options.exportSettings.empty() || !options.importSettings.empty()) {
-        std::fprintf(stderr, "veltrane-client-tools: --export-settings and --import-settings are not available yet\n");
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "veltrane-client-tools: %s\n", options.error.c_str());
         return 1;
     }
+
+    // Settings export and import run instead of the program and never need the window.
+    if (!options.exportSettings.empty() || !options.importSettings.empty()) return transferSettings(options);
 
     std::unique_ptr<app::Services> services;
     try {

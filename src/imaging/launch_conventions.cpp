@@ -39,7 +39,7 @@ long long padLengthFromSetting(std::u16string_view text) {
     long long value = 0;
     for (; i < text.size(); ++i) {
         const char16_t c = text[i];
-        int digit;
+        int digit = 0;
         if (c >= u'0' && c <= u'9') {
             digit = c - u'0';
         } else if (base == 16 && c >= u'a' && c <= u'f') {

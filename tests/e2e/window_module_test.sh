@@ -1,15 +1,12 @@
 #!/usr/bin/env bash
 # The program itself never links the GUI toolkit, and a run that cannot show its window says so and fails
 # without ever loading the toolkit.
-set -uo pipefail
-program="$1"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/lib.sh"
+program="$PROGRAM"
+set +e
 
 if ldd "$program" | grep -E 'libQt[0-9]' >/dev/null; then fail "the program links Qt: $(ldd "$program" | grep libQt)"; fi
 [ -f "$(dirname "$program")/libveltrane-ui.so" ] || fail "the window module is not beside the program"
-
-export HOME="$(mktemp -d)"
-trap 'rm -rf "$HOME"' EXIT
 
 # No display at all: a clear message, exit code 2, and no toolkit library ever mapped (the loader's trace lists
 # every library the run opened, dlopen included).

@@ -32,6 +32,12 @@ public:
     void setText(const std::u16string&) override;
 };
 
+// No way to start programs: a launch is not reported to the caller (a failed start never is), only on stderr.
+class NoLauncher final : public Launcher {
+public:
+    void launch(const LaunchRequest& request) override;
+};
+
 // No browser engine: a print fails with the reason.
 class NoBrowser final : public Browser {
 public:

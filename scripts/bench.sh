@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds the program and the benchmarks and prints their figures.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+"$here/scripts/install-deps.sh" run
+cmake -S "$here" -B "$here/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRANE_TESTS=OFF >/dev/null
+cmake --build "$here/build-bench" -j "$(nproc)" >/dev/null
+bin="$here/build-bench/bin"
+"$bin/startup-bench" "$bin/veltrane-client-tools" "$bin/bare-start" 30

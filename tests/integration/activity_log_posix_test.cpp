@@ -1,0 +1,134 @@
+// The activity log written through the real Linux backends: shared folder, files, code page, clock, locale.
+
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <regex>
+#include <stdexcept>
+#include <string>
+
+#include "base/error.h"
+#include "platform/noop/noop_services.h"
+#include "platform/posix/command_line.h"
+#include "platform/posix/iconv_codec.h"
+#include "platform/posix/ini_file_reader.h"
+#include "platform/posix/posix_files.h"
+#include "platform/posix/posix_locale.h"
+#include "platform/posix/process.h"
+#include "platform/posix/shared_folders.h"
+#include "platform/posix/system_info.h"
+#include "posix_test_support.h"
+#include "settings/activity_log.h"
+#include "settings/settings_store.h"
+
+namespace veltrane {
+namespace {
+
+using testing::readFile;
+using testing::runInChild;
+using testing::ScopedEnv;
+using testing::TempDir;
+
+// The settings file backend is not part of these tests: a key holding only the log switch stands in for it.
+class SwitchOnlyRegistry final : public platform::Registry {
+public:
+    explicit SwitchOnlyRegistry(std::u16string loggingEnabled) : loggingEnabled_(std::move(loggingEnabled)) {}
+
+    std::unique_ptr<platform::RegistryKey> openKey(const std::u16string&, bool) override {
+        return std::make_unique<Key>(loggingEnabled_);
+    }
+
+private:
+    class Key final : public platform::RegistryKey {
+    public:
+        explicit Key(const std::u16string& value) : value_(value) {}
+        std::optional<platform::RegValue> queryValue(const std::u16string& name) override {
+            if (name != u"logging_enabled") return std::nullopt;
+            platform::RegValue result{platform::RegType::Sz, {}};
+            for (char16_t c : value_ + u'\0') {
+                result.data.push_back(static_cast<std::uint8_t>(c & 0xFF));
+                result.data.push_back(static_cast<std::uint8_t>(c >> 8));
+            }
+            return result;
+        }
+        bool setStringValue(const std::u16string&, const std::u16string&) override { return false; }
+
+    private:
+        std::u16string value_;
+    };
+    std::u16string loggingEnabled_;
+};
+
+class UnusedLauncher final : public platform::Launcher {
+public:
+    void launch(const platform::LaunchRequest&) override { throw std::logic_error("the log starts no program"); }
+};
+
+class ActivityLogOnLinux : public ::testing::Test {
+protected:
+    ActivityLogOnLinux() { ::chmod(dir.path().c_str(), 0755); }
+
+    std::string logPath() const { return dir.file("shared/clienttools.log"); }
+
+    void writeLog(const std::u16string& switchValue, const std::u16string& message) {
+        SwitchOnlyRegistry registry(switchValue);
+        settings::SettingsStore store(registry);
+        settings::ActivityLog(store, platform).writeLog(message);
+    }
+
+    TempDir dir;
+    ScopedEnv sharedDir{"VELTRANE_SHARED_DIR", dir.file("shared").c_str()};
+    SwitchOnlyRegistry unusedRegistry{u""};
+    platform::posix::IconvAnsiCodec ansi{1252};
+    platform::posix::IniFileReader ini{ansi};
+    platform::posix::PosixFiles files;
+    platform::posix::PosixClock clock;
+    platform::posix::PosixLocale locale{"C"};
+    platform::posix::SharedFolders folders;
+    platform::posix::PosixCommandLine commandLine{{"veltrane-client-tools"}};
+    platform::noop::NoPrinters printers;
+    UnusedLauncher launcher;
+    platform::noop::NoClipboard clipboard;
+    platform::noop::StderrDialogs dialogs;
+    platform::noop::NoBrowser browser;
+    platform::posix::PosixProcess process;
+    platform::posix::PosixSystemInfo system;
+    platform::Platform platform{unusedRegistry, ini,      files,     ansi,    clock,   locale,  folders, commandLine,
+                                printers,       launcher, clipboard, dialogs, browser, process, system};
+};
+
+TEST_F(ActivityLogOnLinux, AppendsTimeStampedLinesInTheCodePage) {
+    writeLog(u"True", u"=== Load Client Tools ===");
+    writeLog(u"True", u"Initial set new printer to Łódź Reception");
+    const std::string content = readFile(logPath());
+    // C locale: short date mm/dd/yy, long time HH:MM:SS; Ł and ź are not in 1252, ó is.
+    const std::regex expected(
+        "\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d: === Load Client Tools ===\r\n"
+        "\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d: Initial set new printer to \\?\xF3"
+        "d\\? Reception\r\n");
+    EXPECT_TRUE(std::regex_match(content, expected)) << content;
+}
+
+TEST_F(ActivityLogOnLinux, WritesNothingUnlessTheSwitchIsExactlyTrue) {
+    writeLog(u"true", u"not written");
+    writeLog(u"", u"not written");
+    EXPECT_FALSE(std::filesystem::exists(logPath()));
+}
+
+TEST_F(ActivityLogOnLinux, ALogFolderTheUserCannotWriteStopsWithFileAccessDenied) {
+    writeLog(u"True", u"created by root");
+    ::chmod(dir.file("shared").c_str(), 0755);  // as if an administrator had locked the folder
+    ::chmod(logPath().c_str(), 0644);
+    const std::string result = runInChild([&] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) return std::string("setuid");
+        writeLog(u"True", u"from nobody");
+        return std::string("written");
+    });
+    EXPECT_EQ(result, "error: File access denied");
+    EXPECT_EQ(readFile(logPath()).find("from nobody"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace veltrane

@@ -1,0 +1,430 @@
+#include "platform/posix/registry_file.h"
+
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include "base/text.h"
+#include "settings/settings_store.h"
+
+namespace veltrane::platform::posix {
+namespace {
+
+namespace fs = std::filesystem;
+using settings::SettingsStore;
+
+const std::u16string kKey = u"\\Software\\Veltrane";
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeAll(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+unsigned modeOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return 0;
+    return st.st_mode & 07777;
+}
+
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class RegistryFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/registry-file-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        root_ = tmpl;
+        folder_ = root_ + "/config/veltrane-client-tools";
+        path_ = folder_ + "/registry.reg";
+    }
+    void TearDown() override {
+        std::error_code ec;
+        for (const auto& e : fs::recursive_directory_iterator(root_, ec)) {
+            fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        }
+        fs::remove_all(root_, ec);
+    }
+    // A settings file with the given body after the header.
+    void seed(const std::string& body) {
+        fs::create_directories(folder_);
+        writeAll(path_, "Windows Registry Editor Version 5.00\r\n\r\n" + body);
+    }
+    std::u16string read(RegistryFile& file, const std::u16string& name) {
+        return SettingsStore(file).readSetting(name);
+    }
+
+    std::string root_, folder_, path_;
+};
+
+TEST_F(RegistryFileTest, FirstOpenWithCreateMakesFolderFileAndKey) {
+    RegistryFile file(path_);
+    ASSERT_NE(file.openKey(kKey, true), nullptr);
+    EXPECT_EQ(modeOf(folder_), 0700u);
+    EXPECT_EQ(modeOf(path_), 0600u);
+    EXPECT_EQ(readAll(path_),
+              "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\r\n");
+    // Opening again changes nothing.
+    ASSERT_NE(file.openKey(kKey, true), nullptr);
+    EXPECT_EQ(filesIn(folder_), (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+}
+
+TEST_F(RegistryFileTest, TextValuesReadBackExactlyThroughTheFile) {
+    RegistryFile file(path_);
+    SettingsStore store(file);
+    const std::u16string texts[] = {
+        u"",
+        u"True",
+        u"C:\\Program Files\\Dexis\\",
+        u"\"quoted\" \\\\server\\share",
+        u"two\r\nlines\n",
+        std::u16string(u"nul\0inside", 10),
+        u"tooth \U0001F9B7",
+        std::u16string(1, char16_t(0xD83D)) + u"lone",
+        std::u16string(5000, u'x'),
+    };
+    for (std::size_t i = 0; i < std::size(texts); ++i)
+        store.writeSetting(u"value" + utf8ToUtf16(std::to_string(i)), texts[i]);
+    RegistryFile reopened(path_);
+    for (std::size_t i = 0; i < std::size(texts); ++i) {
+        const auto name = u"VALUE" + utf8ToUtf16(std::to_string(i));
+        // The core reads up to the first zero, so compare the raw value for the text with a zero inside.
+        const auto raw = reopened.openKey(kKey, false)->queryValue(name);
+        ASSERT_TRUE(raw);
+        EXPECT_EQ(raw->type, RegType::Sz);
+        EXPECT_EQ(raw->data, settings::stringValueData(texts[i])) << i;
+    }
+    EXPECT_EQ(read(reopened, u"value4"), u"two\r\nlines\n");
+    EXPECT_EQ(read(reopened, u"never written"), u"");
+}
+
+TEST_F(RegistryFileTest, OpenOnlyFindsOnlyExistingKeys) {
+    RegistryFile file(path_);
+    EXPECT_EQ(file.openKey(kKey, false), nullptr);
+    EXPECT_FALSE(fs::exists(folder_)) << "opening without create must not create anything";
+    seed("[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\PageSetup]\r\n\"header\"=\"x\"\r\n");
+    EXPECT_EQ(file.openKey(kKey, false), nullptr);
+    EXPECT_NE(file.openKey(u"\\Software\\Microsoft", false), nullptr) << "a parent of a listed key exists";
+    EXPECT_NE(file.openKey(u"\\software\\MICROSOFT\\internet explorer\\pagesetup\\", false), nullptr);
+    EXPECT_EQ(file.openKey(u"\\Software\\Micro", false), nullptr);
+    // Keys that the file format cannot hold cannot be created either.
+    EXPECT_EQ(file.openKey(u"\\Software\\line\nbreak", true), nullptr);
+}
+
+TEST_F(RegistryFileTest, KeysAndNamesIgnoreLetterCaseAndKeepTheirSpelling) {
+    seed("[HKEY_CURRENT_USER\\SOFTWARE\\veltrane]\r\n\"Server_IP\"=\"10.1.1.1\"\r\n");
+    RegistryFile file(path_);
+    EXPECT_EQ(read(file, u"server_ip"), u"10.1.1.1");
+    SettingsStore(file).writeSetting(u"SERVER_IP", u"10.2.2.2");
+    EXPECT_EQ(readAll(path_),
+              "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\veltrane]\r\n"
+              "\"Server_IP\"=\"10.2.2.2\"\r\n\r\n");
+}
+
+TEST_F(RegistryFileTest, OtherKeysAndTypesAreKeptAndNonTextFailsAsSpecified) {
+    seed(
+        "; kept\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\PageSetup]\r\n"
+        "\"margin_top\"=\"0.75\"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"server_ssl\"=dword:00000001\r\n"
+        "\"dexis_program\"=hex(2):25,00,58,00,25,00,00,00\r\n");
+    RegistryFile file(path_);
+    SettingsStore store(file);
+    EXPECT_EQ(read(file, u"dexis_program"), u"%X%");
+    try {
+        read(file, u"server_ssl");
+        ADD_FAILURE() << "a number read as text";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "Invalid data type for 'server_ssl'");
+    }
+    store.writeSetting(u"server_ip", u"x");
+    const auto text = readAll(path_);
+    EXPECT_NE(text.find("; kept\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\PageSetup]\r\n"
+                        "\"margin_top\"=\"0.75\"\r\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("\"server_ssl\"=dword:00000001\r\n\"dexis_program\"=hex(2):25,00,58,00,25,00,00,00\r\n"
+                        "\"server_ip\"=\"x\"\r\n"),
+              std::string::npos);
+}
+
+TEST_F(RegistryFileTest, AReadOnlyFileOrFolderIsNeverWritten) {
+    seed("[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"logging_enabled\"=\"True\"\r\n");
+    const std::string before = readAll(path_);
+    RegistryFile file(path_);
+    auto openedEarlier = file.openKey(kKey, true);
+    ASSERT_NE(openedEarlier, nullptr);
+
+    ::chmod(path_.c_str(), 0400);
+    EXPECT_EQ(file.openKey(kKey, true), nullptr);
+    EXPECT_EQ(file.openKey(kKey, false), nullptr) << "the key is opened for full access also to read";
+    EXPECT_EQ(read(file, u"logging_enabled"), u"") << "a key that cannot be opened reads as empty";
+    SettingsStore(file).writeSetting(u"logging_enabled", u"False");
+    EXPECT_FALSE(openedEarlier->setStringValue(u"logging_enabled", u"False"));
+    EXPECT_EQ(readAll(path_), before);
+    EXPECT_EQ(modeOf(path_), 0400u);
+
+    ::chmod(path_.c_str(), 0600);
+    ::chmod(folder_.c_str(), 0500);
+    EXPECT_EQ(file.openKey(kKey, true), nullptr) << "a rename into a read-only folder is refused";
+    EXPECT_FALSE(openedEarlier->setStringValue(u"logging_enabled", u"False"));
+    EXPECT_EQ(readAll(path_), before);
+
+    // A folder that cannot be created: its parent is a file.
+    RegistryFile blocked(path_ + "/registry.reg");
+    EXPECT_EQ(blocked.openKey(kKey, true), nullptr);
+}
+
+TEST_F(RegistryFileTest, ABrokenFileIsReportedWithItsLineAndNeverOverwritten) {
+    seed("[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"a\"=\"1\"\r\n");
+    RegistryFile file(path_);
+    auto key = file.openKey(kKey, true);
+    ASSERT_NE(key, nullptr);
+    const std::string broken =
+        "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
+        "\"a\"=\"1\"\r\nserver_ip=10.0.0.1\r\n";
+    writeAll(path_, broken);
+    const std::string expected = "Settings file " + path_ + ", line 5: expected \"name\"=value";
+    const std::function<void()> operations[] = {
+        [&] { file.openKey(kKey, true); },
+        [&] { file.openKey(kKey, false); },
+        [&] { key->queryValue(u"a"); },
+        [&] { key->setStringValue(u"a", u"2"); },
+        [&] { SettingsStore(file).writeSetting(u"b", u"3"); },
+    };
+    for (const auto& operation : operations) {
+        try {
+            operation();
+            ADD_FAILURE() << "a broken file was accepted";
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()), expected);
+        }
+    }
+    EXPECT_EQ(readAll(path_), broken);
+}
+
+TEST_F(RegistryFileTest, AnEmptyFileIsAnEmptyStore) {
+    seed("");
+    writeAll(path_, "");
+    RegistryFile file(path_);
+    EXPECT_EQ(file.openKey(kKey, false), nullptr);
+    SettingsStore(file).writeSetting(u"a", u"1");
+    EXPECT_EQ(read(file, u"a"), u"1");
+}
+
+TEST_F(RegistryFileTest, AFileFromRegeditInUtf16IsReadAndRewrittenAsUtf8) {
+    fs::create_directories(folder_);
+    std::string utf16 = "\xFF\xFE";
+    for (char16_t c :
+         u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
+         u"\"receipt_printer\"=\"Caisse \u00e9t\u00e9\"\r\n\r\n") {
+        if (c == 0) break;
+        utf16.push_back(static_cast<char>(c & 0xFF));
+        utf16.push_back(static_cast<char>(c >> 8));
+    }
+    writeAll(path_, utf16);
+    RegistryFile file(path_);
+    EXPECT_EQ(read(file, u"receipt_printer"), u"Caisse \u00e9t\u00e9");
+    SettingsStore(file).writeSetting(u"appt_type", u"Normal");
+    EXPECT_EQ(readAll(path_),
+              "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
+              "\"receipt_printer\"=\"Caisse \xC3\xA9t\xC3\xA9\"\r\n\"appt_type\"=\"Normal\"\r\n\r\n");
+}
+
+TEST_F(RegistryFileTest, ASymlinkedFileKeepsItsLink) {
+    fs::create_directories(folder_);
+    const std::string real = root_ + "/dotfiles-registry.reg";
+    writeAll(real, "Windows Registry Editor Version 5.00\r\n");
+    fs::create_symlink(real, path_);
+    RegistryFile file(path_);
+    SettingsStore(file).writeSetting(u"a", u"1");
+    EXPECT_TRUE(fs::is_symlink(path_));
+    EXPECT_NE(readAll(real).find("\"a\"=\"1\""), std::string::npos);
+}
+
+TEST(DefaultRegistryFilePath, FollowsTheXdgConfigFolder) {
+    struct Case {
+        const char* xdg;
+        const char* home;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"/x/config", "/home/u", "/x/config/veltrane-client-tools/registry.reg"},
+        {nullptr, "/home/u", "/home/u/.config/veltrane-client-tools/registry.reg"},
+        {"", "/home/u", "/home/u/.config/veltrane-client-tools/registry.reg"},
+        {"relative/config", "/home/u", "/home/u/.config/veltrane-client-tools/registry.reg"},
+    };
+    const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
+    const char* oldHome = std::getenv("HOME");
+    const std::string savedXdg = oldXdg ? oldXdg : "";
+    const std::string savedHome = oldHome ? oldHome : "";
+    for (const auto& c : cases) {
+        if (c.xdg)
+            ::setenv("XDG_CONFIG_HOME", c.xdg, 1);
+        else
+            ::unsetenv("XDG_CONFIG_HOME");
+        ::setenv("HOME", c.home, 1);
+        EXPECT_EQ(defaultRegistryFilePath(), c.expected);
+    }
+    if (oldXdg)
+        ::setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+    if (oldHome)
+        ::setenv("HOME", savedHome.c_str(), 1);
+    else
+        ::unsetenv("HOME");
+}
+
+// Runs body in a child process and returns its exit status (0 = all went well).
+int inChild(const std::function<int()>& body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        int code = 99;
+        try {
+            code = body();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "child failed: %s\n", e.what());
+        }
+        ::_exit(code);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+TEST_F(RegistryFileTest, TwoProcessesWritingAtOnceLoseNothing) {
+    constexpr int kEach = 500;
+    RegistryFile file(path_);
+    ASSERT_NE(file.openKey(kKey, true), nullptr);
+    pid_t pids[2];
+    for (int p = 0; p < 2; ++p) {
+        pids[p] = ::fork();
+        if (pids[p] == 0) {
+            RegistryFile own(path_);
+            int failures = 0;
+            for (int i = 0; i < kEach; ++i) {
+                auto key = own.openKey(kKey, true);
+                const auto name = utf8ToUtf16("p" + std::to_string(p) + "_" + std::to_string(i));
+                if (!key || !key->setStringValue(name, name + u" value")) ++failures;
+            }
+            ::_exit(failures == 0 ? 0 : 1);
+        }
+    }
+    for (pid_t pid : pids) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    auto key = file.openKey(kKey, false);
+    ASSERT_NE(key, nullptr);
+    int present = 0;
+    for (int p = 0; p < 2; ++p) {
+        for (int i = 0; i < kEach; ++i) {
+            const auto name = utf8ToUtf16("p" + std::to_string(p) + "_" + std::to_string(i));
+            const auto v = key->queryValue(name);
+            if (v && v->data == settings::stringValueData(name + u" value")) ++present;
+        }
+    }
+    EXPECT_EQ(present, 2 * kEach);
+}
+
+TEST_F(RegistryFileTest, AWriterKilledMidWriteLeavesTheOldOrTheNewFile) {
+    constexpr std::size_t kBig = 300000;
+    RegistryFile file(path_);
+    SettingsStore(file).writeSetting(u"fixed", u"stays");
+    SettingsStore(file).writeSetting(u"big", std::u16string(kBig, u'a'));
+    std::mt19937 random(12345);
+    for (int round = 0; round < 12; ++round) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            RegistryFile own(path_);
+            for (char16_t c = u'b';; c = c == u'z' ? u'b' : static_cast<char16_t>(c + 1)) {
+                if (auto key = own.openKey(kKey, true)) key->setStringValue(u"big", std::u16string(kBig, c));
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 60));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+
+        auto key = file.openKey(kKey, false);
+        ASSERT_NE(key, nullptr) << "round " << round;
+        const auto big = key->queryValue(u"big");
+        ASSERT_TRUE(big);
+        const auto text = settings::valueText(big, u"big");
+        ASSERT_EQ(text.size(), kBig);
+        EXPECT_EQ(text.find_first_not_of(text[0]), std::u16string::npos) << "a mixed value in round " << round;
+        EXPECT_EQ(settings::valueText(key->queryValue(u"fixed"), u"fixed"), u"stays");
+    }
+    // The killed writers' lock is gone with them, and the next write clears their temporary files.
+    EXPECT_TRUE(file.openKey(kKey, true)->setStringValue(u"after", u"1"));
+    EXPECT_EQ(filesIn(folder_), (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+}
+
+// The write of a value that does not fit must be refused, leave the old file whole, and leave no debris.
+int writeUntilFull(const std::string& path, const std::string& filler, std::size_t valueLength) {
+    RegistryFile file(path);
+    SettingsStore(file).writeSetting(u"server_ip", u"10.0.0.1");
+    const std::string before = readAll(path);
+    if (!filler.empty()) {
+        std::ofstream out(filler, std::ios::binary);
+        const std::string block(4096, 'x');
+        while (out.write(block.data(), block.size())) {
+        }
+    }
+    auto key = file.openKey(kKey, true);
+    if (!key) return 2;
+    if (key->setStringValue(u"big", std::u16string(valueLength, u'b'))) return 3;
+    if (readAll(path) != before) return 4;
+    for (const auto& name : filesIn(path.substr(0, path.rfind('/')))) {
+        if (name.find(".tmp.") != std::string::npos) return 5;
+    }
+    if (!filler.empty()) {
+        ::unlink(filler.c_str());
+        if (!key->setStringValue(u"big", std::u16string(60000, u'c'))) return 6;
+    }
+    return 0;
+}
+
+TEST_F(RegistryFileTest, AFullDiskRefusesTheWriteAndKeepsTheOldFile) {
+    const int status = inChild([&] {
+        // A tiny file system of its own, in a private mount namespace so nothing outlives the child.
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return 77;
+        fs::create_directories(folder_);
+        if (::mount("tmpfs", folder_.c_str(), "tmpfs", 0, "size=128k,mode=0700") != 0) return 77;
+        return writeUntilFull(path_, folder_ + "/filler", 8);
+    });
+    if (status == 77) GTEST_SKIP() << "mounting a tmpfs needs root";
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(RegistryFileTest, AFileSizeLimitRefusesTheWriteAndKeepsTheOldFile) {
+    const int status = inChild([&] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{16384, 16384};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 9;
+        return writeUntilFull(path_, "", 200000);
+    });
+    EXPECT_EQ(status, 0);
+}
+
+}  // namespace
+}  // namespace veltrane::platform::posix

@@ -1,0 +1,189 @@
+#include "platform/posix/settings_transfer.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "base/text.h"
+#include "settings/settings_store.h"
+
+namespace veltrane::platform::posix {
+namespace {
+
+namespace fs = std::filesystem;
+using settings::SettingsStore;
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeAll(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+std::string utf16LeWithBom(std::string_view utf8) {
+    std::string out = "\xFF\xFE";
+    for (char16_t c : utf8ToUtf16(utf8)) {
+        out.push_back(static_cast<char>(c & 0xFF));
+        out.push_back(static_cast<char>(c >> 8));
+    }
+    return out;
+}
+
+class SettingsTransferTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/settings-transfer-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        root_ = tmpl;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        for (const auto& e : fs::recursive_directory_iterator(root_, ec)) {
+            fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        }
+        fs::remove_all(root_, ec);
+    }
+    std::string storePath(const std::string& name) {
+        return root_ + "/" + name + "/veltrane-client-tools/registry.reg";
+    }
+
+    std::string root_;
+};
+
+TEST_F(SettingsTransferTest, ExportedSettingsImportIntoAnotherStoreUnchanged) {
+    RegistryFile source(storePath("a"));
+    SettingsStore store(source);
+    store.writeSetting(u"server_ip", u"10.0.0.5");
+    store.writeSetting(u"dexis_program", u"C:\\Dexis\\");
+    store.writeSetting(u"note", u"first line\r\nsecond line " + std::u16string(200, u'x'));
+    SettingsStore(source, u"\\Software\\Microsoft\\Internet Explorer\\PageSetup").writeSetting(u"header", u"&w");
+
+    const std::string exported = root_ + "/export.reg";
+    exportSettings(source, exported);
+    const std::string text = readAll(exported);
+    EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n", 0),
+              0u);
+    EXPECT_EQ(text.find("PageSetup"), std::string::npos) << "only the program's key is exported";
+
+    RegistryFile target(storePath("b"));
+    SettingsStore(target).writeSetting(u"receipt_printer", u"kept");
+    std::ostringstream notes;
+    const auto summary = importSettings(target, exported, notes);
+    EXPECT_EQ(summary.valuesImported, 3u);
+    EXPECT_TRUE(summary.ignoredKeys.empty());
+    EXPECT_EQ(notes.str(), "");
+    SettingsStore imported(target);
+    for (const auto* name : {u"server_ip", u"dexis_program", u"note"}) {
+        EXPECT_EQ(imported.readSetting(name), store.readSetting(name)) << utf16ToUtf8(name);
+    }
+    EXPECT_EQ(imported.readSetting(u"receipt_printer"), u"kept") << "values missing from the file are kept";
+}
+
+TEST_F(SettingsTransferTest, ImportTakesOnlyTheProgramsKeyAndNamesTheOthers) {
+    const std::string file = root_ + "/from-windows.reg";
+    writeAll(file, utf16LeWithBom("Windows Registry Editor Version 5.00\r\n\r\n"
+                                  "[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"apptcard_printer\"=\"Zebra\"\r\n"
+                                  "\"dicom_idpad\"=\"8\"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane\\Sub]\r\n"
+                                  "\"x\"=\"1\"\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Veltrane]\r\n\"y\"=\"2\"\r\n"));
+    RegistryFile store(storePath("s"));
+    std::ostringstream notes;
+    const auto summary = importSettings(store, file, notes);
+    EXPECT_EQ(summary.valuesImported, 2u);
+    EXPECT_EQ(summary.ignoredKeys, (std::vector<std::string>{"HKEY_CURRENT_USER\\Software\\Veltrane\\Sub",
+                                                             "HKEY_LOCAL_MACHINE\\Software\\Veltrane"}));
+    EXPECT_NE(notes.str().find("Ignored [HKEY_LOCAL_MACHINE\\Software\\Veltrane] in " + file), std::string::npos);
+    EXPECT_EQ(SettingsStore(store).readSetting(u"dicom_idpad"), u"8");
+    EXPECT_EQ(store.openKey(u"\\Software\\Veltrane\\Sub", false), nullptr);
+}
+
+TEST_F(SettingsTransferTest, ABadImportChangesNothing) {
+    RegistryFile store(storePath("s"));
+    SettingsStore(store).writeSetting(u"server_ip", u"old");
+    const std::string before = readAll(store.filePath());
+    struct Case {
+        std::string body;
+        std::string message;  // after "Import file <path>"
+    };
+    const Case cases[] = {
+        {"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
+         "\"server_ip\"=\"new\"\r\n\"a\"=\"1\"\r\n\"b\"=\"2\"\r\n\"c\"=hex:zz\r\n",
+         ", line 7: bad hex byte \"zz\""},
+        {"Windows Registry Editor Version "
+         "5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Other]\r\n\"server_ip\"=\"new\"\r\n",
+         " has no [HKEY_CURRENT_USER\\Software\\Veltrane] key; nothing was imported"},
+        {"", ", line 1: the file is empty; expected the header line \"Windows Registry Editor Version 5.00\""},
+    };
+    const std::string file = root_ + "/import.reg";
+    for (const auto& c : cases) {
+        writeAll(file, c.body);
+        std::ostringstream notes;
+        try {
+            importSettings(store, file, notes);
+            ADD_FAILURE() << "imported " << c.body;
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()), "Import file " + file + c.message);
+        }
+        EXPECT_EQ(readAll(store.filePath()), before);
+    }
+    try {
+        importSettings(store, root_ + "/missing.reg", std::cerr);
+        ADD_FAILURE() << "imported a missing file";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Import file " + root_ + "/missing.reg cannot be read: No such file or directory");
+    }
+}
+
+TEST_F(SettingsTransferTest, AStoreThatCannotBeWrittenOrReadStopsTheTransfer) {
+    RegistryFile store(storePath("s"));
+    SettingsStore(store).writeSetting(u"server_ip", u"old");
+    const std::string good = root_ + "/good.reg";
+    writeAll(good,
+             "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
+             "\"server_ip\"=\"new\"\r\n");
+    ::chmod(store.filePath().c_str(), 0400);
+    std::ostringstream notes;
+    EXPECT_THROW(importSettings(store, good, notes), Error);
+    ::chmod(store.filePath().c_str(), 0600);
+    EXPECT_EQ(SettingsStore(store).readSetting(u"server_ip"), u"old");
+
+    writeAll(store.filePath(), "not a registry file\r\n");
+    for (const auto& transfer : {std::function<void()>([&] { importSettings(store, good, notes); }),
+                                 std::function<void()>([&] { exportSettings(store, root_ + "/out.reg"); })}) {
+        try {
+            transfer();
+            ADD_FAILURE() << "a broken store was used";
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()), "Settings file " + store.filePath() +
+                                                 ", line 1: expected the header line \"Windows Registry Editor Version "
+                                                 "5.00\"");
+        }
+    }
+    EXPECT_EQ(readAll(store.filePath()), "not a registry file\r\n");
+    EXPECT_FALSE(fs::exists(root_ + "/out.reg"));
+}
+
+TEST_F(SettingsTransferTest, ExportWithoutSettingsWritesAnEmptyKeyAndReportsUnwritableTargets) {
+    RegistryFile store(storePath("never-used"));
+    const std::string out = root_ + "/empty.reg";
+    exportSettings(store, out);
+    EXPECT_EQ(readAll(out),
+              "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\r\n");
+    EXPECT_FALSE(fs::exists(store.filePath())) << "exporting creates no settings file";
+    try {
+        exportSettings(store, root_ + "/no/such/folder/x.reg");
+        ADD_FAILURE() << "wrote into a missing folder";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot write settings export " + root_ + "/no/such/folder/x.reg: No such file or directory");
+    }
+}
+
+}  // namespace
+}  // namespace veltrane::platform::posix
