@@ -43,7 +43,6 @@ void BrowserHost::print() {
 void BrowserHost::attach(QWidget* panel, std::function<void()> onNavigateComplete) {
     panel_ = panel;
     onNavigateComplete_ = std::move(onNavigateComplete);
-    if (view_) view_->onNavigateComplete = onNavigateComplete_;
     if (pending_ && ensureView()) {
         const auto [url, flags] = *pending_;
         pending_.reset();
@@ -72,7 +71,10 @@ bool BrowserHost::ensureView() {
         loadFailed_ = true;
         return false;
     }
-    view_->onNavigateComplete = onNavigateComplete_;
+    // Through the host, so a view that outlives its window reports to nobody rather than to a dead window.
+    view_->onNavigateComplete = [this] {
+        if (onNavigateComplete_) onNavigateComplete_();
+    };
     if (QWidget* widget = view_->widget()) {
         widget->setParent(panel_);
         widget->setObjectName(QStringLiteral("WebBrowser1"));

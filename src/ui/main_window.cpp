@@ -31,18 +31,17 @@ QString qs(const std::u16string& text) { return QString::fromStdU16String(text);
 constexpr int kWindowWidth = 570;
 constexpr int kWindowHeight = 490;
 constexpr int kBigButtonFont = 19;  // "DONE" and "Print Again"
+constexpr int kListItemHeight = 13;
 
-// An imaging button's click goes to the core's handler, whichever argument it takes.
+// An imaging button's click goes to the core's handler: by the button's position where the core takes one,
+// else by its caption.
 template <class Form>
-void clickImagingButton(Form& form, int index, const std::u16string& caption) {
-    if constexpr (requires { form.imagingButtonClick(caption); }) {
-        (void)index;
-        form.imagingButtonClick(caption);
-    } else if constexpr (requires { form.imagingButtonClick(index); }) {
-        (void)caption;
+void clickImagingButton(Form& form, std::size_t index, const std::u16string& caption) {
+    if constexpr (requires { form.imagingButtonClick(index); }) {
         form.imagingButtonClick(index);
+    } else if constexpr (requires { form.imagingButtonClick(caption); }) {
+        form.imagingButtonClick(caption);
     } else {
-        (void)index;
         throw Error("Opening " + utf16ToUtf8(caption) + " is not available in this build");
     }
 }
@@ -97,6 +96,12 @@ MainWindow::MainWindow(app::TForm1& form, BrowserHost& browser)
 
     // The state start-up reached; show handlers run only once the window and their page become visible.
     render();
+}
+
+MainWindow::~MainWindow() {
+    // Destroying the children moves the focus; this window must not hear of it half-destroyed.
+    disconnect(qApp, nullptr, this, nullptr);
+    browser_.attach(nullptr, {});
 }
 
 // ---------------------------------------------------------------- building
@@ -477,7 +482,10 @@ void MainWindow::render() {
         for (int i = 0; i < listBoxPrinters_->count(); ++i) shown << listBoxPrinters_->item(i)->text();
         if (shown != items) {
             listBoxPrinters_->clear();
-            listBoxPrinters_->addItems(items);
+            for (const QString& item : items) {
+                auto* row = new QListWidgetItem(item, listBoxPrinters_);
+                row->setSizeHint(QSize(0, kListItemHeight));
+            }
         }
         if (listBoxPrinters_->currentRow() != form_.ListBoxPrinters.ItemIndex)
             listBoxPrinters_->setCurrentRow(form_.ListBoxPrinters.ItemIndex);
@@ -541,7 +549,7 @@ void MainWindow::renderFlowPanel() {
         button->setFont(windowFont(model.FontSize * 96 / 72, model.FontBold));
         connect(button, &QPushButton::clicked, this, [this, index] {
             const std::u16string caption = form_.FlowPanel1.Buttons.at(index).Caption;
-            handle([&] { clickImagingButton(form_, static_cast<int>(index), caption); });
+            handle([&] { clickImagingButton(form_, index, caption); });
         });
         imagingButtons_.push_back(button);
     }

@@ -30,6 +30,7 @@ class MainWindow : public QWidget {
     Q_OBJECT
 public:
     MainWindow(app::TForm1& form, BrowserHost& browser);
+    ~MainWindow() override;
 
     // Runs one event of the core inside the window's error report, then shows the model's new state.
     template <class F>
