@@ -109,6 +109,8 @@ MainWindow::~MainWindow() {
 QLabel* MainWindow::addLabel(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(QString::fromLatin1(name));
+    // Captions may come from the request file or the settings: never read them as markup.
+    label->setTextFormat(Qt::PlainText);
     label->setGeometry(geometry);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Labels size themselves to their caption; the designed width is that of the designed font.
@@ -297,6 +299,7 @@ void MainWindow::buildImagingSubPage(int index, QWidget* page) {
         const auto& row = layout.rows[static_cast<std::size_t>(e)];
         const bool padEdit = row.caption == u"ID Pad Length:";
         auto* label = new QLabel(qs(row.caption), page);
+        label->setTextFormat(Qt::PlainText);
         label->setObjectName(QStringLiteral("Label_") + qs(editSpec.name).mid(5));
         label->setGeometry(kLabelLeft, row.labelTop, 1, kLabelHeight);
         label->resize(label->sizeHint().width(), kLabelHeight);

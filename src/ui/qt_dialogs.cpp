@@ -14,6 +14,7 @@ void runBox(QWidget* owner, QMessageBox::Icon icon, const std::u16string& text, 
     QMessageBox box(owner);
     box.setWindowTitle(kWindowTitle);
     box.setIcon(icon);
+    box.setTextFormat(Qt::PlainText);  // texts carry names from settings and request files, never markup
     box.setText(QString::fromStdU16String(text));
     box.setStandardButtons(QMessageBox::Ok);
     if (placement == platform::MessagePlacement::ScreenCentered) {

@@ -75,6 +75,7 @@ private slots:
         QCOMPARE(h.find<QComboBox>("ComboBoxApptType")->currentText(), QStringLiteral("Dedicated"));
         QCOMPARE(h.find<QComboBox>("ComboBoxReceiptType")->currentText(), QStringLiteral("Normal"));
         QCOMPARE(h.find<QLabel>("Label3")->text(), QStringLiteral("---"));
+        QCOMPARE(h.find<QLabel>("Label3")->textFormat(), Qt::PlainText);
         QCOMPARE(h.find<QLabel>("Label4")->text(), QStringLiteral("---"));
         QCOMPARE(h.find<QPushButton>("ColorButton1")->text(), QStringLiteral("DONE"));
 
