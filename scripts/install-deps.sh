@@ -2,13 +2,15 @@
 # Installs the Debian packages that building (run) or testing (test) needs, when any is missing.
 set -euo pipefail
 
-run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libcups2-dev libx11-dev libxcb1-dev
-              fonts-dejavu-core)
+run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libcups2-dev libx11-dev
+              fonts-dejavu-core fonts-liberation)
 test_packages=(googletest libgtest-dev clang libclang-rt-14-dev xvfb xauth xclip x11-utils cups cups-client
-               cups-pdf cups-filters poppler-utils python3 imagemagick locales)
+               printer-driver-cups-pdf cups-filters poppler-utils python3 imagemagick locales)
 
 packages=("${run_packages[@]}")
 if [ "${1:-run}" = test ]; then packages+=("${test_packages[@]}"); fi
+# The print benchmark compares against headless Chromium.
+if [ "${1:-run}" = bench ]; then packages+=("${test_packages[@]}" chromium); fi
 
 missing=()
 for p in "${packages[@]}"; do

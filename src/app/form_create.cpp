@@ -8,6 +8,8 @@ namespace veltrane::app {
 void TForm1::FormCreate() {
     // 1. The first log line is also the first settings access, which creates the key when it is missing.
     writeLog(u"=== Load Client Tools ===");
+    // A print request that died before DONE left the workstation switched: put it back before anything else.
+    restoreInterruptedPrint();
 
     // 2. The boolean rule (empty text reads as false) is part of settings::settingToBool itself.
 

@@ -85,6 +85,8 @@ int main(int argc, char** argv) {
 
     // Message boxes, dialogs, the browser and the window come from the window module, loaded on first need.
     platform::posix::UiLoader ui(argv[0]);
+    // A dry run prints the page it would load and print instead of showing it.
+    platform::Browser& browser = services->dryRunBrowser() ? *services->dryRunBrowser() : ui;
     platform::Platform bundle{services->registry(),
                               services->ini(),
                               services->files(),
@@ -97,9 +99,10 @@ int main(int argc, char** argv) {
                               services->launcher(),
                               services->clipboard(),
                               ui,
-                              ui,
+                              browser,
                               services->process(),
-                              services->system()};
+                              services->system(),
+                              services->instances()};
     app::TForm1 form(bundle);
 
     // An error during start-up is reported, and the window still opens with whatever state start-up reached.

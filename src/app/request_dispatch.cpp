@@ -14,6 +14,8 @@ void TForm1::parseIniFile() {
     const std::u16string action = platform_.ini.getString(iniFileName, kSettings, u"action", u"");
     Label3.Caption = action;
     writeLog(action);
+    if (action == u"print") runPrintBranch();
+    if (action == u"images") runImagingSelection();
 }
 
 }  // namespace veltrane::app

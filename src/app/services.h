@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/running_instances.h"
 
 namespace veltrane::app {
 
@@ -30,6 +31,9 @@ public:
     virtual platform::Clipboard& clipboard() = 0;
     virtual platform::Process& process() = 0;
     virtual platform::SystemInfo& system() = 0;
+    virtual platform::RunningInstances& instances() = 0;
+    // With --dry-run the browser only reports the page it would load; nullptr means the window's own browser.
+    virtual platform::Browser* dryRunBrowser() = 0;
 };
 
 // args: the process arguments (argv), without the program's own options such as --dry-run.

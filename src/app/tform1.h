@@ -3,6 +3,7 @@
 // The operations are defined in the unit of the subsystem they belong to (app/, settings/, imaging/,
 // printing/, ui/ handlers); this class only gathers them so they share the fields.
 
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <string>
@@ -13,6 +14,11 @@
 #include "platform/platform.h"
 #include "settings/activity_log.h"
 #include "settings/settings_store.h"
+
+namespace veltrane::imaging {
+struct BridgeDefinition;
+struct PatientRecord;
+}  // namespace veltrane::imaging
 
 namespace veltrane::app {
 
@@ -70,6 +76,20 @@ public:
 
     // ---- Request dispatch (app/request_dispatch.cpp) ----
     void parseIniFile();
+    // The print branch of the request (printing/print_request.cpp).
+    void runPrintBranch();
+
+    // ---- Imaging (imaging/selection.cpp, imaging/dispatch.cpp, imaging/bridge_executor.cpp) ----
+    // The images branch of the request: finds the enabled systems and opens them or offers buttons.
+    void runImagingSelection();
+    // Click handler of the imaging button at buttonIndex in FlowPanel1.Buttons; it runs the system whose display
+    // name the button shows and then ends the process (an error in the bridge is thrown and the window stays).
+    void imagingButtonClick(std::size_t buttonIndex);
+    void imagingButtonClick(const std::u16string& caption);
+    // One bridge run; the run with index == lastIndex ends the process through resetProgram.
+    void loadImaging(const std::u16string& shortName, int index, int lastIndex);
+    // The common frame of every bridge: open-only settings access, the plan, its execution.
+    void runBridge(const imaging::BridgeDefinition& bridge, const imaging::PatientRecord& patient);
 
     // ---- Settings and log (app/tform1.cpp) ----
     std::u16string readSetting(const std::u16string& name) { return store_.readSetting(name); }
@@ -80,7 +100,8 @@ public:
 
     // ---- Printing (printing/) ----
     std::u16string getCurrentPrinter();
-    void SetDefaultPrinter(const std::u16string& name);
+    // By value: the restoring call passes oldPrinter, which the call itself overwrites.
+    void SetDefaultPrinter(std::u16string name);
     void setIE();
     void resetIE();
     void printBrowserPage();
@@ -89,6 +110,8 @@ public:
     void ColorButton2Click();
     // Restores what a print switched, logs, and ends the process; returns only by throwing.
     void resetProgram();
+    // Puts back what a print request whose process has died left switched (printing/restore_journal.cpp).
+    void restoreInterruptedPrint();
 
     // ---- Printers page (app/printers_page.cpp) ----
     void Button2Click();
@@ -123,9 +146,16 @@ public:
     platform::Platform& platform() { return platform_; }
 
 private:
+    void makeImagingButton(const std::u16string& shortName);
     // The installed printers, taken once when first needed.
     const std::vector<std::u16string>& printerList();
     int currentDefaultPrinterPosition();
+    // Writes the default-printer entry for every printer-list entry equal to name.
+    void writeDefaultEntryFor(const std::u16string& name);
+    // The restore journal (printing/restore_journal.cpp).
+    void journalPrinterSwitch(const std::u16string& previous);
+    void journalPageSetup();
+    void clearJournal();
 
     platform::Platform& platform_;
     settings::SettingsStore store_;

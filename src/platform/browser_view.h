@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/browser.h"
+
 class QWidget;
 
 namespace veltrane::platform {
@@ -19,9 +21,11 @@ public:
     virtual void navigate(const std::u16string& url, int flags) = 0;
     // Prints the loaded page on the current default printer without a dialog, with the page-setup values;
     // throws veltrane::Error with the platform's text when it cannot.
-    virtual void print() = 0;
+    virtual void print(const PageSetupValues& pageSetup) = 0;
 
     std::function<void()> onNavigateComplete;
+    // A load that failed or did not complete within the time limit; the text says which page and why.
+    std::function<void(const std::string& message)> onNavigateFailed;
 };
 
 }  // namespace veltrane::platform

@@ -14,6 +14,7 @@
 #include "platform/printers.h"
 #include "platform/process.h"
 #include "platform/registry.h"
+#include "platform/running_instances.h"
 #include "platform/special_folders.h"
 #include "platform/system_info.h"
 
@@ -35,6 +36,7 @@ struct Platform {
     Browser& browser;
     Process& process;
     SystemInfo& system;
+    RunningInstances& instances;
 };
 
 }  // namespace veltrane::platform

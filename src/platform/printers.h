@@ -22,7 +22,8 @@ public:
     virtual std::optional<std::u16string> defaultPrinterName() = 0;
     virtual PrinterDetails details(const std::u16string& printerName) = 0;
     // Section "windows", key "device": "device,driver,port" makes that printer the user's default.
-    // A failed write is not reported.
+    // Throws veltrane::Error with the platform's text when the default cannot be written, so a print never goes
+    // silently to the wrong printer.
     virtual void writeDefaultDeviceEntry(const std::u16string& value) = 0;
 };
 

@@ -28,7 +28,7 @@ std::u16string TForm1::getCurrentPrinter() {
     return printerList()[static_cast<std::size_t>(*printerSelection_)];
 }
 
-void TForm1::SetDefaultPrinter(const std::u16string& name) {
+void TForm1::SetDefaultPrinter(std::u16string name) {
     writeLog(u"SetDefaultPrinter " + name);
     oldPrinter = getCurrentPrinter();
     writeLog(u"oldPrinter " + oldPrinter);
@@ -36,15 +36,22 @@ void TForm1::SetDefaultPrinter(const std::u16string& name) {
     // The selection follows the system default only here, just before a new default is written.
     printerSelection_.reset();
     printerSelection_ = currentDefaultPrinterPosition();
+    // Recorded before anything changes, so a process that dies before DONE does not leave the switch behind.
+    journalPrinterSwitch(oldPrinter);
+    writeDefaultEntryFor(name);
+    writeLog(u"Done SetDefaultPrinter");
+}
+
+void TForm1::writeDefaultEntryFor(const std::u16string& name) {
     const auto& list = printerList();
     const std::size_t count = list.size();
-    // Every equal entry is written, so the last match stays in force.
+    // Every equal entry is written, so the last match stays in force. The texts have no fixed size: a printer
+    // name of any length is written whole.
     for (std::size_t i = 0; i < count; ++i) {
         if (list[i] != name) continue;
         const auto details = platform_.printers.details(list[i]);
         platform_.printers.writeDefaultDeviceEntry(details.device + u"," + details.driver + u"," + details.port);
     }
-    writeLog(u"Done SetDefaultPrinter");
 }
 
 }  // namespace veltrane::app

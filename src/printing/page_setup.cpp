@@ -1,7 +1,8 @@
 // Saving, clearing and restoring the browser's page setup around a print.
 
-#include "app/tform1.h"
 #include "printing/page_setup.h"
+
+#include "app/tform1.h"
 
 namespace veltrane::app {
 
@@ -23,6 +24,10 @@ void TForm1::setIE() {
                 oldMarginTop = key.read(u"margin_top");
                 oldMarginLeft = key.read(u"margin_left");
                 oldMarginRight = key.read(u"margin_right");
+            }
+            // Recorded before the first write, so a process that dies before DONE can be undone later.
+            journalPageSetup();
+            if (printType == u"Dedicated") {
                 for (const auto& margin : kMargins) key.write(margin, u"0");
             }
             key.write(u"header", u"");

@@ -35,14 +35,16 @@ void BrowserHost::navigate(const std::u16string& url, int flags) {
     pending_.emplace(url, flags);
 }
 
-void BrowserHost::print() {
+void BrowserHost::print(const platform::PageSetupValues& pageSetup) {
     if (!view_) throw Error("No page is loaded");
-    view_->print();
+    view_->print(pageSetup);
 }
 
-void BrowserHost::attach(QWidget* panel, std::function<void()> onNavigateComplete) {
+void BrowserHost::attach(QWidget* panel, std::function<void()> onNavigateComplete,
+                         std::function<void(const std::string&)> onNavigateFailed) {
     panel_ = panel;
     onNavigateComplete_ = std::move(onNavigateComplete);
+    onNavigateFailed_ = std::move(onNavigateFailed);
     if (pending_ && ensureView()) {
         const auto [url, flags] = *pending_;
         pending_.reset();
@@ -74,6 +76,9 @@ bool BrowserHost::ensureView() {
     // Through the host, so a view that outlives its window reports to nobody rather than to a dead window.
     view_->onNavigateComplete = [this] {
         if (onNavigateComplete_) onNavigateComplete_();
+    };
+    view_->onNavigateFailed = [this](const std::string& message) {
+        if (onNavigateFailed_) onNavigateFailed_(message);
     };
     if (QWidget* widget = view_->widget()) {
         widget->setParent(panel_);

@@ -20,10 +20,11 @@ class BrowserHost final : public platform::Browser {
 public:
     void navigate(const std::u16string& url, int flags) override;
     // Throws "No page is loaded" when no page was ever requested or the browser module is missing.
-    void print() override;
+    void print(const platform::PageSetupValues& pageSetup) override;
 
-    // The panel the view fills, and the handler of each completed load. Starts a kept navigate.
-    void attach(QWidget* panel, std::function<void()> onNavigateComplete);
+    // The panel the view fills, the handler of each completed load and of each failed one. Starts a kept navigate.
+    void attach(QWidget* panel, std::function<void()> onNavigateComplete,
+                std::function<void(const std::string&)> onNavigateFailed = {});
     bool viewLoaded() const { return view_ != nullptr; }
 
 private:
@@ -34,6 +35,7 @@ private:
     bool loadFailed_ = false;
     std::optional<std::pair<std::u16string, int>> pending_;
     std::function<void()> onNavigateComplete_;
+    std::function<void(const std::string&)> onNavigateFailed_;
 };
 
 }  // namespace veltrane::ui

@@ -92,7 +92,10 @@ MainWindow::MainWindow(app::TForm1& form, BrowserHost& browser)
     applyTabOrder();
 
     connect(qApp, &QApplication::focusChanged, this, &MainWindow::onFocusChanged);
-    browser_.attach(panel1_, [this] { handle([this] { form_.WebBrowser1NavigateComplete2(); }); });
+    browser_.attach(
+        panel1_, [this] { handle([this] { form_.WebBrowser1NavigateComplete2(); }); },
+        // A page that could not be loaded is reported like any failed event, so the user knows why nothing printed.
+        [this](const std::string& message) { handle([&] { throw Error(message); }); });
 
     // The state start-up reached; show handlers run only once the window and their page become visible.
     render();

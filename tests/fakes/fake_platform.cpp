@@ -133,6 +133,7 @@ std::u16string FakeLocale::formatLongTime(const LocalDateTime& t) {
 }
 
 void FakePrinters::writeDefaultDeviceEntry(const std::u16string& value) {
+    if (writeFailure) throw Error(*writeFailure);
     profileWrites.push_back(value);
     if (applyWrites) defaultName = value.substr(0, value.find(u','));
 }
@@ -156,9 +157,14 @@ std::optional<std::u16string> FakeDialogs::chooseFileOrFolder(bool folderMode) {
     return answer;
 }
 
-void FakeBrowser::print() {
+void FakeBrowser::print(const PageSetupValues& pageSetup) {
     if (printFailure) throw Error(*printFailure);
     ++prints;
+    printedWith.push_back(pageSetup);
+}
+
+bool FakeInstances::isRunning(const std::u16string& token) {
+    return std::find(running.begin(), running.end(), token) != running.end();
 }
 
 void FakePlatform::enableLog() { registry.setString(kVeltraneKey, u"logging_enabled", u"True"); }

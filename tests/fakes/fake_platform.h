@@ -102,6 +102,7 @@ public:
     std::optional<std::u16string> defaultName;
     std::vector<std::u16string> profileWrites;
     bool applyWrites = true;  // a written entry makes its device the default, as the platform would
+    std::optional<std::string> writeFailure;  // the entry write fails with this text
     std::vector<std::u16string> printerNames() override { return names; }
     std::optional<std::u16string> defaultPrinterName() override { return defaultName; }
     PrinterDetails details(const std::u16string& name) override { return {name, u"winspool", u"Ne00:"}; }
@@ -140,9 +141,10 @@ class FakeBrowser final : public Browser {
 public:
     std::vector<std::pair<std::u16string, int>> navigations;
     int prints = 0;
+    std::vector<PageSetupValues> printedWith;  // the page setup of each print, in order
     std::optional<std::string> printFailure;
     void navigate(const std::u16string& url, int flags) override { navigations.emplace_back(url, flags); }
-    void print() override;
+    void print(const PageSetupValues& pageSetup) override;
 };
 
 // Thrown by FakeProcess::exit so a test can see that, and with which code, the process would end.
@@ -159,6 +161,14 @@ class FakeSystemInfo final : public SystemInfo {
 public:
     std::u16string name = u"RECEPTION-1";
     std::u16string computerName() override { return name; }
+};
+
+class FakeInstances final : public RunningInstances {
+public:
+    std::u16string self = u"self";
+    std::vector<std::u16string> running{u"self"};
+    std::u16string selfToken() override { return self; }
+    bool isRunning(const std::u16string& token) override;
 };
 
 // All fakes together, with the bundle the core takes.
@@ -178,8 +188,9 @@ struct FakePlatform {
     FakeBrowser browser;
     FakeProcess process;
     FakeSystemInfo system;
+    FakeInstances instances;
     Platform bundle{registry, ini,      files,     ansi,    clock,   locale,  folders, commandLine,
-                    printers, launcher, clipboard, dialogs, browser, process, system};
+                    printers, launcher, clipboard, dialogs, browser, process, system,  instances};
 
     // Switches the activity log on and returns the lines written so far (time stamps stripped).
     void enableLog();

@@ -17,6 +17,7 @@
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_locale.h"
 #include "platform/posix/process.h"
+#include "platform/posix/running_instances.h"
 #include "platform/posix/shared_folders.h"
 #include "platform/posix/system_info.h"
 #include "posix_test_support.h"
@@ -95,8 +96,9 @@ protected:
     platform::noop::NoBrowser browser;
     platform::posix::PosixProcess process;
     platform::posix::PosixSystemInfo system;
+    platform::posix::ProcRunningInstances instances;
     platform::Platform platform{unusedRegistry, ini,      files,     ansi,    clock,   locale,  folders, commandLine,
-                                printers,       launcher, clipboard, dialogs, browser, process, system};
+                                printers,       launcher, clipboard, dialogs, browser, process, system,  instances};
 };
 
 TEST_F(ActivityLogOnLinux, AppendsTimeStampedLinesInTheCodePage) {

@@ -114,7 +114,7 @@ TEST(UiLoader, WithoutAGuiMessagesGoToStderrAndDialogsCountAsCancelled) {
     EXPECT_EQ(ui.chooseFileOrFolder(true), std::nullopt);
     ui.navigate(u"http://pms.example/a/store/1/appt.html", platform::kNavNoReadFromCache);
     try {
-        ui.print();
+        ui.print(platform::PageSetupValues{});
         ADD_FAILURE() << "print without a page must fail";
     } catch (const Error& e) {
         EXPECT_STREQ(e.what(), "No page is loaded");

@@ -121,9 +121,9 @@ private slots:
         if (child == 0) {
             fakes::FakePlatform p;
             ExitingProcess process;
-            platform::Platform bundle{p.registry,  p.ini,     p.files,       p.ansi,     p.clock,
-                                      p.locale,    p.folders, p.commandLine, p.printers, p.launcher,
-                                      p.clipboard, p.dialogs, p.browser,     process,    p.system};
+            platform::Platform bundle{p.registry, p.ini,         p.files,    p.ansi,     p.clock,     p.locale,
+                                      p.folders,  p.commandLine, p.printers, p.launcher, p.clipboard, p.dialogs,
+                                      p.browser,  process,       p.system,   p.instances};
             app::TForm1 form(bundle);
             form.FormCreate();
             ui::BrowserHost browser;
@@ -136,6 +136,56 @@ private slots:
         QCOMPARE(waitpid(child, &status, 0), child);
         QVERIFY(WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 0);
+    }
+
+    void anImagingButtonOpensItsSystemAndEndsTheProcess() {
+        int pipeFds[2];
+        QCOMPARE(pipe(pipeFds), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            ::close(pipeFds[0]);
+            fakes::FakePlatform p;
+            p.registry.setString(fakes::kVeltraneKey, u"dentaleye_program", u"/opt/dentaleye/");
+            // Reports what was launched before the process ends, since nothing else leaves a child process.
+            struct ReportingProcess final : platform::Process {
+                fakes::FakeLauncher* launcher;
+                int fd;
+                [[noreturn]] void exit(int code) override {
+                    std::string files;
+                    for (const auto& request : launcher->launched) files += utf16ToUtf8(request.file) + "\n";
+                    (void)!::write(fd, files.data(), files.size());
+                    ::_exit(code);
+                }
+            } process;
+            process.launcher = &p.launcher;
+            process.fd = pipeFds[1];
+            platform::Platform bundle{p.registry, p.ini,         p.files,    p.ansi,     p.clock,     p.locale,
+                                      p.folders,  p.commandLine, p.printers, p.launcher, p.clipboard, p.dialogs,
+                                      p.browser,  process,       p.system,   p.instances};
+            app::TForm1 form(bundle);
+            form.FormCreate();
+            // As the imaging selection leaves it for two enabled systems.
+            form.PageControl1.ActivePageIndex = 3;
+            for (const char16_t* caption : {u"Dexis", u"DentalEye"})
+                form.FlowPanel1.Buttons.push_back({caption, 543, 60, 30, true});
+            ui::BrowserHost browser;
+            ui::MainWindow window(form, browser);
+            window.show();
+            window.findChild<QPushButton*>(QStringLiteral("ImagingButton1"))->click();
+            ::_exit(42);  // the click did not end the process
+        }
+        ::close(pipeFds[1]);
+        std::string launched;
+        char buffer[256];
+        for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+            launched.append(buffer, static_cast<std::size_t>(n));
+        ::close(pipeFds[0]);
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        // The second button is DentalEye's: its program folder is what was started.
+        QVERIFY2(launched.find("/opt/dentaleye/") == 0, launched.c_str());
     }
 
     void anErrorOfAnEventIsReportedAndTheWindowCarriesOn() {
@@ -159,7 +209,7 @@ private slots:
         browser.attach(&panel, [] {});
         QVERIFY(!browser.viewLoaded());
         try {
-            browser.print();
+            browser.print(platform::PageSetupValues{});
             QFAIL("print without a page must fail");
         } catch (const Error& e) {
             QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("No page is loaded"));

@@ -19,9 +19,9 @@ namespace {
 struct Harness {
     fakes::FakePlatform p;
     ui::BrowserHost host;
-    platform::Platform bundle{p.registry,  p.ini,     p.files,       p.ansi,     p.clock,
-                              p.locale,    p.folders, p.commandLine, p.printers, p.launcher,
-                              p.clipboard, p.dialogs, host,          p.process,  p.system};
+    platform::Platform bundle{p.registry, p.ini,         p.files,    p.ansi,     p.clock,     p.locale,
+                              p.folders,  p.commandLine, p.printers, p.launcher, p.clipboard, p.dialogs,
+                              host,       p.process,     p.system,   p.instances};
     app::TForm1 form{bundle};
     std::unique_ptr<ui::MainWindow> window;
     void open() {
@@ -95,6 +95,12 @@ private slots:
         QCOMPARE(h.p.dialogs.shown[0].text, std::u16string(u"The printer is out of paper"));
         QVERIFY(h.p.dialogs.shown[0].error);
         symbol<void (*)(bool)>("test_browser_fail_print")(false);
+
+        // A page that fails to load is reported with the view's reason.
+        symbol<void (*)(const char*)>("test_browser_fail_load")(
+            "https://pms.example/x.html: the server did not answer");
+        QCOMPARE(h.p.dialogs.shown.size(), size_t{2});
+        QCOMPARE(h.p.dialogs.shown[1].text, std::u16string(u"https://pms.example/x.html: the server did not answer"));
 
         // A later navigate goes straight to the existing view.
         h.host.navigate(u"https://pms.example/docs/store/1042/receipt.html", platform::kNavNoReadFromCache);

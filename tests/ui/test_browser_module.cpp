@@ -26,7 +26,7 @@ public:
         record.urls.push_back(url);
         record.flags.push_back(flags);
     }
-    void print() override {
+    void print(const veltrane::platform::PageSetupValues&) override {
         if (record.failPrint) throw veltrane::Error("The printer is out of paper");
         ++record.prints;
     }
@@ -51,6 +51,9 @@ __attribute__((visibility("default"))) int test_browser_last_flags() {
 }
 __attribute__((visibility("default"))) int test_browser_prints() { return record.prints; }
 __attribute__((visibility("default"))) void test_browser_fail_print(bool fail) { record.failPrint = fail; }
+__attribute__((visibility("default"))) void test_browser_fail_load(const char* message) {
+    if (TestView::current && TestView::current->onNavigateFailed) TestView::current->onNavigateFailed(message);
+}
 __attribute__((visibility("default"))) void test_browser_complete() {
     if (TestView::current && TestView::current->onNavigateComplete) TestView::current->onNavigateComplete();
 }

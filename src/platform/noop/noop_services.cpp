@@ -19,10 +19,6 @@ void NoClipboard::setText(const std::u16string&) {
     throw Error(formatMessage(messages::kCannotOpenClipboard, "no clipboard service is available"));
 }
 
-void NoLauncher::launch(const LaunchRequest& request) {
-    std::fprintf(stderr, "Not started (no launcher is available): %s\n", utf16ToUtf8(request.file).c_str());
-}
-
-void NoBrowser::print() { throw Error("No page is loaded"); }
+void NoBrowser::print(const PageSetupValues&) { throw Error("No page is loaded"); }
 
 }  // namespace veltrane::platform::noop

@@ -32,17 +32,11 @@ public:
     void setText(const std::u16string&) override;
 };
 
-// No way to start programs: a launch is not reported to the caller (a failed start never is), only on stderr.
-class NoLauncher final : public Launcher {
-public:
-    void launch(const LaunchRequest& request) override;
-};
-
 // No browser engine: a print fails with the reason.
 class NoBrowser final : public Browser {
 public:
     void navigate(const std::u16string&, int) override {}
-    void print() override;
+    void print(const PageSetupValues&) override;
 };
 
 }  // namespace veltrane::platform::noop

@@ -1,7 +1,6 @@
 #include "platform/posix/ui_loader.h"
 
 #include <dlfcn.h>
-#include <xcb/xcb.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,10 +24,23 @@ bool headlessPlatform(std::string_view platform) {
     return false;
 }
 
+// libxcb is loaded only for this question, so a run that shows nothing never maps it.
 bool xDisplayAccepts(const std::string& display, std::string& reason) {
-    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
-    const int failure = xcb_connection_has_error(connection);
-    xcb_disconnect(connection);
+    void* xcb = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
+    using Connect = void* (*)(const char*, int*);
+    using HasError = int (*)(void*);
+    using Disconnect = void (*)(void*);
+    auto connect = xcb ? reinterpret_cast<Connect>(dlsym(xcb, "xcb_connect")) : nullptr;
+    auto hasError = xcb ? reinterpret_cast<HasError>(dlsym(xcb, "xcb_connection_has_error")) : nullptr;
+    auto disconnect = xcb ? reinterpret_cast<Disconnect>(dlsym(xcb, "xcb_disconnect")) : nullptr;
+    if (!connect || !hasError || !disconnect) {
+        reason = "the X11 client library (libxcb.so.1) is not installed";
+        return false;
+    }
+    void* connection = connect(display.c_str(), nullptr);
+    const int failure = hasError(connection);
+    disconnect(connection);
+    // The library stays loaded: the toolkit that follows uses it anyway.
     if (failure != 0) {
         reason = "cannot connect to the X display \"" + display + "\"";
         return false;
@@ -116,11 +128,11 @@ void UiLoader::navigate(const std::u16string& url, int flags) {
     if (ensureGui(/*forBrowser=*/true)) module_->browser().navigate(url, flags);
 }
 
-void UiLoader::print() {
+void UiLoader::print(const PageSetupValues& pageSetup) {
     if (ensureGui())
-        module_->browser().print();
+        module_->browser().print(pageSetup);
     else
-        noBrowser_.print();
+        noBrowser_.print(pageSetup);
 }
 
 int UiLoader::runMainWindow(app::TForm1& form) {

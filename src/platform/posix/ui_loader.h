@@ -33,7 +33,7 @@ public:
     std::optional<std::u16string> chooseFileOrFolder(bool folderMode) override;
 
     void navigate(const std::u16string& url, int flags) override;
-    void print() override;
+    void print(const PageSetupValues& pageSetup) override;
 
     // Shows the main window and runs it; without a GUI, says why on stderr and returns kNoDisplayExitCode.
     int runMainWindow(app::TForm1& form);

@@ -1,0 +1,30 @@
+// Digora reads an open command from the clipboard.
+
+#include "imaging/bridges/digora_clipboard.h"
+
+namespace veltrane::imaging {
+
+namespace {
+
+const std::u16string kDigoraNameFormat = u"digora_nameformat";
+
+// The stored index of the "Name Format" choice; anything else (absent included) gives no name.
+std::u16string digoraName(const std::u16string& format, const PatientRecord& p) {
+    if (format == u"0") return p.forenames + u" " + p.surname;
+    if (format == u"1") return p.title + u" " + p.forenames + u" " + p.surname;
+    if (format == u"2") return p.surname + u", " + p.forenames;
+    return {};
+}
+
+BridgePlan launchDigora(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
+    BridgePlan plan;
+    plan.clipboardText = u"$$DFWIN$$ OPEN -n\"" + digoraName(settingValue(settings, kDigoraNameFormat), p) +
+                         u"\" -c\"" + p.patientId + u"\" -r -a";
+    return plan;
+}
+
+}  // namespace
+
+const BridgeDefinition kDigoraBridge{u"digora", {kDigoraNameFormat}, launchDigora, /*takesTitle=*/true};
+
+}  // namespace veltrane::imaging

@@ -1,0 +1,288 @@
+// A print request end to end with the real printing pieces: the core, CUPS, the browser module (loaded with dlopen
+// as the window loads it), process liveness and the process exit. The settings file, the request-file reader and
+// the log file are simple stand-ins kept in plain files, so several runs can share one workstation.
+//
+//   print-harness --registry FILE --log FILE [--print-again N] [--hold] [--report] -- ARGS...
+//
+// ARGS are the program's own arguments (-x request -s server). After each completed load the page is printed;
+// after the first, "Print Again" is pressed N times and then DONE, unless --hold keeps the request open (to be
+// killed). A start without a print request presses DONE at once.
+
+#include <dlfcn.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "app/tform1.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "fakes/fake_platform.h"
+#include "platform/browser_view.h"
+#include "platform/cups/cups_printers.h"
+#include "platform/noop/noop_services.h"
+#include "platform/posix/command_line.h"
+#include "platform/posix/process.h"
+#include "platform/posix/running_instances.h"
+
+using namespace veltrane;
+
+namespace {
+
+const auto kStart = std::chrono::steady_clock::now();
+
+double elapsedMs() {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - kStart).count();
+}
+
+// Registry values in a text file, one "path<TAB>name<TAB>value" line each, read afresh and rewritten on each write.
+class FileRegistry final : public platform::Registry {
+public:
+    explicit FileRegistry(std::string path) : path_(std::move(path)) {}
+    using Values = std::map<std::u16string, std::map<std::u16string, std::u16string>>;
+
+    Values load() const {
+        Values values;
+        std::ifstream in(path_);
+        std::string line;
+        while (std::getline(in, line)) {
+            const auto a = line.find('\t');
+            const auto b = line.find('\t', a == std::string::npos ? a : a + 1);
+            if (a == std::string::npos || b == std::string::npos) {
+                if (!line.empty()) values[utf8ToUtf16(line)];
+                continue;
+            }
+            values[utf8ToUtf16(line.substr(0, a))][utf8ToUtf16(line.substr(a + 1, b - a - 1))] =
+                utf8ToUtf16(line.substr(b + 1));
+        }
+        return values;
+    }
+    void save(const Values& values) const {
+        const std::string temp = path_ + ".tmp";
+        {
+            std::ofstream out(temp, std::ios::trunc);
+            for (const auto& [key, names] : values) {
+                if (names.empty()) out << utf16ToUtf8(key) << "\n";
+                for (const auto& [name, value] : names) {
+                    out << utf16ToUtf8(key) << '\t' << utf16ToUtf8(name) << '\t' << utf16ToUtf8(value) << "\n";
+                }
+            }
+        }
+        std::filesystem::rename(temp, path_);
+    }
+
+    std::unique_ptr<platform::RegistryKey> openKey(const std::u16string& path, bool create) override;
+
+private:
+    std::string path_;
+};
+
+class FileKey final : public platform::RegistryKey {
+public:
+    FileKey(const FileRegistry& registry, std::u16string path) : registry_(registry), path_(std::move(path)) {}
+    std::optional<platform::RegValue> queryValue(const std::u16string& name) override {
+        const auto values = registry_.load();
+        const auto key = values.find(path_);
+        if (key == values.end()) return std::nullopt;
+        const auto value = key->second.find(name);
+        if (value == key->second.end()) return std::nullopt;
+        platform::RegValue result{platform::RegType::Sz, {}};
+        for (char16_t c : value->second + u'\0') {
+            result.data.push_back(static_cast<std::uint8_t>(c & 0xFF));
+            result.data.push_back(static_cast<std::uint8_t>(c >> 8));
+        }
+        return result;
+    }
+    bool setStringValue(const std::u16string& name, const std::u16string& value) override {
+        auto values = registry_.load();
+        values[path_][name] = value;
+        registry_.save(values);
+        return true;
+    }
+
+private:
+    const FileRegistry& registry_;
+    std::u16string path_;
+};
+
+std::unique_ptr<platform::RegistryKey> FileRegistry::openKey(const std::u16string& path, bool create) {
+    auto values = load();
+    if (!values.count(path)) {
+        if (!create) return nullptr;
+        values[path];
+        save(values);
+    }
+    return std::make_unique<FileKey>(*this, path);
+}
+
+// Section and key names without regard to letter case; nothing else of the platform's rules matters here.
+class SimpleIni final : public platform::IniReader {
+public:
+    std::u16string getString(const std::u16string& file, const std::u16string& section, const std::u16string& key,
+                             const std::u16string& defaultValue) override {
+        std::ifstream in(utf16ToUtf8(file));
+        std::string line, current;
+        const auto lower = [](std::string s) {
+            for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            return s;
+        };
+        while (std::getline(in, line)) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!line.empty() && line.front() == '[') {
+                current = lower(line.substr(1, line.find(']') - 1));
+                continue;
+            }
+            const auto eq = line.find('=');
+            if (eq == std::string::npos || current != lower(utf16ToUtf8(section))) continue;
+            if (lower(line.substr(0, eq)) == lower(utf16ToUtf8(key))) return utf8ToUtf16(line.substr(eq + 1));
+        }
+        return defaultValue;
+    }
+};
+
+class AppendFiles final : public platform::FileSystem {
+public:
+    void appendToFile(const std::u16string& path, const std::string& bytes) override {
+        std::ofstream(utf16ToUtf8(path), std::ios::app | std::ios::binary) << bytes;
+    }
+    void writeWholeFile(const std::u16string& path, const std::string& bytes) override {
+        std::ofstream(utf16ToUtf8(path), std::ios::trunc | std::ios::binary) << bytes;
+    }
+};
+
+class FolderOf final : public platform::SpecialFolders {
+public:
+    explicit FolderOf(std::u16string folder) : folder_(std::move(folder)) {}
+    std::u16string folderPath(int) override { return folder_; }
+
+private:
+    std::u16string folder_;
+};
+
+// The browser module as the window uses it: loaded on the first navigation, its widget shown in the print view.
+class ModuleBrowser final : public platform::Browser {
+public:
+    std::function<void()> onComplete;
+    std::function<void(const std::string&)> onFailed;
+
+    void navigate(const std::u16string& url, int flags) override {
+        view().navigate(url, flags);
+        navigated = true;
+    }
+    void print(const platform::PageSetupValues& pageSetup) override { view().print(pageSetup); }
+    bool navigated = false;
+
+private:
+    platform::BrowserView& view() {
+        if (view_) return *view_;
+        const std::string module =
+            (std::filesystem::path(platform::posix::executablePath("")).parent_path() / "libveltrane-browser.so")
+                .string();
+        void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle) throw Error(std::string("Cannot load the browser: ") + dlerror());
+        auto* create =
+            reinterpret_cast<decltype(&veltrane_create_browser_view)>(dlsym(handle, kBrowserViewFactorySymbol));
+        if (!create) throw Error("Cannot load the browser: no factory in " + module);
+        window_.resize(540, 214);
+        view_.reset(create(&window_));
+        view_->widget()->resize(540, 214);
+        view_->onNavigateComplete = [this] {
+            if (onComplete) onComplete();
+        };
+        view_->onNavigateFailed = [this](const std::string& m) {
+            if (onFailed) onFailed(m);
+        };
+        window_.show();
+        std::fprintf(stderr, "harness: browser module loaded at %.0f ms\n", elapsedMs());
+        return *view_;
+    }
+    QWidget window_;
+    std::unique_ptr<platform::BrowserView> view_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string registryFile, logFile;
+    int printAgain = 0;
+    bool hold = false;
+    std::vector<std::string> programArgs{argv[0]};
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--registry" && i + 1 < argc)
+            registryFile = argv[++i];
+        else if (arg == "--log" && i + 1 < argc)
+            logFile = argv[++i];
+        else if (arg == "--print-again" && i + 1 < argc)
+            printAgain = std::stoi(argv[++i]);
+        else if (arg == "--hold")
+            hold = true;
+        else if (arg == "--") {
+            programArgs.insert(programArgs.end(), argv + i + 1, argv + argc);
+            break;
+        }
+    }
+    if (registryFile.empty() || logFile.empty()) {
+        std::fprintf(stderr, "usage: %s --registry FILE --log FOLDER [--print-again N] [--hold] -- ARGS\n", argv[0]);
+        return 2;
+    }
+
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+
+    FileRegistry registry(registryFile);
+    SimpleIni ini;
+    AppendFiles files;
+    fakes::FakeAnsi ansi;
+    fakes::FakeClock clock;
+    fakes::FakeLocale locale;
+    FolderOf folders(utf8ToUtf16(logFile));
+    platform::posix::PosixCommandLine commandLine(programArgs);
+    platform::cups::CupsPrinters printers;
+    fakes::FakeLauncher launcher;
+    platform::noop::NoClipboard clipboard;
+    platform::noop::StderrDialogs dialogs;
+    ModuleBrowser browser;
+    platform::posix::PosixProcess process;
+    fakes::FakeSystemInfo system;
+    platform::posix::ProcRunningInstances instances;
+    platform::Platform bundle{registry, ini,      files,     ansi,    clock,   locale,  folders, commandLine,
+                              printers, launcher, clipboard, dialogs, browser, process, system,  instances};
+    app::TForm1 form(bundle);
+
+    // Each event catches what it raises and shows it, as the window's error report does.
+    const auto event = [&](const char* name, const std::function<void()>& run) {
+        try {
+            run();
+        } catch (const Error& e) {
+            std::fprintf(stderr, "harness: %s failed\n", name);
+            dialogs.showError(utf8ToUtf16(e.what()));
+        }
+    };
+    const auto done = [&] {
+        std::fprintf(stderr, "harness: DONE at %.0f ms\n", elapsedMs());
+        event("DONE", [&] { form.ColorButton1Click(); });
+    };
+    int completed = 0;
+    browser.onComplete = [&] {
+        event("print", [&] { form.WebBrowser1NavigateComplete2(); });
+        std::fprintf(stderr, "harness: printed at %.0f ms\n", elapsedMs());
+        if (++completed > 1) return;
+        for (int i = 0; i < printAgain; ++i) event("Print Again", [&] { form.ColorButton2Click(); });
+        if (!hold) done();
+    };
+    browser.onFailed = [&](const std::string& message) {
+        dialogs.showError(utf8ToUtf16(message));
+        if (!hold) done();
+    };
+
+    event("start-up", [&] { form.FormCreate(); });
+    if (!browser.navigated && !hold) done();
+    return app.exec();
+}

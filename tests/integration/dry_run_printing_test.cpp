@@ -1,0 +1,77 @@
+// A dry run of a print request shows the printer switch, the page-setup writes and the page request, and makes
+// none of them.
+
+#include "platform/dry_run/dry_run_printing.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/tform1.h"
+#include "fakes/fake_platform.h"
+#include "printing/device_entry.h"
+#include "printing/page_setup.h"
+#include "printing/restore_journal.h"
+
+namespace veltrane {
+namespace {
+
+using fakes::kVeltraneKey;
+
+TEST(DryRunPrinting, ShowsEveryChangeOfAPrintRequestAndMakesNone) {
+    fakes::FakePlatform p;
+    p.enableLog();
+    p.printers.names = {u"Office", u"Zebra"};
+    p.printers.defaultName = u"Office";
+    p.registry.setString(kVeltraneKey, u"apptcard_printer", u"Zebra");
+    p.registry.setString(kVeltraneKey, u"appt_type", u"Dedicated");
+    p.registry.setString(printing::kPageSetupKeyPath, u"header", u"H \"quoted\"\t");
+    p.ini.set(u"r.ini", u"settings", u"action", u"print");
+    p.ini.set(u"r.ini", u"settings", u"type", u"apptcard");
+    p.ini.set(u"r.ini", u"settings", u"patient_id", u"12 34");
+    p.commandLine.args = {u"prog", u"-x", u"r.ini", u"-s", u"srv"};
+
+    std::ostringstream out;
+    platform::dry_run::DryRunPrinters printers(p.printers, out);
+    platform::dry_run::DryRunRegistry registry(p.registry, out);
+    platform::dry_run::DryRunBrowser browser(out);
+    platform::Platform bundle{registry,  p.ini,         p.files,  p.ansi,     p.clock,     p.locale,
+                              p.folders, p.commandLine, printers, p.launcher, p.clipboard, p.dialogs,
+                              browser,   p.process,     p.system, p.instances};
+    app::TForm1 form(bundle);
+    form.FormCreate();
+    form.WebBrowser1NavigateComplete2();
+    EXPECT_THROW(form.ColorButton1Click(), fakes::ProcessExited);
+
+    EXPECT_EQ(out.str(),
+              "{\"effect\":\"default-printer\",\"value\":\"Zebra,winspool,Ne00:\"}\n"
+              "{\"effect\":\"page-setup\",\"name\":\"margin_bottom\",\"value\":\"0\"}\n"
+              "{\"effect\":\"page-setup\",\"name\":\"margin_top\",\"value\":\"0\"}\n"
+              "{\"effect\":\"page-setup\",\"name\":\"margin_left\",\"value\":\"0\"}\n"
+              "{\"effect\":\"page-setup\",\"name\":\"margin_right\",\"value\":\"0\"}\n"
+              "{\"effect\":\"page-setup\",\"name\":\"header\",\"value\":\"\"}\n"
+              "{\"effect\":\"page-setup\",\"name\":\"footer\",\"value\":\"\"}\n"
+              "{\"effect\":\"navigate\",\"url\":\"http://srv/veltrane_docs/store/12 34/apptcard.html\",\"flags\":4}\n"
+              "{\"effect\":\"print\",\"header\":\"\",\"footer\":\"\",\"margin_top\":\"0\",\"margin_bottom\":\"0\","
+              "\"margin_left\":\"0\",\"margin_right\":\"0\"}\n"
+              "{\"effect\":\"default-printer\",\"value\":\"Office,winspool,Ne00:\"}\n"
+              "{\"effect\":\"page-setup\",\"name\":\"header\",\"value\":\"H \\\"quoted\\\"\\t\"}\n");
+    // Nothing reached the workstation: no printer entry, no page-setup value, no journal.
+    EXPECT_TRUE(p.printers.profileWrites.empty());
+    EXPECT_EQ(p.printers.defaultName, u"Office");
+    for (const auto& write : p.registry.writeLog) {
+        EXPECT_EQ(write.find(printing::kPageSetupKeyPath), std::u16string::npos) << utf16ToUtf8(write);
+        EXPECT_EQ(write.find(printing::kRestoreJournalKeyPath), std::u16string::npos) << utf16ToUtf8(write);
+    }
+    // The log tells the same story as a real run.
+    EXPECT_EQ(p.logLines().size(), 19u);
+}
+
+TEST(DeviceEntry, DeviceIsEverythingBeforeDriverAndPort) {
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"Zebra,,", u"Zebra"}, {u"A,B,,", u"A,B"}, {u"Zebra,drv,port", u"Zebra"}, {u"Zebra", u"Zebra"}, {u",,", u""}};
+    for (const auto& [entry, device] : cases) EXPECT_EQ(printing::deviceOfEntry(entry), device);
+}
+
+}  // namespace
+}  // namespace veltrane

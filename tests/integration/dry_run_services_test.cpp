@@ -1,0 +1,93 @@
+#include "platform/dry_run/dry_run_services.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace veltrane {
+namespace {
+
+using namespace platform::dry_run;
+
+// Captures what the printer writes, through a real FILE as stdout would be.
+struct Capture {
+    std::FILE* file = std::tmpfile();
+    EffectPrinter printer{file};
+    ~Capture() { std::fclose(file); }
+    std::string text() {
+        std::fflush(file);
+        std::rewind(file);
+        std::string out;
+        char buffer[512];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) out.append(buffer, n);
+        return out;
+    }
+};
+
+class RecordingFiles final : public platform::FileSystem {
+public:
+    std::vector<std::string> calls;
+    void appendToFile(const std::u16string&, const std::string& bytes) override { calls.push_back("append " + bytes); }
+    void writeWholeFile(const std::u16string&, const std::string& bytes) override { calls.push_back("write " + bytes); }
+};
+
+TEST(DryRun, PrintsEachEffectAsOneJsonLineInOrder) {
+    Capture out;
+    RecordingFiles real;
+    DryRunLauncher launcher(out.printer);
+    DryRunFiles files(out.printer, real);
+    DryRunClipboard clipboard(out.printer);
+
+    files.writeWholeFile(u"/srv/x/patinfo.txt", std::string("A\r\nB\xE9\r\n"));
+    platform::LaunchRequest request;
+    request.file = u"C:\\Suni\\DrSuni.exe";
+    request.parameters = u"/p\"Berg, Anna::::1042::01-02-80::F\"";
+    launcher.launch(request);
+    files.appendToFile(u"/shared/clienttools.log", "line\r\n");  // the log is still written
+    clipboard.setText(u"$$DFWIN$$ OPEN -n\"Zoë\" -c\"1042\" -r -a");
+
+    EXPECT_EQ(out.text(),
+              "{\"effect\":\"file\",\"path\":\"/srv/x/patinfo.txt\",\"content_base64\":\"QQ0KQukNCg==\"}\n"
+              "{\"effect\":\"launch\",\"verb\":\"open\",\"file\":\"C:\\\\Suni\\\\DrSuni.exe\","
+              "\"parameters\":\"/p\\\"Berg, Anna::::1042::01-02-80::F\\\"\",\"directory\":\"\",\"showCommand\":1}\n"
+              "{\"effect\":\"clipboard\",\"text\":\"$$DFWIN$$ OPEN -n\\\"Zoë\\\" -c\\\"1042\\\" -r -a\"}\n");
+    EXPECT_EQ(real.calls, std::vector<std::string>{"append line\r\n"});
+}
+
+TEST(DryRun, JsonStringsEscapeWhatJsonRequires) {
+    struct Case {
+        std::u16string text;
+        std::string json;
+    };
+    const Case cases[] = {
+        {u"", "\"\""},
+        {u"plain / text", "\"plain / text\""},
+        {u"q\"b\\", "\"q\\\"b\\\\\""},
+        {u"\n\r\t\b\f", "\"\\n\\r\\t\\b\\f\""},
+        {std::u16string{u'\x01', u'\x1f', u'\x7f'}, "\"\\u0001\\u001f\x7f\""},
+        {u"Łódź €", "\"Łódź €\""},
+        {std::u16string{u'a', char16_t(0xD800), u'b'},
+         "\"a\xEF\xBF\xBD"
+         "b\""},  // a lone surrogate
+        {std::u16string(1, u'\0'), "\"\\u0000\""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(jsonString(c.text), c.json);
+}
+
+TEST(DryRun, Base64OfExactBytes) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"f", "Zg=="},
+        {"fo", "Zm8="},
+        {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="},
+        {"foobar", "Zm9vYmFy"},
+        {std::string("\xFF\x00\xFE", 3), "/wD+"},
+    };
+    for (const auto& [bytes, encoded] : cases) EXPECT_EQ(base64(bytes), encoded);
+}
+
+}  // namespace
+}  // namespace veltrane

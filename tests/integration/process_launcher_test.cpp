@@ -1,0 +1,216 @@
+#include "platform/posix/process_launcher.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <thread>
+
+#include "base/text.h"
+#include "imaging/bridge_plan.h"
+#include "imaging/bridges/command_line_bridges.h"
+#include "platform/ansi_codec.h"
+
+namespace veltrane {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::LaunchRequest;
+using platform::posix::LaunchCommand;
+
+struct TempDir {
+    fs::path path;
+    TempDir() {
+        char pattern[] = "/tmp/veltrane-launch-XXXXXX";
+        path = mkdtemp(pattern);
+    }
+    ~TempDir() { fs::remove_all(path); }
+};
+
+struct Recorded {
+    std::vector<std::string> args;
+    std::vector<int> fds;
+    std::map<std::string, long> ids;
+};
+
+// Waits for the recorder's file; the launch returns before the program has run.
+std::optional<Recorded> waitForRecord(const fs::path& file, int timeoutMs = 10'000) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!fs::exists(file)) {
+        if (std::chrono::steady_clock::now() > until) return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    Recorded r;
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+        const auto space = line.find(' ');
+        const std::string tag = line.substr(0, space), value = line.substr(space + 1);
+        if (tag == "arg")
+            r.args.push_back(value);
+        else if (tag == "fd")
+            r.fds.push_back(std::stoi(value));
+        else
+            r.ids[tag] = std::stol(value);
+    }
+    return r;
+}
+
+void installRecorder(const fs::path& as) {
+    fs::copy_file(VELTRANE_RECORDER, as, fs::copy_options::overwrite_existing);
+    fs::permissions(as, fs::perms::owner_all);
+}
+
+class NoAnsi final : public platform::AnsiCodec {
+public:
+    int codePage() const override { return 1252; }
+    std::string encode(std::u16string_view, bool) override { return {}; }
+    std::u16string decode(std::string_view) override { return {}; }
+};
+
+TEST(PosixLauncher, StartsBridgeCommandLinesWithTheWindowsArgumentRules) {
+    TempDir dir;
+    const std::string folder = dir.path.string() + "/";
+    for (const char* name : {"cmdlink.exe", "DrSuni.exe", "SOPRO Imaging.exe", "DTXSync.exe"}) {
+        installRecorder(dir.path / name);
+    }
+    const imaging::PatientRecord patient{u"10 42",    u"Anna Maria", u"O'Brien \"Jr\" $(touch x) `id`;",
+                                         u"19800102", u"F",          u""};
+    struct Case {
+        const imaging::BridgeDefinition& bridge;
+        imaging::BridgeSettings settings;
+        std::vector<std::string> args;  // after argv[0]
+    };
+    const std::u16string f = utf8ToUtf16(folder);
+    const Case cases[] = {
+        {imaging::kDentaleyeBridge,
+         {{u"dentaleye_program", f}},
+         {"/ID=10", "42", "/FN=Anna", "Maria", "/LN=O'Brien", "Jr", "$(touch", "x)", "`id`;", "/BD=19800102",
+          "/Sex=F"}},
+        {imaging::kSuniBridge,
+         {{u"suni_program", f}},
+         {"/pO'Brien Jr $(touch x) `id`;, Anna Maria::::10 42::01-02-80::F"}},
+        {imaging::kSoproBridge,
+         {{u"sopro_program", f}},
+         {"10", "42", "O'Brien Jr $(touch x) `id`;", "Anna Maria", "02/01/1980"}},
+        {imaging::kDtxstudioBridge,
+         {{u"dtxstudio_program", f}},
+         {"-c", "UPDATE_CREATE", "-r", "10 42", "-f", "Anna Maria", "-l", "O'Brien Jr $(touch x) `id`;", "-b",
+          "1980-01-02", "-g", "FEMALE"}},
+    };
+    NoAnsi ansi;
+    int n = 0;
+    for (const auto& c : cases) {
+        const fs::path out = dir.path / ("record" + std::to_string(n++));
+        setenv("VELTRANE_RECORDER_OUT", out.c_str(), 1);
+        imaging::BridgeContext context{ansi, u"WS", {}};
+        const auto plan = c.bridge.plan(c.settings, patient, context);
+        platform::posix::PosixLauncher().launch(*plan.launch);
+        const auto recorded = waitForRecord(out);
+        ASSERT_TRUE(recorded) << utf16ToUtf8(plan.launch->file);
+        ASSERT_FALSE(recorded->args.empty());
+        EXPECT_EQ(recorded->args[0], utf16ToUtf8(plan.launch->file));
+        EXPECT_EQ(std::vector<std::string>(recorded->args.begin() + 1, recorded->args.end()), c.args)
+            << utf16ToUtf8(plan.launch->parameters);
+    }
+    unsetenv("VELTRANE_RECORDER_OUT");
+    // Nothing ever went through a shell.
+    EXPECT_FALSE(fs::exists("x"));
+    EXPECT_FALSE(fs::exists(dir.path / "x"));
+}
+
+TEST(PosixLauncher, TheProgramOutlivesItsStarterAndInheritsOnlyTheStandardDescriptors) {
+    TempDir dir;
+    installRecorder(dir.path / "tw.exe");
+    const fs::path out = dir.path / "record";
+    // A descriptor the program must not see.
+    const int stray = open("/dev/null", O_RDONLY);
+    ASSERT_GT(stray, 2);
+    const pid_t starter = fork();
+    ASSERT_GE(starter, 0);
+    if (starter == 0) {
+        setenv("VELTRANE_RECORDER_OUT", out.c_str(), 1);
+        setenv("VELTRANE_RECORDER_SLEEP_MS", "700", 1);
+        LaunchRequest request;
+        request.file = utf8ToUtf16((dir.path / "tw.exe").string());
+        request.parameters = u"-P1042";
+        platform::posix::PosixLauncher().launch(request);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(starter, &status, 0), starter);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_FALSE(fs::exists(out)) << "the launch waited for the program";
+    const auto recorded = waitForRecord(out);
+    close(stray);
+    ASSERT_TRUE(recorded);
+    EXPECT_EQ(recorded->args, (std::vector<std::string>{(dir.path / "tw.exe").string(), "-P1042"}));
+    EXPECT_EQ(recorded->fds, (std::vector<int>{0, 1, 2}));
+    EXPECT_NE(recorded->ids.at("ppid"), starter);
+    EXPECT_NE(recorded->ids.at("sid"), getsid(0));  // a session of its own
+    // Our starter was reaped; the program was adopted, so no zombie of ours remains.
+    EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1);
+}
+
+TEST(ResolveLaunch, PicksDirectStartWineOrTheDesktopOpener) {
+    TempDir dir;
+    const std::string bin = dir.path.string() + "/bin";
+    fs::create_directory(bin);
+    auto script = [](const fs::path& p, bool executable) {
+        std::ofstream(p) << "#!/bin/sh\nexit 0\n";
+        fs::permissions(p, executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
+    };
+    script(bin + "/wine", true);
+    script(bin + "/xdg-open", true);
+    script(bin + "/native-tool", true);
+    installRecorder(dir.path / "native.EXE");  // an ELF program with a Windows name still starts directly
+    script(dir.path / "program.exe", false);   // a Windows program
+    script(dir.path / "Setup.BAT", false);
+    script(dir.path / "report.pdf", false);  // a document
+    const std::string d = dir.path.string();
+    struct Case {
+        std::u16string file, parameters;
+        std::optional<std::vector<std::string>> argv;
+    };
+    const Case cases[] = {
+        {utf8ToUtf16(d + "/native.EXE"), u"a \"b c\"", std::vector<std::string>{d + "/native.EXE", "a", "b c"}},
+        {u"native-tool", u"x", std::vector<std::string>{bin + "/native-tool", "x"}},
+        {utf8ToUtf16(d + "/program.exe"), u"/ID=1 /LN=van Dijk",
+         std::vector<std::string>{bin + "/wine", d + "/program.exe", "/ID=1", "/LN=van", "Dijk"}},
+        {utf8ToUtf16(d + "/Setup.BAT"), u"", std::vector<std::string>{bin + "/wine", d + "/Setup.BAT"}},
+        {u"C:\\Program Files\\Romexis\\romexis.exe", u"\"1042\" \"Berg\"",
+         std::vector<std::string>{bin + "/wine", "C:\\Program Files\\Romexis\\romexis.exe", "1042", "Berg"}},
+        {u"cmdlink.exe", u"/ID=1", std::vector<std::string>{bin + "/wine", "cmdlink.exe", "/ID=1"}},
+        {utf8ToUtf16(d + "/report.pdf"), u"ignored", std::vector<std::string>{bin + "/xdg-open", d + "/report.pdf"}},
+        {utf8ToUtf16(d + "/missing-document.pdf"), u"", std::nullopt},
+        {u"", u"/ID=1", std::nullopt},
+        {utf8ToUtf16(d + "/native.EXE") + std::u16string(1, u'\0') + u"junk", u"a\0b",
+         std::vector<std::string>{d + "/native.EXE", "a"}},  // wide strings end at their first zero
+    };
+    for (const auto& c : cases) {
+        LaunchRequest request;
+        request.file = c.file;
+        request.parameters = c.parameters;
+        const auto command = platform::posix::resolveLaunch(request, bin);
+        if (!c.argv) {
+            EXPECT_FALSE(command) << utf16ToUtf8(c.file);
+            continue;
+        }
+        ASSERT_TRUE(command) << utf16ToUtf8(c.file);
+        EXPECT_EQ(command->argv, *c.argv) << utf16ToUtf8(c.file);
+        EXPECT_EQ(command->program, c.argv->front());
+    }
+    // Without wine on the PATH a Windows program that is not native cannot be started.
+    LaunchRequest request;
+    request.file = utf8ToUtf16(d + "/program.exe");
+    EXPECT_FALSE(platform::posix::resolveLaunch(request, d + "/nothing-here"));
+}
+
+}  // namespace
+}  // namespace veltrane

@@ -1,0 +1,39 @@
+// Stands in for an imaging program: writes what it was started with to $VELTRANE_RECORDER_OUT, one item per
+// line after a tag: "arg <text>" per argument (argv[0] included), "fd <n>" per open descriptor, "ppid", "sid"
+// and "pid". With $VELTRANE_RECORDER_SLEEP_MS it first waits, to outlive whoever started it; the file is
+// written to a temporary name and renamed, so a reader never sees half of it.
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+
+int main(int argc, char** argv) {
+    const char* out = std::getenv("VELTRANE_RECORDER_OUT");
+    if (!out) return 2;
+    std::string fds;
+    if (DIR* dir = opendir("/proc/self/fd")) {
+        const int own = dirfd(dir);
+        while (const dirent* entry = readdir(dir)) {
+            if (entry->d_name[0] == '.') continue;
+            if (std::atoi(entry->d_name) == own) continue;
+            fds += "fd " + std::string(entry->d_name) + "\n";
+        }
+        closedir(dir);
+    }
+    if (const char* ms = std::getenv("VELTRANE_RECORDER_SLEEP_MS")) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(ms)));
+    }
+    const std::string tmp = std::string(out) + ".tmp";
+    {
+        std::ofstream file(tmp, std::ios::binary);
+        for (int i = 0; i < argc; ++i) file << "arg " << argv[i] << "\n";
+        file << fds;
+        file << "pid " << getpid() << "\nppid " << getppid() << "\nsid " << getsid(0) << "\n";
+    }
+    return std::rename(tmp.c_str(), out) == 0 ? 0 : 3;
+}
