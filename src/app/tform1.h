@@ -73,6 +73,8 @@ public:
 
     // ---- Start-up (app/form_create.cpp) ----
     void FormCreate();
+    // Fills ListBoxPrinters with the installed printers; the window calls it before it is first shown.
+    void loadPrinterListBox();
 
     // ---- Request dispatch (app/request_dispatch.cpp) ----
     void parseIniFile();

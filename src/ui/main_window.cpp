@@ -97,8 +97,9 @@ MainWindow::MainWindow(app::TForm1& form, BrowserHost& browser)
         // A page that could not be loaded is reported like any failed event, so the user knows why nothing printed.
         [this](const std::string& message) { handle([&] { throw Error(message); }); });
 
-    // The state start-up reached; show handlers run only once the window and their page become visible.
-    render();
+    // The printer system is asked only now that a window needs the list; a failure is reported like any event's.
+    // Then the state start-up reached; show handlers run only once the window and their page become visible.
+    handle([this] { form_.loadPrinterListBox(); });
 }
 
 MainWindow::~MainWindow() {

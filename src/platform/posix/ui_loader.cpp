@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/posix/command_line.h"
+#include "platform/posix/module_path.h"
 
 namespace veltrane::platform::posix {
 
@@ -70,13 +70,7 @@ bool displayReachable(std::string& reason) {
     return false;
 }
 
-std::string uiModulePath() {
-    std::string overridden = env("VELTRANE_UI_MODULE");
-    if (!overridden.empty()) return overridden;
-    std::string program = executablePath("");
-    const auto slash = program.rfind('/');
-    return (slash == std::string::npos ? std::string(".") : program.substr(0, slash)) + "/" + kUiModuleFileName;
-}
+std::string uiModulePath() { return moduleBesideProgram(kUiModuleFileName, "VELTRANE_UI_MODULE"); }
 
 bool UiLoader::ensureGui(bool forBrowser) {
     if (module_) return true;
