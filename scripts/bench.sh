@@ -7,3 +7,8 @@ cmake -S "$here" -B "$here/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVE
 cmake --build "$here/build-bench" -j "$(nproc)" >/dev/null
 bin="$here/build-bench/bin"
 "$bin/startup-bench" "$bin/veltrane-client-tools" "$bin/bare-start" 30
+# First frame and peak memory of the configuration window, on a virtual display.
+if command -v xvfb-run >/dev/null && [ -x "$bin/window-startup" ]; then
+    HOME="$(mktemp -d)" xvfb-run -a -s "-screen 0 1024x768x24" "$bin/window-startup" "$bin/veltrane-client-tools" 9 \
+        2>/dev/null
+fi

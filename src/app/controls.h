@@ -35,6 +35,12 @@ struct TPageControl {
     int ActivePageIndex = 0;
 };
 
+// A group of radio buttons; -1 when no item is selected.
+struct TRadioGroup {
+    std::vector<std::u16string> Items;
+    int ItemIndex = -1;
+};
+
 struct TButton {
     std::u16string Caption;
     int Width = 0;

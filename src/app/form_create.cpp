@@ -21,8 +21,8 @@ void TForm1::FormCreate() {
         systemLongNames.emplace_back(system.displayName);
     }
 
-    // 4. Installed printers.
-    ListBoxPrinters.Items = printerList();
+    // 4. Installed printers: taken when the window is built (loadPrinterListBox) or a print needs them, so an
+    //    images request that shows nothing never starts the printer system. The list is still taken once.
 
     // 5. The command line. The value after an option is examined again like any other argument.
     auto& args = platform_.commandLine;

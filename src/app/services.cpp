@@ -5,11 +5,11 @@
 #include <iostream>
 #include <optional>
 
-#include "platform/cups/cups_printers.h"
 #include "platform/dry_run/dry_run_printing.h"
 #include "platform/dry_run/dry_run_services.h"
 #include "platform/posix/command_line.h"
 #include "platform/posix/iconv_codec.h"
+#include "platform/posix/lazy_printers.h"
 #include "platform/posix/ini_file_reader.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_locale.h"
@@ -69,7 +69,7 @@ private:
     PosixLocale locale_;
     SharedFolders folders_;
     PosixCommandLine commandLine_;
-    cups::CupsPrinters printers_;
+    LazyPrinters printers_;
     PosixLauncher launcher_;
     x11::X11Clipboard clipboard_;
     PosixProcess process_;

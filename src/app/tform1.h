@@ -4,11 +4,13 @@
 // printing/, ui/ handlers); this class only gathers them so they share the fields.
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/controls.h"
+#include "app/imaging_pages.h"
 #include "platform/platform.h"
 #include "settings/activity_log.h"
 #include "settings/settings_store.h"
@@ -59,8 +61,20 @@ public:
     TPageControl PageControl1;
     TFlowPanel FlowPanel1{548, 390, {}};
 
+    // ---- Controls of the configuration pages ----
+    TCheckBox CheckBoxLogging;
+    TCheckBox CheckBoxSSL;
+    TCheckBox CheckBox_imaging_autoload;
+    TPageControl PageControl2{kCliniviewPage};
+    TRadioGroup RadioGroupDigoraNameFormat{{u"Forename Surname", u"Title Forename Surname", u"Surname, Forename"}, -1};
+    // The check boxes and edits of the imaging pages, by control name ("CheckBox_dexis_enabled", "Edit_dexis_program").
+    std::map<std::u16string, TCheckBox, std::less<>> imagingCheckBoxes = makeImagingCheckBoxes();
+    std::map<std::u16string, TEdit, std::less<>> imagingEdits = makeImagingEdits();
+
     // ---- Start-up (app/form_create.cpp) ----
     void FormCreate();
+    // Fills ListBoxPrinters with the installed printers; the window calls it before it is first shown.
+    void loadPrinterListBox();
 
     // ---- Request dispatch (app/request_dispatch.cpp) ----
     void parseIniFile();
@@ -101,6 +115,36 @@ public:
     // Puts back what a print request whose process has died left switched (printing/restore_journal.cpp).
     void restoreInterruptedPrint();
 
+    // ---- Printers page (app/printers_page.cpp) ----
+    void Button2Click();
+    void Button3Click();
+    void ComboBoxApptTypeChange();
+    void ComboBoxReceiptTypeChange();
+
+    // ---- Config and "Choose Imaging System" pages (app/config_page.cpp) ----
+    void TabSheet2Show();
+    void CheckBoxLoggingClick();
+    void CheckBoxSSLClick();
+    void TabSheet19Show();
+    void CheckBox_imaging_autoloadClick();
+
+    // ---- Imaging pages (app/imaging_page_handlers.cpp), driven by kImagingPages ----
+    // TabSheet4Show ... TabSheet28Show: page is the position in kImagingPages.
+    void imagingPageShow(int page);
+    // CheckBox_<prefix>_enabledClick and CheckBox_dbswin_noidClick.
+    void imagingCheckBoxClick(std::u16string_view box);
+    // Edit_<prefix>_<name>Exit.
+    void imagingEditExit(std::u16string_view edit);
+    // The "Browse..." buttons' ButtonNClick.
+    void imagingBrowseClick(std::u16string_view button);
+    void RadioGroupDigoraNameFormatClick();
+    void PageControl2Exit();
+    // Runs an imaging page handler by its name ("TabSheet6Show", "CheckBox_dexis_enabledClick",
+    // "Edit_dexis_programExit", "Button6Click"); false when no imaging page has a handler of that name.
+    bool runImagingHandler(std::u16string_view handler);
+    TCheckBox& imagingCheckBox(std::u16string_view name);
+    TEdit& imagingEdit(std::u16string_view name);
+
     platform::Platform& platform() { return platform_; }
 
 private:
@@ -120,6 +164,11 @@ private:
     settings::ActivityLog log_;
     std::optional<std::vector<std::u16string>> printerList_;
     std::optional<int> printerSelection_;
+    // Whether the Romexis page has been shown, so leaving the imaging pages never stores its still-empty edit.
+    bool romexisPageShown_ = false;
+    void setPrinterSetting(const std::u16string& name, TLabel& label, const std::u16string& confirmation);
+    // Reads a flag setting into a box; true when that changed the box's state (its click handler then runs).
+    bool loadFlag(TCheckBox& box, const std::u16string& value);
 };
 
 }  // namespace veltrane::app

@@ -23,6 +23,8 @@ int TForm1::currentDefaultPrinterPosition() {
     throw Error(std::string(messages::kNoDefaultPrinter));
 }
 
+void TForm1::loadPrinterListBox() { ListBoxPrinters.Items = printerList(); }
+
 std::u16string TForm1::getCurrentPrinter() {
     if (!printerSelection_) printerSelection_ = currentDefaultPrinterPosition();
     return printerList()[static_cast<std::size_t>(*printerSelection_)];

@@ -98,7 +98,7 @@ protected:
     platform::posix::PosixSystemInfo system;
     platform::posix::ProcRunningInstances instances;
     platform::Platform platform{unusedRegistry, ini,      files,     ansi,    clock,   locale,  folders, commandLine,
-                                printers,       launcher, clipboard, dialogs, browser, process, system, instances};
+                                printers,       launcher, clipboard, dialogs, browser, process, system,  instances};
 };
 
 TEST_F(ActivityLogOnLinux, AppendsTimeStampedLinesInTheCodePage) {

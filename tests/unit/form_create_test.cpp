@@ -22,6 +22,9 @@ TEST_F(FormCreateFixture, NoArgumentsFillsTheWindowAndDispatchesNothing) {
     p.printers.names = {u"HP LaserJet", u"Zebra"};
     form.FormCreate();
     EXPECT_EQ(form.Memo1.Lines, std::vector<std::u16string>{u"/opt/veltrane/veltrane-client-tools"});
+    // The printer system is not asked at start-up; the window fills the list when it is built.
+    EXPECT_TRUE(form.ListBoxPrinters.Items.empty());
+    form.loadPrinterListBox();
     EXPECT_EQ(form.ListBoxPrinters.Items, p.printers.names);
     EXPECT_EQ(form.ListBoxPrinters.ItemIndex, -1);
     EXPECT_EQ(form.systemShortNames.size(), 25u);

@@ -1,0 +1,65 @@
+#pragma once
+// The pages of the imaging settings: which controls each page has and which setting each control stores.
+// One table drives the page show, the check box clicks, the edit exits and the "Browse..." buttons of all pages,
+// so no page can be forgotten or wired differently from the others.
+
+#include <array>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "app/controls.h"
+
+namespace veltrane::app {
+
+// How an edit's text is stored.
+enum class StoreForm {
+    AsTyped,  // unchanged
+    Folder,   // with one path delimiter added unless it ends with one; empty becomes the delimiter alone
+};
+
+struct ImagingEditSpec {
+    std::u16string_view name;   // control, e.g. "Edit_dexis_program"
+    std::u16string_view value;  // setting, e.g. "dexis_program"
+    StoreForm form;
+};
+
+struct ImagingBrowseSpec {
+    std::u16string_view name;  // control, e.g. "Button6"
+    bool folderMode;           // a folder is stored in folder form, a file as chosen
+    int edit;                  // position of the target edit in the page's edits
+};
+
+struct ImagingPageSpec {
+    std::u16string_view sheet;       // "TabSheet6"
+    std::u16string_view caption;     // tab caption
+    std::u16string_view enabledBox;  // "CheckBox_dexis_enabled"
+    std::u16string_view enabledValue;
+    std::array<ImagingEditSpec, 2> edits;  // program edit first
+    int editCount;
+    std::array<ImagingBrowseSpec, 2> browses;
+    int browseCount;
+    std::u16string_view extraBox;  // a further flag box after the "Enabled" one, or empty
+    std::u16string_view extraValue;
+    bool nameFormat;  // the Digora name-format radio group
+};
+
+inline constexpr int kImagingPageCount = 24;
+inline constexpr int kCliniviewPage = 22;  // selected when the program starts
+extern const std::array<ImagingPageSpec, kImagingPageCount> kImagingPages;
+
+// Page position of a sheet name, or -1.
+int imagingPageIndex(std::u16string_view sheet);
+
+// The text stored for an edit's or a chosen folder's text in the given form.
+std::u16string storedForm(const std::u16string& text, StoreForm form);
+
+// Parses a radio-group index: optional leading blanks and sign, then decimal digits or hexadecimal digits after
+// "$" or "0x"; clamped to -1..maxIndex. Throws "'<text>' is not a valid integer value".
+int parseItemIndex(const std::u16string& text, int maxIndex);
+
+// Empty controls of every imaging page, keyed by control name.
+std::map<std::u16string, TCheckBox, std::less<>> makeImagingCheckBoxes();
+std::map<std::u16string, TEdit, std::less<>> makeImagingEdits();
+
+}  // namespace veltrane::app

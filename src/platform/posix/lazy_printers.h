@@ -1,0 +1,31 @@
+#pragma once
+// The printer system, loaded on first use: the CUPS client library and its dependencies cost start-up time,
+// and an images request never needs them.
+
+#include <memory>
+#include <string>
+
+#include "platform/printers.h"
+
+namespace veltrane::platform::posix {
+
+inline constexpr const char* kPrintersModuleFileName = "libveltrane-printers.so";
+
+class LazyPrinters final : public Printers {
+public:
+    std::vector<std::u16string> printerNames() override;
+    std::optional<std::u16string> defaultPrinterName() override;
+    PrinterDetails details(const std::u16string& printerName) override;
+    void writeDefaultDeviceEntry(const std::u16string& value) override;
+
+private:
+    // Throws veltrane::Error naming the module when it cannot be loaded: without it no printer can be used.
+    Printers& real();
+
+    std::unique_ptr<Printers> real_;
+};
+
+}  // namespace veltrane::platform::posix
+
+// Exported by the printers module.
+extern "C" veltrane::platform::Printers* veltrane_create_printers();

@@ -1,0 +1,140 @@
+#include "platform/posix/ui_loader.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+#include "platform/posix/module_path.h"
+
+namespace veltrane::platform::posix {
+
+namespace {
+
+std::string env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// Qt platforms that need no display server.
+bool headlessPlatform(std::string_view platform) {
+    for (std::string_view p : {"offscreen", "minimal", "vnc", "vkkhrdisplay", "eglfs", "linuxfb"})
+        if (platform.substr(0, p.size()) == p) return true;
+    return false;
+}
+
+// libxcb is loaded only for this question, so a run that shows nothing never maps it.
+bool xDisplayAccepts(const std::string& display, std::string& reason) {
+    void* xcb = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
+    using Connect = void* (*)(const char*, int*);
+    using HasError = int (*)(void*);
+    using Disconnect = void (*)(void*);
+    auto connect = xcb ? reinterpret_cast<Connect>(dlsym(xcb, "xcb_connect")) : nullptr;
+    auto hasError = xcb ? reinterpret_cast<HasError>(dlsym(xcb, "xcb_connection_has_error")) : nullptr;
+    auto disconnect = xcb ? reinterpret_cast<Disconnect>(dlsym(xcb, "xcb_disconnect")) : nullptr;
+    if (!connect || !hasError || !disconnect) {
+        reason = "the X11 client library (libxcb.so.1) is not installed";
+        return false;
+    }
+    void* connection = connect(display.c_str(), nullptr);
+    const int failure = hasError(connection);
+    disconnect(connection);
+    // The library stays loaded: the toolkit that follows uses it anyway.
+    if (failure != 0) {
+        reason = "cannot connect to the X display \"" + display + "\"";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool displayReachable(std::string& reason) {
+    const std::string platform = env("QT_QPA_PLATFORM");
+    const std::string display = env("DISPLAY");
+    if (!platform.empty()) {
+        if (headlessPlatform(platform)) return true;
+        if (platform.rfind("xcb", 0) == 0) {
+            if (display.empty()) {
+                reason = "QT_QPA_PLATFORM asks for X11 but DISPLAY is not set";
+                return false;
+            }
+            return xDisplayAccepts(display, reason);
+        }
+        return true;  // another platform plugin the user chose; the toolkit will judge it
+    }
+    if (!display.empty()) return xDisplayAccepts(display, reason);
+    if (!env("WAYLAND_DISPLAY").empty()) return true;
+    reason = "no display is available (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+    return false;
+}
+
+std::string uiModulePath() { return moduleBesideProgram(kUiModuleFileName, "VELTRANE_UI_MODULE"); }
+
+bool UiLoader::ensureGui(bool forBrowser) {
+    if (module_) return true;
+    if (tried_) return false;
+    tried_ = true;
+    if (!displayReachable(reason_)) return false;
+
+    const std::string path = uiModulePath();
+    // Never closed: the toolkit does not survive being unloaded, and the process ends with it loaded.
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* why = dlerror();
+        reason_ = "the window module could not be loaded: " + std::string(why ? why : path);
+        return false;
+    }
+    auto factory = reinterpret_cast<decltype(&veltrane_create_ui_module)>(dlsym(handle, kUiModuleFactorySymbol));
+    if (!factory) {
+        reason_ = "the window module " + path + " has no " + kUiModuleFactorySymbol;
+        return false;
+    }
+    std::unique_ptr<UiModule> module(factory());
+    if (!module || !module->openGui(qtArgc_, qtArgv_, forBrowser, reason_)) return false;
+    module_ = std::move(module);
+    return true;
+}
+
+void UiLoader::showMessage(const std::u16string& text, MessagePlacement placement) {
+    if (ensureGui())
+        module_->showMessage(text, placement);
+    else
+        stderr_.showMessage(text, placement);
+}
+
+void UiLoader::showError(const std::u16string& text) {
+    if (ensureGui())
+        module_->showError(text);
+    else
+        stderr_.showError(text);
+}
+
+std::optional<std::u16string> UiLoader::chooseFileOrFolder(bool folderMode) {
+    if (ensureGui()) return module_->chooseFileOrFolder(folderMode);
+    return std::nullopt;  // no dialog can be shown: the same as a cancel
+}
+
+void UiLoader::navigate(const std::u16string& url, int flags) {
+    // A print request always shows its window, so the GUI is opened now and the module keeps the address until
+    // the window (and with it the browser) exists.
+    if (ensureGui(/*forBrowser=*/true)) module_->browser().navigate(url, flags);
+}
+
+void UiLoader::print(const PageSetupValues& pageSetup) {
+    if (ensureGui())
+        module_->browser().print(pageSetup);
+    else
+        noBrowser_.print(pageSetup);
+}
+
+int UiLoader::runMainWindow(app::TForm1& form) {
+    if (!ensureGui()) {
+        std::fprintf(stderr, "veltrane-client-tools: the window cannot be shown: %s\n", reason_.c_str());
+        return kNoDisplayExitCode;
+    }
+    return module_->runMainWindow(form);
+}
+
+}  // namespace veltrane::platform::posix

@@ -1,0 +1,92 @@
+#include "ui/browser_host.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "base/error.h"
+
+namespace veltrane::ui {
+
+namespace {
+constexpr const char* kBrowserModuleFileName = "libveltrane-browser.so";
+
+// The folder this module was loaded from.
+std::string ownFolder() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&browserModulePath), &info) == 0 || !info.dli_fname) return ".";
+    std::string path = info.dli_fname;
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+}  // namespace
+
+std::string browserModulePath() {
+    if (const char* overridden = std::getenv("VELTRANE_BROWSER_MODULE"); overridden && *overridden) return overridden;
+    return ownFolder() + "/" + kBrowserModuleFileName;
+}
+
+void BrowserHost::navigate(const std::u16string& url, int flags) {
+    if (panel_ && ensureView()) {
+        view_->navigate(url, flags);
+        return;
+    }
+    pending_.emplace(url, flags);
+}
+
+void BrowserHost::print(const platform::PageSetupValues& pageSetup) {
+    if (!view_) throw Error("No page is loaded");
+    view_->print(pageSetup);
+}
+
+void BrowserHost::attach(QWidget* panel, std::function<void()> onNavigateComplete,
+                         std::function<void(const std::string&)> onNavigateFailed) {
+    panel_ = panel;
+    onNavigateComplete_ = std::move(onNavigateComplete);
+    onNavigateFailed_ = std::move(onNavigateFailed);
+    if (pending_ && ensureView()) {
+        const auto [url, flags] = *pending_;
+        pending_.reset();
+        view_->navigate(url, flags);
+    }
+}
+
+bool BrowserHost::ensureView() {
+    if (view_) return true;
+    if (loadFailed_ || !panel_) return false;
+    const std::string path = browserModulePath();
+    // Never closed: the engine keeps threads that must not lose their code.
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    auto factory =
+        handle ? reinterpret_cast<decltype(&veltrane_create_browser_view)>(dlsym(handle, kBrowserViewFactorySymbol))
+               : nullptr;
+    if (!factory) {
+        const char* why = dlerror();
+        std::fprintf(stderr, "veltrane-client-tools: the browser module could not be loaded: %s\n",
+                     why ? why : path.c_str());
+        loadFailed_ = true;
+        return false;
+    }
+    view_ = factory(panel_);
+    if (!view_) {
+        loadFailed_ = true;
+        return false;
+    }
+    // Through the host, so a view that outlives its window reports to nobody rather than to a dead window.
+    view_->onNavigateComplete = [this] {
+        if (onNavigateComplete_) onNavigateComplete_();
+    };
+    view_->onNavigateFailed = [this](const std::string& message) {
+        if (onNavigateFailed_) onNavigateFailed_(message);
+    };
+    if (QWidget* widget = view_->widget()) {
+        widget->setParent(panel_);
+        widget->setObjectName(QStringLiteral("WebBrowser1"));
+        widget->setGeometry(1, 1, 540, 214);
+        widget->show();
+    }
+    return true;
+}
+
+}  // namespace veltrane::ui

@@ -1,0 +1,41 @@
+#pragma once
+// The embedded browser of the print view. The browser engine is large, so its module is loaded only when a page
+// is requested; a navigate that arrives before the window exists is kept until the view can be built.
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/browser.h"
+#include "platform/browser_view.h"
+
+namespace veltrane::ui {
+
+// $VELTRANE_BROWSER_MODULE, or the browser module beside the window module.
+std::string browserModulePath();
+
+class BrowserHost final : public platform::Browser {
+public:
+    void navigate(const std::u16string& url, int flags) override;
+    // Throws "No page is loaded" when no page was ever requested or the browser module is missing.
+    void print(const platform::PageSetupValues& pageSetup) override;
+
+    // The panel the view fills, the handler of each completed load and of each failed one. Starts a kept navigate.
+    void attach(QWidget* panel, std::function<void()> onNavigateComplete,
+                std::function<void(const std::string&)> onNavigateFailed = {});
+    bool viewLoaded() const { return view_ != nullptr; }
+
+private:
+    bool ensureView();
+
+    QPointer<QWidget> panel_;
+    platform::BrowserView* view_ = nullptr;  // lives as long as the window; its widget belongs to the panel
+    bool loadFailed_ = false;
+    std::optional<std::pair<std::u16string, int>> pending_;
+    std::function<void()> onNavigateComplete_;
+    std::function<void(const std::string&)> onNavigateFailed_;
+};
+
+}  // namespace veltrane::ui

@@ -1,0 +1,62 @@
+// The window module: the toolkit's application object, dialogs, the browser host and the main window.
+
+#include "platform/ui_module.h"
+
+#include <QApplication>
+#include <memory>
+
+#include "ui/browser_host.h"
+#include "ui/main_window.h"
+#include "ui/qt_dialogs.h"
+#include "ui/window_style.h"
+
+namespace veltrane::ui {
+
+namespace {
+
+class QtUiModule final : public platform::UiModule {
+public:
+    bool openGui(int& argc, char** argv, bool withBrowser, std::string& reason) override {
+        // The browser engine needs shared GL contexts, and the flag must be set before the application exists.
+        // It makes the application create a GL context at once (about 200 ms and 55 MiB on a software renderer),
+        // so the configuration window goes without it.
+        if (withBrowser) QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        app_ = std::make_unique<QApplication>(argc, argv);
+        if (!QGuiApplication::primaryScreen()) {
+            reason = "the display has no screen";
+            return false;
+        }
+        QApplication::setApplicationName(kWindowTitle);
+        QApplication::setFont(windowFont());
+        return true;
+    }
+
+    void showMessage(const std::u16string& text, platform::MessagePlacement placement) override {
+        dialogs_.showMessage(text, placement);
+    }
+    void showError(const std::u16string& text) override { dialogs_.showError(text); }
+    std::optional<std::u16string> chooseFileOrFolder(bool folderMode) override {
+        return dialogs_.chooseFileOrFolder(folderMode);
+    }
+    platform::Browser& browser() override { return browser_; }
+
+    int runMainWindow(app::TForm1& form) override {
+        MainWindow window(form, browser_);
+        dialogs_.setOwner(&window);
+        window.show();
+        return QApplication::exec();
+    }
+
+private:
+    std::unique_ptr<QApplication> app_;
+    QtDialogs dialogs_;
+    BrowserHost browser_;
+};
+
+}  // namespace
+
+}  // namespace veltrane::ui
+
+extern "C" __attribute__((visibility("default"))) veltrane::platform::UiModule* veltrane_create_ui_module() {
+    return new veltrane::ui::QtUiModule();
+}

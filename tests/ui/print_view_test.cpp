@@ -1,0 +1,112 @@
+// The print view: the browser module is loaded only for a page, fills Panel1, and its completed loads print.
+
+#include <dlfcn.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+#include "app/tform1.h"
+#include "fakes/fake_platform.h"
+#include "ui/browser_host.h"
+#include "ui/main_window.h"
+
+using namespace veltrane;
+
+namespace {
+
+// The window's browser is the real host here, over the stand-in browser module.
+struct Harness {
+    fakes::FakePlatform p;
+    ui::BrowserHost host;
+    platform::Platform bundle{p.registry, p.ini,         p.files,    p.ansi,     p.clock,     p.locale,
+                              p.folders,  p.commandLine, p.printers, p.launcher, p.clipboard, p.dialogs,
+                              host,       p.process,     p.system,   p.instances};
+    app::TForm1 form{bundle};
+    std::unique_ptr<ui::MainWindow> window;
+    void open() {
+        window = std::make_unique<ui::MainWindow>(form, host);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+};
+
+void* loadedModule() { return dlopen(VELTRANE_TEST_BROWSER_MODULE, RTLD_NOW | RTLD_NOLOAD); }
+
+template <class F>
+F symbol(const char* name) {
+    void* module = loadedModule();
+    return module ? reinterpret_cast<F>(dlsym(module, name)) : nullptr;
+}
+
+}  // namespace
+
+class PrintViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { qputenv("VELTRANE_BROWSER_MODULE", VELTRANE_TEST_BROWSER_MODULE); }
+
+    // Runs first: a window without a page request never loads the browser module.
+    void theConfigurationWindowNeverLoadsTheBrowser() {
+        Harness h;
+        h.form.FormCreate();
+        h.open();
+        h.form.PageControl1.ActivePageIndex = 3;
+        h.window->render();
+        QVERIFY(!loadedModule());
+        QVERIFY(!h.host.viewLoaded());
+        // Print Again with nothing loaded reports why.
+        h.window->findChild<QPushButton*>(QStringLiteral("ColorButton2"))->click();
+        QCOMPARE(h.p.dialogs.shown.size(), size_t{1});
+        QCOMPARE(h.p.dialogs.shown[0].text, std::u16string(u"No page is loaded"));
+        QVERIFY(!loadedModule());
+    }
+
+    void aPageRequestedAtStartUpLoadsWhenTheWindowIsBuiltAndPrintsOnEachLoad() {
+        Harness h;
+        h.form.FormCreate();
+        // What a print request does during start-up, before any window exists.
+        h.host.navigate(u"https://pms.example/docs/store/1042/appt.html", platform::kNavNoReadFromCache);
+        QVERIFY(!loadedModule());
+        h.open();
+        QVERIFY(loadedModule());
+        QVERIFY(h.host.viewLoaded());
+        QCOMPARE(symbol<int (*)()>("test_browser_navigations")(), 1);
+        QCOMPARE(std::u16string(symbol<const char16_t* (*)()>("test_browser_last_url")()),
+                 std::u16string(u"https://pms.example/docs/store/1042/appt.html"));
+        QCOMPARE(symbol<int (*)()>("test_browser_last_flags")(), platform::kNavNoReadFromCache);
+
+        auto* page = h.window->findChild<QWidget*>(QStringLiteral("WebBrowser1"));
+        QVERIFY(page);
+        QCOMPARE(page->parentWidget()->objectName(), QStringLiteral("Panel1"));
+        QCOMPARE(page->geometry(), QRect(1, 1, 540, 214));
+
+        auto prints = symbol<int (*)()>("test_browser_prints");
+        symbol<void (*)()>("test_browser_complete")();
+        QCOMPARE(prints(), 1);
+        h.window->findChild<QPushButton*>(QStringLiteral("ColorButton2"))->click();
+        QCOMPARE(prints(), 2);
+
+        // A print that fails is reported, and the window carries on.
+        symbol<void (*)(bool)>("test_browser_fail_print")(true);
+        symbol<void (*)()>("test_browser_complete")();
+        QCOMPARE(prints(), 2);
+        QCOMPARE(h.p.dialogs.shown.size(), size_t{1});
+        QCOMPARE(h.p.dialogs.shown[0].text, std::u16string(u"The printer is out of paper"));
+        QVERIFY(h.p.dialogs.shown[0].error);
+        symbol<void (*)(bool)>("test_browser_fail_print")(false);
+
+        // A page that fails to load is reported with the view's reason.
+        symbol<void (*)(const char*)>("test_browser_fail_load")(
+            "https://pms.example/x.html: the server did not answer");
+        QCOMPARE(h.p.dialogs.shown.size(), size_t{2});
+        QCOMPARE(h.p.dialogs.shown[1].text, std::u16string(u"https://pms.example/x.html: the server did not answer"));
+
+        // A later navigate goes straight to the existing view.
+        h.host.navigate(u"https://pms.example/docs/store/1042/receipt.html", platform::kNavNoReadFromCache);
+        QCOMPARE(symbol<int (*)()>("test_browser_navigations")(), 2);
+    }
+};
+
+QTEST_MAIN(PrintViewTest)
+#include "print_view_test.moc"
