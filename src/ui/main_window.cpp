@@ -267,8 +267,8 @@ void MainWindow::buildImagingPage(QWidget* page) {
     pageControl2_->setGeometry(0, 0, 548, 407);
     setTab(pageControl2_, 0);
     for (int i = 0; i < app::kImagingPageCount; ++i) {
-        const auto& spec = app::kImagingPages[static_cast<std::size_t>(i)];
-        QWidget* sheet = pageControl2_->addPage(qs(spec.sheet), qs(spec.caption));
+        const auto& pageSpec = app::kImagingPages[static_cast<std::size_t>(i)];
+        QWidget* sheet = pageControl2_->addPage(qs(pageSpec.sheet), qs(pageSpec.caption));
         showHandlers_[sheet] = [this, i] { form_.imagingPageShow(i); };
         sheet->installEventFilter(this);
         buildImagingSubPage(i, sheet);
@@ -277,7 +277,7 @@ void MainWindow::buildImagingPage(QWidget* page) {
 }
 
 void MainWindow::buildImagingSubPage(int index, QWidget* page) {
-    const auto& spec = app::kImagingPages[static_cast<std::size_t>(index)];
+    const auto& pageSpec = app::kImagingPages[static_cast<std::size_t>(index)];
     const auto& layout = imagingPageLayout(index);
     std::map<std::u16string_view, QWidget*> byName;
 
@@ -295,11 +295,11 @@ void MainWindow::buildImagingSubPage(int index, QWidget* page) {
             });
         });
     };
-    makeBox(spec.enabledBox, QStringLiteral("Enabled"),
+    makeBox(pageSpec.enabledBox, QStringLiteral("Enabled"),
             QRect(kEnabledLeft, kEnabledTop, kEnabledWidth, kEnabledHeight));
 
-    for (int e = 0; e < spec.editCount; ++e) {
-        const auto& editSpec = spec.edits[static_cast<std::size_t>(e)];
+    for (int e = 0; e < pageSpec.editCount; ++e) {
+        const auto& editSpec = pageSpec.edits[static_cast<std::size_t>(e)];
         const auto& row = layout.rows[static_cast<std::size_t>(e)];
         const bool padEdit = row.caption == u"ID Pad Length:";
         auto* label = new QLabel(qs(row.caption), page);
@@ -316,8 +316,8 @@ void MainWindow::buildImagingSubPage(int index, QWidget* page) {
         connect(edit, &QLineEdit::textEdited, this,
                 [this, name](const QString& text) { form_.imagingEdit(name).Text = text.toStdU16String(); });
     }
-    for (int b = 0; b < spec.browseCount; ++b) {
-        const auto& browse = spec.browses[static_cast<std::size_t>(b)];
+    for (int b = 0; b < pageSpec.browseCount; ++b) {
+        const auto& browse = pageSpec.browses[static_cast<std::size_t>(b)];
         const auto& row = layout.rows[static_cast<std::size_t>(browse.edit)];
         auto* button = new QPushButton(QStringLiteral("Browse..."), page);
         button->setObjectName(qs(browse.name));
@@ -327,8 +327,8 @@ void MainWindow::buildImagingSubPage(int index, QWidget* page) {
         const std::u16string_view name = browse.name;
         connect(button, &QPushButton::clicked, this, [this, name] { handle([&] { form_.imagingBrowseClick(name); }); });
     }
-    if (!spec.extraBox.empty()) makeBox(spec.extraBox, QStringLiteral("Don't send Patient ID"), QRect(3, 89, 134, 17));
-    if (spec.nameFormat) {
+    if (!pageSpec.extraBox.empty()) makeBox(pageSpec.extraBox, QStringLiteral("Don't send Patient ID"), QRect(3, 89, 134, 17));
+    if (pageSpec.nameFormat) {
         auto* group = new QGroupBox(QStringLiteral("Name Format"), page);
         group->setObjectName(QStringLiteral("RadioGroupDigoraNameFormat"));
         group->setGeometry(3, 26, 182, 95);
@@ -374,15 +374,15 @@ void MainWindow::buildImagingSubPage(int index, QWidget* page) {
     if (!layout.tabOrder.empty()) {
         for (auto name : layout.tabOrder) order.push_back(byName.at(name));
     } else {
-        order.push_back(byName.at(spec.enabledBox));
-        for (int e = 0; e < spec.editCount; ++e) {
-            order.push_back(byName.at(spec.edits[static_cast<std::size_t>(e)].name));
-            for (int b = 0; b < spec.browseCount; ++b)
-                if (spec.browses[static_cast<std::size_t>(b)].edit == e)
-                    order.push_back(byName.at(spec.browses[static_cast<std::size_t>(b)].name));
+        order.push_back(byName.at(pageSpec.enabledBox));
+        for (int e = 0; e < pageSpec.editCount; ++e) {
+            order.push_back(byName.at(pageSpec.edits[static_cast<std::size_t>(e)].name));
+            for (int b = 0; b < pageSpec.browseCount; ++b)
+                if (pageSpec.browses[static_cast<std::size_t>(b)].edit == e)
+                    order.push_back(byName.at(pageSpec.browses[static_cast<std::size_t>(b)].name));
         }
-        if (!spec.extraBox.empty()) order.push_back(byName.at(spec.extraBox));
-        if (spec.nameFormat) order.push_back(byName.at(u"RadioGroupDigoraNameFormat"));
+        if (!pageSpec.extraBox.empty()) order.push_back(byName.at(pageSpec.extraBox));
+        if (pageSpec.nameFormat) order.push_back(byName.at(u"RadioGroupDigoraNameFormat"));
         if (!layout.notes.memo.empty()) order.push_back(byName.at(layout.notes.memo));
     }
     for (std::size_t i = 0; i < order.size(); ++i) setTab(order[i], static_cast<int>(i));
