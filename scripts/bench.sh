@@ -7,8 +7,14 @@ cmake -S "$here" -B "$here/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVE
 cmake --build "$here/build-bench" -j "$(nproc)" >/dev/null
 bin="$here/build-bench/bin"
 "$bin/startup-bench" "$bin/veltrane-client-tools" "$bin/bare-start" 30
+"$bin/imaging-request-bench" "$bin/veltrane-client-tools" "$bin/bare-imaging-request" 30
+"$bin/registry-file-bench"
 # First frame and peak memory of the configuration window, on a virtual display.
 if command -v xvfb-run >/dev/null && [ -x "$bin/window-startup" ]; then
     HOME="$(mktemp -d)" xvfb-run -a -s "-screen 0 1024x768x24" "$bin/window-startup" "$bin/veltrane-client-tools" 9 \
         2>/dev/null
+fi
+# A print request until CUPS accepts the job, against headless Chromium (needs root for the private scheduler).
+if [ "$(id -u)" -eq 0 ] && command -v chromium >/dev/null; then
+    python3 "$here/bench/print_request_bench.py" "$bin" 5
 fi
