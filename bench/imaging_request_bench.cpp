@@ -1,13 +1,11 @@
 // Times an images request with one enabled command-line bridge (DentalEye, starting a real native program)
 // end to end, against a bare C++ process that reads the same files and starts the same program, and prints
 // wall time, peak RSS and the ratio.
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include "process_timing.h"
+
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -15,44 +13,9 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-struct Run {
-    double millis;
-    long peakRssKb;
-};
-
-Run runOnce(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
-    std::vector<char*> args, envp;
-    for (auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    for (auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid;
-    if (posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), envp.data()) != 0) {
-        std::perror(args[0]);
-        std::exit(1);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    const auto end = std::chrono::steady_clock::now();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "%s exited with status %d\n", args[0], status);
-        std::exit(1);
-    }
-    return {std::chrono::duration<double, std::milli>(end - start).count(), usage.ru_maxrss};
-}
-
-Run median(std::vector<Run> runs) {
-    std::sort(runs.begin(), runs.end(), [](auto& a, auto& b) { return a.millis < b.millis; });
-    long rss = 0;
-    for (auto& r : runs) rss = std::max(rss, r.peakRssKb);
-    return {runs[runs.size() / 2].millis, rss};
-}
-
-}  // namespace
+using bench::Run;
+using bench::median;
+using bench::runOnce;
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -84,11 +47,7 @@ int main(int argc, char** argv) {
         bare.push_back(runOnce({argv[2], settings.string(), request.string()}, env));
     }
     const Run p = median(program), b = median(bare);
-    std::printf("images request, one command-line bridge (DentalEye), median of %d runs\n", iterations);
-    std::printf("  veltrane-client-tools: %8.2f ms  peak RSS %6ld KiB\n", p.millis, p.peakRssKb);
-    std::printf("  bare C++ process:      %8.2f ms  peak RSS %6ld KiB\n", b.millis, b.peakRssKb);
-    std::printf("  ratio:                 %8.2f x   RSS %6.2f x\n", p.millis / b.millis,
-                static_cast<double>(p.peakRssKb) / static_cast<double>(b.peakRssKb));
+    bench::printComparison("images request, one command-line bridge (DentalEye)", iterations, p, b);
     fs::remove_all(home);
     return 0;
 }
