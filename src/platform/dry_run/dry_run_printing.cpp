@@ -1,8 +1,7 @@
 #include "platform/dry_run/dry_run_printing.h"
 
-#include <cstdio>
-
 #include "base/text.h"
+#include "platform/dry_run/effect_printer.h"
 #include "printing/device_entry.h"
 #include "printing/page_setup.h"
 #include "printing/restore_journal.h"
@@ -10,38 +9,6 @@
 namespace veltrane::platform::dry_run {
 
 namespace {
-
-std::string jsonString(const std::string& utf8) {
-    std::string out = "\"";
-    for (unsigned char c : utf8) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                    out += escaped;
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-    return out + "\"";
-}
 
 std::vector<std::uint8_t> utf16leWithZero(const std::u16string& text) {
     std::vector<std::uint8_t> data;
