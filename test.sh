@@ -15,4 +15,4 @@ cmake -S "$here" -B "$here/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELTR
 cmake --build "$here/build-asan" -j "$jobs" --target unit-tests
 (cd "$here/build-asan" && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs" -L unit)
 
-"$here/scripts/fuzz.sh" 20
+"$here/scripts/fuzz.sh" 15
