@@ -141,11 +141,17 @@ program_died() {
     app_pid=
 }
 windows() { xdotool search --onlyvisible --name '^Veltrane Client Tools$' 2>/dev/null; }
-find_window() {  # the main window's id; several visible windows of that title mean a message box is open
+main_window() {  # the visible window of the title with the main window's fixed size
+    local w
+    for w in $(windows); do
+        xdotool getwindowgeometry "$w" 2>/dev/null | grep -q 'Geometry: 570x490' && { echo "$w"; return 0; }
+    done
+    return 1
+}
+find_window() {  # sets window
     for _ in $(seq 600); do
         alive "$app_pid" || return 1
-        window=$(windows | head -1)
-        [ -n "$window" ] && return 0
+        window=$(main_window) && return 0
         sleep 0.1
     done
     return 1
@@ -159,10 +165,12 @@ wait_pdfs() {  # printer count [seconds]
     done
     return 1
 }
-no_message_box() {  # what was done: a second window of the title is the error report of that
-    local n
-    n=$(windows | wc -l)
-    [ "$n" -le 1 ] || fail "$1 raised an error report ($n windows titled Veltrane Client Tools)"
+others() { windows | grep -vx "$window"; }
+no_message_box() {  # what was done: another window of the title is the error report of that
+    local w
+    for w in $(others); do
+        fail "$1 raised an error report: $(xdotool getwindowgeometry "$w" 2>&1 | tr '\n' ' ')"
+    done
 }
 # Clicks the middle of a control, given by its rectangle in the window's client area.
 click() {  # x y width height
@@ -331,7 +339,7 @@ if ! find_window; then
 else
     box=
     for _ in $(seq 600); do
-        box=$(windows | grep -vx "$window" | head -1)
+        box=$(others | head -1)
         [ -n "$box" ] && break
         alive "$app_pid" || break
         sleep 0.1
@@ -340,7 +348,7 @@ else
         fail "a page that could not be loaded was not reported: $(cat "$work/app.err")"
     else
         xdotool windowfocus --sync "$box" key Return
-        for _ in $(seq 100); do [ "$(windows | wc -l)" -le 1 ] && break; sleep 0.1; done
+        for _ in $(seq 100); do [ -z "$(others)" ] && break; sleep 0.1; done
         no_message_box "OK in the error report"
     fi
     expect_eq "default printer while the missing page is shown" "system default destination: vtZebra" \
