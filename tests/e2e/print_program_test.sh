@@ -4,7 +4,8 @@
 # request killed before DONE, which the next start of the program puts back.
 #   print_program_test.sh PROGRAM
 # Exits 77 (skipped) only when no private CUPS scheduler can be started (not root, or CUPS/cups-pdf missing).
-# PRINT_SCREENSHOT=FILE keeps a picture of the window with the loaded page.
+# PRINT_SCREENSHOT=FILE keeps a picture of the window with the loaded page; KEEP_WORK=1 keeps the work folder
+# (logs, PDFs, a picture of the screen at each failure).
 set -uo pipefail
 
 program=$1
