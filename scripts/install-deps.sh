@@ -5,7 +5,7 @@ set -euo pipefail
 run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libcups2-dev libx11-dev
               fonts-dejavu-core fonts-liberation)
 test_packages=(googletest libgtest-dev clang libclang-rt-14-dev xvfb xauth xclip x11-utils cups cups-client
-               printer-driver-cups-pdf cups-filters poppler-utils python3 imagemagick locales)
+               printer-driver-cups-pdf cups-filters poppler-utils python3 imagemagick locales xdotool)
 
 packages=("${run_packages[@]}")
 if [ "${1:-run}" = test ]; then packages+=("${test_packages[@]}"); fi

@@ -26,6 +26,7 @@ namespace {
 constexpr double kDefaultMarginInches = 0.75;
 constexpr int kDefaultLoadTimeLimitMs = 60000;
 constexpr int kRenderTimeLimitMs = 60000;
+constexpr int kLoadSettleMs = 1000;
 
 std::string urlText(const QUrl& url) { return url.toString().toStdString(); }
 
@@ -90,7 +91,12 @@ void WebBrowserView::onLoadingChanged(const QWebEngineLoadingInfo& info) {
         case QWebEngineLoadingInfo::LoadSucceededStatus:
             timeLimit_.stop();
             loaded_ = true;
-            if (onNavigateComplete) onNavigateComplete();
+            // A print asked for right as the engine reports the load at times never gets its rendered page back
+            // (seen on X11, more often on a busy machine; a print moments later always does), so the load is
+            // reported once the engine has settled.
+            QTimer::singleShot(kLoadSettleMs, this, [this] {
+                if (onNavigateComplete) onNavigateComplete();
+            });
             return;
         case QWebEngineLoadingInfo::LoadStoppedStatus:
         case QWebEngineLoadingInfo::LoadFailedStatus:

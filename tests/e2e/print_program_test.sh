@@ -1,0 +1,370 @@
+#!/usr/bin/env bash
+# A print request through the real program on a private X server, pressed like a user: the page prints when it
+# has loaded, "Print Again" prints it once more, DONE puts the workstation back and ends the program. Also a
+# request killed before DONE, which the next start of the program puts back.
+#   print_program_test.sh PROGRAM
+# Exits 77 (skipped) only when no private CUPS scheduler can be started (not root, or CUPS/cups-pdf missing).
+# PRINT_SCREENSHOT=FILE keeps a picture of the window with the loaded page; KEEP_WORK=1 keeps the work folder
+# (logs, PDFs, a picture of the screen at each failure).
+set -uo pipefail
+
+program=$1
+support=$(cd "$(dirname "$0")/../support" && pwd)
+work=$(mktemp -d /tmp/vt-print-program-XXXXXX)
+chmod 755 "$work"
+failures=0
+http_pid=
+xvfb_pid=
+app_pid=
+
+for tool in Xvfb xdotool pdftotext import; do
+    command -v $tool >/dev/null || { echo "FAIL: $tool is missing (scripts/install-deps.sh test)" >&2; exit 1; }
+done
+[ -x "$program" ] || { echo "FAIL: program not found: $program" >&2; exit 1; }
+
+cleanup() {
+    # The program leads its own process group, so the browser engine's helpers go with it.
+    [ -n "$app_pid" ] && kill -9 -- "-$app_pid" 2>/dev/null
+    [ -n "$http_pid" ] && kill "$http_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    bash "$support/cups_sandbox.sh" stop "$work/cups"
+    if [ -n "${KEEP_WORK:-}" ]; then echo "work folder kept: $work" >&2; else rm -rf "$work"; fi
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+    # What the screen showed, for KEEP_WORK=1 runs.
+    [ -n "${DISPLAY:-}" ] && import -window root "$work/failure-$failures.png" 2>/dev/null
+}
+expect_eq() {  # what expected actual
+    [ "$2" = "$3" ] || fail "$1: expected '$2', got '$3'"
+}
+now_ms() { date +%s%3N; }
+
+env_text=$(bash "$support/cups_sandbox.sh" start "$work/cups" vtOffice vtZebra vtEpson)
+status=$?
+if [ $status -eq 77 ]; then echo "SKIP: no private CUPS scheduler"; exit 77; fi
+[ $status -eq 0 ] || { echo "FAIL: the CUPS scheduler did not start" >&2; exit 1; }
+eval "$env_text"  # CUPS_SERVER, CUPS_SERVERROOT and HOME (the user's default printer and settings file live there)
+lpoptions -d vtOffice >/dev/null
+
+# A private X server on a free display number, away from the low numbers that desktops and other tools take.
+for n in $(seq 140 199); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -dpi 96 -nolisten tcp 2>"$work/xvfb.err" &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        [ -e "/tmp/.X11-unix/X$n" ] && DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && break
+        kill -0 $xvfb_pid 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 $xvfb_pid 2>/dev/null; then
+        export DISPLAY=:$n
+        break
+    fi
+    xvfb_pid=  # taken meanwhile by another server: try the next number
+done
+[ -n "$xvfb_pid" ] || { echo "FAIL: Xvfb did not start: $(cat "$work/xvfb.err")" >&2; exit 1; }
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM XDG_CONFIG_HOME
+export LANG=C.UTF-8 LC_ALL=C.UTF-8 VELTRANE_SHARED_DIR=$work/shared
+mkdir -p "$VELTRANE_SHARED_DIR" "$HOME/.config/veltrane-client-tools"
+settings_file=$HOME/.config/veltrane-client-tools/registry.reg
+log_file=$VELTRANE_SHARED_DIR/clienttools.log
+
+# The practice server's documents.
+www=$work/www
+mkdir -p "$www/veltrane_docs/store/1234" "$www/veltrane_docs/store/9"
+cat > "$www/veltrane_docs/store/1234/apptcard.html" <<'HTML'
+<!doctype html><html><head><title>Appointment card</title><style>body{margin:0;font:16px sans-serif}</style></head>
+<body><div>TOPLEFT Appointment card for patient 1234</div><p>Tuesday 10:30 with Dr Example</p></body></html>
+HTML
+cat > "$www/veltrane_docs/store/9/receipt.html" <<'HTML'
+<!doctype html><html><head><title>Receipt</title><style>body{margin:0;font:16px sans-serif}</style></head>
+<body><div>TOPLEFT Receipt 9 paid in full</div></body></html>
+HTML
+python3 "$support/doc_server.py" "$www" "$work/port" "$work/http.log" &
+http_pid=$!
+for _ in $(seq 100); do [ -f "$work/port" ] && break; sleep 0.1; done
+[ -f "$work/port" ] || { echo "FAIL: the document server did not start" >&2; exit 1; }
+server=127.0.0.1:$(cat "$work/port")
+
+# The settings file as a workstation has it: printers and print types chosen, the log on, one imaging system
+# (a stand-in that notes how it was started and ends at once), and a page setup the user made. A Windows
+# program would be run through Wine, whose server outlives the test.
+printf '#!/bin/sh\nprintf "[%%s]" "$@" >> %s\necho >> %s\n' "$work/romexis.args" "$work/romexis.args" > "$work/romexis"
+chmod 755 "$work/romexis"
+printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+    '[HKEY_CURRENT_USER\Software\Veltrane]' \
+    '"logging_enabled"="True"' \
+    '"apptcard_printer"="vtZebra"' \
+    '"appt_type"="Dedicated"' \
+    '"receipt_printer"="vtEpson"' \
+    '"receipt_type"="Normal"' \
+    '"romexis_enabled"="True"' \
+    "\"romexis_program\"=\"$work/romexis\"" \
+    '' \
+    '[HKEY_CURRENT_USER\Software\Veltrane\PageSetup]' \
+    '"header"="&w&bPage &p of &P"' \
+    '"margin_top"="0.750000"' \
+    '"margin_left"="0.750000"' \
+    '' > "$settings_file"
+
+page_setup_value() {  # name: the value in the page-setup key of the settings file
+    tr -d '\r' < "$settings_file" | awk -v n="\"$1\"" '
+        /^\[/ { inside = ($0 == "[HKEY_CURRENT_USER\\Software\\Veltrane\\PageSetup]"); next }
+        inside && index($0, n "=") == 1 { v = substr($0, length(n) + 2); gsub(/^"|"$/, "", v); print v }'
+}
+request() {  # file action type patient
+    printf '[settings]\r\naction=%s\r\ntype=%s\r\npatient_id=%s\r\n' "$2" "$3" "$4" > "$1"
+}
+log_lines() { tr -d '\r' < "$log_file" | sed 's/^[^:]*:[^:]*:[^:]*: //'; }
+pdf_count() { find "$work/cups/out/$1" -name '*.pdf' | wc -l; }
+newest_pdf() { ls -t "$work/cups/out/$1"/*.pdf | head -1; }
+# Left edge of the first word on the page, in points.
+first_word_left() { pdftotext -bbox "$1" - | grep -m1 '<word' | sed 's/.*xMin="\([0-9.-]*\)".*/\1/'; }
+default_printer() { lpstat -d; }
+
+alive() {  # pid: running and not a zombie
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+    ! [[ ${stat##*) } =~ ^[ZX] ]]
+}
+start_program() {  # arguments; the program in its own process group, standard error in $work/app.err
+    setsid "$program" "$@" 2> "$work/app.err" &
+    app_pid=$!
+    app_started=$(now_ms)
+}
+program_died() {
+    fail "the program ended early: $(cat "$work/app.err") $(kill -0 "$xvfb_pid" 2>/dev/null || echo "(Xvfb has gone)")"
+    wait "$app_pid" 2>/dev/null
+    app_pid=
+}
+windows() { xdotool search --onlyvisible --name '^Veltrane Client Tools$' 2>/dev/null; }
+main_window() {  # the visible window of the title with the main window's fixed size
+    local w
+    for w in $(windows); do
+        xdotool getwindowgeometry "$w" 2>/dev/null | grep -q 'Geometry: 570x490' && { echo "$w"; return 0; }
+    done
+    return 1
+}
+find_window() {  # sets window
+    for _ in $(seq 600); do
+        alive "$app_pid" || return 1
+        window=$(main_window) && return 0
+        sleep 0.1
+    done
+    return 1
+}
+wait_pdfs() {  # printer count [seconds]
+    local until=$(($(now_ms) + ${3:-60} * 1000))
+    while [ "$(now_ms)" -lt $until ]; do
+        [ "$(pdf_count "$1")" -ge "$2" ] && return 0
+        alive "$app_pid" || [ -z "$app_pid" ] || return 1
+        sleep 0.1
+    done
+    return 1
+}
+others() { windows | grep -vx "$window"; }
+no_message_box() {  # what was done: another window of the title is the error report of that
+    local w
+    for w in $(others); do
+        fail "$1 raised an error report: $(xdotool getwindowgeometry "$w" 2>&1 | tr '\n' ' ')"
+    done
+}
+# Clicks the middle of a control, given by its rectangle in the window's client area.
+click() {  # x y width height
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    xdotool mousemove $((X + $1 + $3 / 2)) $((Y + $2 + $4 / 2)) click 1
+}
+# The Printers page sits in the page control at 8,46, inside its frame (4) below one row of tabs (22 + 2).
+click_print_again() { click $((8 + 4 + 405)) $((46 + 24 + 144)) 140 40; }
+click_done() { click 456 8 106 49; }
+wait_exit() {  # seconds; sets exit_code
+    for _ in $(seq $(($1 * 10))); do alive "$app_pid" || break; sleep 0.1; done
+    if alive "$app_pid"; then
+        exit_code=timeout
+        return 1
+    fi
+    wait "$app_pid"
+    exit_code=$?
+    # Anything of its group still about (the engine's helpers) goes now.
+    kill -9 -- "-$app_pid" 2>/dev/null
+    app_pid=
+}
+
+# 1. An appointment card on a dedicated printer: printed on load, printed again, DONE.
+request "$work/appt.ini" print apptcard 1234
+start_program -x "$work/appt.ini" -s "$server"
+if ! find_window; then
+    program_died
+elif ! wait_pdfs vtZebra 1; then
+    fail "no PDF on vtZebra after the page loaded: $(cat "$work/app.err")"
+else
+    first_print_ms=$(($(now_ms) - app_started))
+    no_message_box "the print on load"
+    expect_eq "default printer during the print" "system default destination: vtZebra" "$(default_printer)"
+    expect_eq "header during the print" "" "$(page_setup_value header)"
+    expect_eq "top margin during the print" 0 "$(page_setup_value margin_top)"
+    if [ -n "${PRINT_SCREENSHOT:-}" ]; then
+        import -window "$window" "$PRINT_SCREENSHOT" || fail "no picture of the window"
+    fi
+    clicked=$(now_ms)
+    click_print_again
+    wait_pdfs vtZebra 2 || fail "Print Again did not print a second PDF (found $(pdf_count vtZebra))"
+    print_again_ms=$(($(now_ms) - clicked))
+    no_message_box "Print Again"
+    clicked=$(now_ms)
+    click_done
+    wait_exit 30 || fail "the program did not end after DONE"
+    done_ms=$(($(now_ms) - clicked))
+    expect_eq "exit code after DONE" 0 "$exit_code"
+fi
+[ -n "$app_pid" ] && { kill -9 -- "-$app_pid" 2>/dev/null; app_pid=; }
+sleep 0.5
+expect_eq "PDFs on vtZebra" 2 "$(pdf_count vtZebra)"
+expect_eq "PDFs on vtOffice" 0 "$(pdf_count vtOffice)"
+expect_eq "PDFs on vtEpson" 0 "$(pdf_count vtEpson)"
+if [ "$(pdf_count vtZebra)" -gt 0 ]; then
+    pdf=$(newest_pdf vtZebra)
+    pdftotext "$pdf" - | grep -q 'Appointment card for patient 1234' || fail "the card's text is not in the PDF"
+    left=$(first_word_left "$pdf")
+    awk -v x="$left" 'BEGIN { exit !(x != "" && x < 1) }' || fail "dedicated print has a left margin of '$left' pt"
+fi
+expect_eq "default printer after DONE" "system default destination: vtOffice" "$(default_printer)"
+expect_eq "header restored" '&w&bPage &p of &P' "$(page_setup_value header)"
+expect_eq "top margin restored" 0.750000 "$(page_setup_value margin_top)"
+expect_eq "left margin restored" 0.750000 "$(page_setup_value margin_left)"
+expect_eq "right margin (absent before) keeps the print's value" 0 "$(page_setup_value margin_right)"
+expect_eq "footer (absent before) stays empty" "" "$(page_setup_value footer)"
+expected_log='=== Load Client Tools ===
+Parse ini file
+print
+Initial set new printer to vtZebra
+SetDefaultPrinter vtZebra
+oldPrinter vtOffice
+Done SetDefaultPrinter
+Initial setup IE vtZebra
+Start setIE
+OK to setIE
+Done setIE
+resetProgram
+resetProgram oldPrinter vtOffice
+SetDefaultPrinter vtOffice
+oldPrinter vtOffice
+Done SetDefaultPrinter
+Start resetIE
+Done resetIE
+*** Done resetProgram + close ***'
+expect_eq "activity log of the print" "$expected_log" "$(log_lines)"
+grep -q 'GET /veltrane_docs/store/1234/apptcard.html cache-control=no-cache pragma=no-cache' "$work/http.log" ||
+    fail "the page was not requested bypassing the cache: $(cat "$work/http.log")"
+
+# 2. A receipt on a normal printer keeps the page setup's margins (0.75 inch = 54 pt).
+request "$work/receipt.ini" print receipt 9
+start_program -x "$work/receipt.ini" -s "$server"
+if ! find_window; then
+    program_died
+elif ! wait_pdfs vtEpson 1; then
+    fail "no PDF on vtEpson after the page loaded: $(cat "$work/app.err")"
+else
+    expect_eq "default printer during the receipt" "system default destination: vtEpson" "$(default_printer)"
+    click_done
+    wait_exit 30 || fail "the program did not end after DONE"
+    expect_eq "exit code after DONE" 0 "$exit_code"
+    pdf=$(newest_pdf vtEpson)
+    pdftotext "$pdf" - | grep -q 'Receipt 9 paid in full' || fail "the receipt's text is not in the PDF"
+    left=$(first_word_left "$pdf")
+    awk -v x="$left" 'BEGIN { exit !(x > 50 && x < 58) }' || fail "normal print should have a 54 pt margin, has '$left' pt"
+fi
+[ -n "$app_pid" ] && { kill -9 -- "-$app_pid" 2>/dev/null; app_pid=; }
+expect_eq "default printer after the receipt" "system default destination: vtOffice" "$(default_printer)"
+
+# 3. Killed before DONE: a start while it runs leaves its print alone; the next start after it died restores.
+printf '[settings]\r\naction=images\r\npatient_id=1234\r\nforenames=Anna\r\nsurname=Berg\r\ndob=19800102\r\n' \
+    > "$work/images.ini"
+run_images() {  # a start that runs to its end without a window
+    timeout 60 "$program" -x "$work/images.ini" > /dev/null 2> "$work/images.err"
+}
+before=$(pdf_count vtZebra)
+start_program -x "$work/appt.ini" -s "$server"
+if ! find_window || ! wait_pdfs vtZebra $((before + 1)); then
+    fail "the request to be killed did not print: $(cat "$work/app.err")"
+else
+    expect_eq "default printer during the print" "system default destination: vtZebra" "$(default_printer)"
+    : > "$log_file"
+    run_images
+    expect_eq "exit code of a start beside the print" 0 $?
+    expect_eq "a start while the print runs restores nothing" "system default destination: vtZebra" \
+        "$(default_printer)"
+    grep -q 'Restore' "$log_file" && fail "a start while the print runs logged a restore: $(log_lines)"
+    disown "$app_pid"  # its end by the signal is expected: no job report
+    kill -9 "$app_pid"
+    for _ in $(seq 50); do alive "$app_pid" || break; sleep 0.1; done
+    kill -9 -- "-$app_pid" 2>/dev/null
+    app_pid=
+    expect_eq "a killed request leaves the switch behind" "system default destination: vtZebra" \
+        "$(default_printer)"
+    expect_eq "a killed request leaves the header cleared" "" "$(page_setup_value header)"
+    : > "$log_file"
+    run_images
+    expect_eq "exit code of the restoring start" 0 $?
+    expect_eq "default printer restored at the next start" "system default destination: vtOffice" \
+        "$(default_printer)"
+    expect_eq "header restored at the next start" '&w&bPage &p of &P' "$(page_setup_value header)"
+    expect_eq "top margin restored at the next start" 0.750000 "$(page_setup_value margin_top)"
+    expect_eq "log of the restoring start" '=== Load Client Tools ===
+Restore after an interrupted print request
+Restore default printer vtOffice
+Restore page setup
+Done restore after an interrupted print request
+Parse ini file
+images
+Start loading imaging romexis
+resetProgram
+*** Done resetProgram + close ***' "$(log_lines)"
+    # Both starts ran the imaging bridge; the program is started detached, so give it a moment to note itself.
+    for _ in $(seq 50); do [ "$(wc -l < "$work/romexis.args" 2>/dev/null)" = 2 ] && break; sleep 0.1; done
+    expect_eq "imaging program runs" '[1234][Berg][Anna][19800102]
+[1234][Berg][Anna][19800102]' "$(cat "$work/romexis.args" 2>/dev/null)"
+fi
+[ -n "$app_pid" ] && { kill -9 -- "-$app_pid" 2>/dev/null; app_pid=; }
+
+# 4. A page that cannot be loaded is reported in a message box and not printed; after OK, DONE still restores.
+before=$(pdf_count vtZebra)
+request "$work/missing.ini" print apptcard 404
+start_program -x "$work/missing.ini" -s "$server"
+if ! find_window; then
+    program_died
+else
+    box=
+    for _ in $(seq 600); do
+        box=$(others | head -1)
+        [ -n "$box" ] && break
+        alive "$app_pid" || break
+        sleep 0.1
+    done
+    if [ -z "$box" ]; then
+        fail "a page that could not be loaded was not reported: $(cat "$work/app.err")"
+    else
+        xdotool windowfocus --sync "$box" key Return
+        for _ in $(seq 100); do [ -z "$(others)" ] && break; sleep 0.1; done
+        no_message_box "OK in the error report"
+    fi
+    expect_eq "default printer while the missing page is shown" "system default destination: vtZebra" \
+        "$(default_printer)"
+    click_done
+    wait_exit 30 || fail "the program did not end after DONE following a failed load"
+    expect_eq "exit code after DONE following a failed load" 0 "$exit_code"
+fi
+[ -n "$app_pid" ] && { kill -9 -- "-$app_pid" 2>/dev/null; app_pid=; }
+expect_eq "nothing printed for a missing page" "$before" "$(pdf_count vtZebra)"
+expect_eq "default printer after a failed load" "system default destination: vtOffice" "$(default_printer)"
+expect_eq "header after a failed load" '&w&bPage &p of &P' "$(page_setup_value header)"
+
+if [ -n "${first_print_ms:-}" ] && [ -n "${print_again_ms:-}" ] && [ -n "${done_ms:-}" ]; then
+    echo "start to first PDF ${first_print_ms} ms; Print Again to PDF ${print_again_ms} ms; DONE to exit ${done_ms} ms"
+fi
+[ $failures -eq 0 ] && echo "print requests in the program: all checks passed"
+exit $((failures > 0))
