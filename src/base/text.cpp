@@ -36,48 +36,59 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+// Decodes the UTF-8 sequence at in[i]: its code point and length, or valid = false and the bytes to skip.
+struct Utf8Step {
+    char32_t cp;
+    std::size_t length;
+    bool valid;
+};
+
+Utf8Step decodeUtf8At(std::string_view in, std::size_t i) {
+    const auto b0 = static_cast<std::uint8_t>(in[i]);
+    if (b0 < 0x80) return {b0, 1, true};
+    std::size_t extra = 0;
+    char32_t cp = 0;
+    char32_t min = 0;
+    if ((b0 & 0xE0) == 0xC0) {
+        extra = 1, cp = b0 & 0x1F, min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        extra = 2, cp = b0 & 0x0F, min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        extra = 3, cp = b0 & 0x07, min = 0x10000;
+    } else {
+        return {0, 1, false};
+    }
+    std::size_t taken = 0;
+    while (taken < extra && i + 1 + taken < in.size() &&
+           (static_cast<std::uint8_t>(in[i + 1 + taken]) & 0xC0) == 0x80) {
+        cp = (cp << 6) | (static_cast<std::uint8_t>(in[i + 1 + taken]) & 0x3F);
+        ++taken;
+    }
+    if (taken < extra || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {0, 1 + taken, false};
+    return {cp, 1 + extra, true};
+}
+
 }  // namespace
 
 std::u16string utf8ToUtf16(std::string_view in) {
     std::u16string out;
     out.reserve(in.size());
-    std::size_t i = 0;
-    while (i < in.size()) {
-        const auto b0 = static_cast<std::uint8_t>(in[i]);
-        if (b0 < 0x80) {
-            out.push_back(b0);
-            ++i;
-            continue;
-        }
-        int extra = 0;
-        char32_t cp = 0;
-        char32_t min = 0;
-        if ((b0 & 0xE0) == 0xC0) {
-            extra = 1, cp = b0 & 0x1F, min = 0x80;
-        } else if ((b0 & 0xF0) == 0xE0) {
-            extra = 2, cp = b0 & 0x0F, min = 0x800;
-        } else if ((b0 & 0xF8) == 0xF0) {
-            extra = 3, cp = b0 & 0x07, min = 0x10000;
-        } else {
-            out.push_back(static_cast<char16_t>(kReplacement));
-            ++i;
-            continue;
-        }
-        int taken = 0;
-        while (taken < extra && i + 1 + taken < in.size() &&
-               (static_cast<std::uint8_t>(in[i + 1 + taken]) & 0xC0) == 0x80) {
-            cp = (cp << 6) | (static_cast<std::uint8_t>(in[i + 1 + taken]) & 0x3F);
-            ++taken;
-        }
-        if (taken < extra || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            out.push_back(static_cast<char16_t>(kReplacement));
-            i += 1 + taken;
-            continue;
-        }
-        appendUtf16(out, cp);
-        i += 1 + extra;
+    for (std::size_t i = 0; i < in.size();) {
+        const Utf8Step step = decodeUtf8At(in, i);
+        appendUtf16(out, step.valid ? step.cp : kReplacement);
+        i += step.length;
     }
     return out;
+}
+
+bool utf8ToUtf16Strict(std::string_view in, std::u16string& out) {
+    for (std::size_t i = 0; i < in.size();) {
+        const Utf8Step step = decodeUtf8At(in, i);
+        if (!step.valid) return false;
+        appendUtf16(out, step.cp);
+        i += step.length;
+    }
+    return true;
 }
 
 std::string utf16ToUtf8(std::u16string_view in) {

@@ -9,6 +9,8 @@ namespace veltrane {
 // Malformed input never fails: bad bytes and lone surrogates become U+FFFD.
 std::u16string utf8ToUtf16(std::string_view utf8);
 std::string utf16ToUtf8(std::u16string_view utf16);
+// Appends the text to out; false at the first malformed sequence, for stores that must not keep a replacement.
+bool utf8ToUtf16Strict(std::string_view utf8, std::u16string& out);
 
 // Case-insensitive comparison as the registry and ini reader use it for names: simple one-to-one case folding
 // of Latin, Greek and Cyrillic letters; other characters must match exactly.

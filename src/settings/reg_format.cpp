@@ -77,46 +77,6 @@ std::optional<std::uint32_t> parseHexNumber(std::u16string_view t, std::size_t m
 
 // Strict UTF-8: a settings file with stray bytes is reported, not silently changed into replacement characters
 // that the next write would make permanent.
-bool decodeUtf8Strict(std::string_view in, std::u16string& out) {
-    std::size_t i = 0;
-    while (i < in.size()) {
-        const auto b0 = static_cast<std::uint8_t>(in[i]);
-        if (b0 < 0x80) {
-            out.push_back(b0);
-            ++i;
-            continue;
-        }
-        std::size_t extra = 0;
-        char32_t cp = 0;
-        char32_t min = 0;
-        if ((b0 & 0xE0) == 0xC0) {
-            extra = 1, cp = b0 & 0x1F, min = 0x80;
-        } else if ((b0 & 0xF0) == 0xE0) {
-            extra = 2, cp = b0 & 0x0F, min = 0x800;
-        } else if ((b0 & 0xF8) == 0xF0) {
-            extra = 3, cp = b0 & 0x07, min = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + extra >= in.size()) return false;
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const auto b = static_cast<std::uint8_t>(in[i + k]);
-            if ((b & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        if (cp < 0x10000) {
-            out.push_back(static_cast<char16_t>(cp));
-        } else {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        }
-        i += 1 + extra;
-    }
-    return true;
-}
-
 struct Line {
     std::u16string text;
     std::size_t number;
@@ -159,7 +119,7 @@ std::vector<Line> decodeLines(std::string_view bytes, std::string_view source) {
         const std::string_view raw =
             bytes.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         std::u16string text;
-        if (!decodeUtf8Strict(raw, text)) {
+        if (!utf8ToUtf16Strict(raw, text)) {
             throw RegSyntaxError(source, lines.size() + 1, "the text is not valid UTF-8");
         }
         pushLine(lines, std::move(text));
