@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/special_folders.h"
+#include "platform/known_folders.h"
 
 namespace veltrane::platform::posix {
 
