@@ -2,7 +2,7 @@
 # Installs the Debian packages that building (run) or testing (test) needs, when any is missing.
 set -euo pipefail
 
-run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libcups2-dev libx11-dev
+run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libcups2-dev libx11-dev
               fonts-dejavu-core fonts-liberation)
 test_packages=(googletest libgtest-dev clang libclang-rt-14-dev xvfb xauth xclip x11-utils cups cups-client
                printer-driver-cups-pdf cups-filters poppler-utils python3 imagemagick locales xdotool)
