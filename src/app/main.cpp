@@ -1,52 +1,28 @@
 // The process entry: the program's own options, the services, start-up, then the window.
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "app/program_options.h"
 #include "app/services.h"
 #include "app/tform1.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "platform/posix/registry_file.h"
 #include "platform/posix/settings_transfer.h"
+#include "platform/posix/shared_folders.h"
 #include "platform/posix/ui_loader.h"
 
 using namespace veltrane;
 
 namespace {
 
-struct ProgramOptions {
-    app::ServiceOptions services;
-    std::string exportSettings;  // --export-settings FILE
-    std::string importSettings;  // --import-settings FILE
-    std::string error;
-};
-
-// Removes the program's own options from argv, so start-up sees the arguments the practice server passed.
-std::vector<std::string> stripOwnOptions(int argc, char** argv, ProgramOptions& options) {
-    std::vector<std::string> args;
-    for (int i = 0; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (i > 0 && arg == "--dry-run") {
-            options.services.dryRun = true;
-        } else if (i > 0 && (arg == "--export-settings" || arg == "--import-settings")) {
-            if (i + 1 >= argc) {
-                options.error = arg + " needs a file name (- for standard output)";
-                break;
-            }
-            (arg == "--export-settings" ? options.exportSettings : options.importSettings) = argv[++i];
-        } else {
-            args.push_back(arg);
-        }
-    }
-    return args;
-}
-
-int transferSettings(const ProgramOptions& options) {
+int transferSettings(const app::ProgramOptions& options) {
     try {
         platform::posix::RegistryFile store(platform::posix::defaultRegistryFilePath());
         if (!options.importSettings.empty()) {
@@ -62,14 +38,31 @@ int transferSettings(const ProgramOptions& options) {
     }
 }
 
+// Where this run keeps its log: the shared folder as configured, without creating it just to print help.
+std::string sharedLogPath() {
+    const char* configured = std::getenv("VELTRANE_SHARED_DIR");
+    std::string folder = configured && *configured ? configured : platform::posix::kDefaultSharedFolder;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder + "/clienttools.log";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    ProgramOptions options;
-    std::vector<std::string> args = stripOwnOptions(argc, argv, options);
+    app::ProgramOptions options;
+    std::vector<std::string> args = app::splitProgramOptions(std::vector<std::string>(argv, argv + argc), options);
     if (!options.error.empty()) {
         std::fprintf(stderr, "veltrane-client-tools: %s\n", options.error.c_str());
         return 1;
+    }
+    // Help and version need neither the settings nor a display.
+    if (options.help) {
+        std::fputs(app::helpText(platform::posix::defaultRegistryFilePath(), sharedLogPath()).c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("veltrane-client-tools %s\n", VELTRANE_VERSION);
+        return 0;
     }
 
     // Settings export and import run instead of the program and never need the window.
@@ -77,7 +70,7 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<app::Services> services;
     try {
-        services = app::makeServices(args, options.services);
+        services = app::makeServices(args, app::ServiceOptions{.dryRun = options.dryRun});
     } catch (const std::exception& e) {
         std::fprintf(stderr, "veltrane-client-tools: %s\n", e.what());
         return 1;

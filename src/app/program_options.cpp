@@ -1,0 +1,102 @@
+#include "app/program_options.h"
+
+#include "base/text.h"
+#include "imaging/catalogue.h"
+
+namespace veltrane::app {
+
+namespace {
+
+bool takesValue(const std::string& arg) { return arg == "-s" || arg == "-c" || arg == "-x"; }
+
+bool looksLikeOwnOption(const std::string& arg) {
+    return arg.size() > 2 && arg[0] == '-' && arg[1] == '-' &&
+           ((arg[2] >= 'a' && arg[2] <= 'z') || (arg[2] >= 'A' && arg[2] <= 'Z'));
+}
+
+}  // namespace
+
+std::vector<std::string> splitProgramOptions(const std::vector<std::string>& argv, ProgramOptions& options) {
+    std::vector<std::string> args;
+    bool valueFollows = false;
+    for (std::size_t i = 0; i < argv.size(); ++i) {
+        const std::string& arg = argv[i];
+        if (i == 0 || valueFollows || !looksLikeOwnOption(arg)) {
+            args.push_back(arg);
+            valueFollows = i > 0 && takesValue(arg);
+        } else if (arg == "--dry-run") {
+            options.dryRun = true;
+        } else if (arg == "--help") {
+            options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
+        } else if (arg == "--export-settings" || arg == "--import-settings") {
+            if (i + 1 >= argv.size()) {
+                options.error = arg + " needs a file name (- for standard output)";
+                break;
+            }
+            (arg == "--export-settings" ? options.exportSettings : options.importSettings) = argv[++i];
+        } else {
+            options.error = "unknown option " + arg + " (--help lists the options)";
+            break;
+        }
+    }
+    return args;
+}
+
+std::string helpText(const std::string& settingsFile, const std::string& logFile) {
+    // The short names, wrapped into indented lines.
+    std::string systems = "   ";
+    std::size_t lineStart = 0;
+    for (const auto& system : imaging::kCatalogue) {
+        const std::string name = utf16ToUtf8(std::u16string(system.shortName));
+        if (systems.size() - lineStart + name.size() + 1 > 100) {
+            lineStart = systems.size() + 1;
+            systems += "\n   ";
+        }
+        systems += " " + name;
+    }
+    return "Usage: veltrane-client-tools [-s SERVER] [-x REQUEST-FILE] [-c CLIENT]\n"
+           "       veltrane-client-tools --dry-run [-s SERVER] -x REQUEST-FILE\n"
+           "       veltrane-client-tools --export-settings FILE | --import-settings FILE\n"
+           "\n"
+           "Carries out a print or images request of the Veltrane practice web application. Without a request\n"
+           "file it opens the configuration window (printers, options, imaging systems).\n"
+           "\n"
+           "Arguments the practice server passes (each takes the argument after it as its value):\n"
+           "  -s SERVER    the practice server's address; stored, so later runs without -s use it\n"
+           "  -x FILE      the request file to carry out\n"
+           "  -c CLIENT    the workstation's address; only listed on the Config page\n"
+           "Other arguments are listed on the Config page and otherwise ignored.\n"
+           "\n"
+           "Options of this program:\n"
+           "  --dry-run               do the request without starting programs, writing exchange files, touching\n"
+           "                          the clipboard or changing printers; print each effect as a JSON line\n"
+           "  --export-settings FILE  write the program's settings as a .reg file (- for standard output)\n"
+           "  --import-settings FILE  read settings from a .reg file; a bad line changes nothing\n"
+           "  --help                  show this text and exit\n"
+           "  --version               show the version and exit\n"
+           "\n"
+           "Request file (ini):\n"
+           "  [settings]\n"
+           "  action=images | print\n"
+           "  type=apptcard | receipt | <document name>   (print)\n"
+           "  patient_id=  docs_folder=  forenames=  surname=  dob=YYYYMMDD  gender=  title=\n"
+           "  [imaging]\n"
+           "  <system>=<patient id>   a different patient ID for one imaging system, one of:\n" +
+           systems +
+           "\n"
+           "\n"
+           "Files:\n"
+           "  settings      " +
+           settingsFile +
+           "\n"
+           "  activity log  " +
+           logFile +
+           " (written when \"Write actions to log file\" is on)\n"
+           "\n"
+           "Exit status: 0 when the request or the window ended normally, 1 for a bad option or a failed settings\n"
+           "transfer, 2 when the window is needed but cannot be shown.\n";
+}
+
+}  // namespace veltrane::app
