@@ -12,13 +12,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollArea>
-#include <QScrollBar>
+#include <QShowEvent>
 #include <algorithm>
 
 #include "ui/browser_host.h"
+#include "ui/flow_layout.h"
 #include "ui/imaging_page_layout.h"
 #include "ui/page_control.h"
+#include "ui/window_hints.h"
 #include "ui/window_style.h"
 
 namespace veltrane::ui {
@@ -251,6 +252,8 @@ void MainWindow::buildConfigPage(QWidget* page) {
     memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     memo1_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Tab moves on to the check boxes rather than typing a tab nobody reads.
+    memo1_->setTabChangesFocus(true);
     setTab(memo1_, 0);
     // The memo is editable; its text is kept in the model so a later render does not undo the user's typing.
     connect(memo1_, &QPlainTextEdit::textChanged, this, [this] {
@@ -327,7 +330,8 @@ void MainWindow::buildImagingSubPage(int index, QWidget* page) {
         const std::u16string_view name = browse.name;
         connect(button, &QPushButton::clicked, this, [this, name] { handle([&] { form_.imagingBrowseClick(name); }); });
     }
-    if (!pageSpec.extraBox.empty()) makeBox(pageSpec.extraBox, QStringLiteral("Don't send Patient ID"), QRect(3, 89, 134, 17));
+    if (!pageSpec.extraBox.empty())
+        makeBox(pageSpec.extraBox, QStringLiteral("Don't send Patient ID"), QRect(3, 89, 134, 17));
     if (pageSpec.nameFormat) {
         auto* group = new QGroupBox(QStringLiteral("Name Format"), page);
         group->setObjectName(QStringLiteral("RadioGroupDigoraNameFormat"));
@@ -397,22 +401,15 @@ void MainWindow::buildChoosePage(QWidget* page) {
             form_.CheckBox_imaging_autoloadClick();
         });
     });
-    // The panel scrolls sideways once its columns of buttons outgrow it, so every system stays reachable.
-    flowScroll_ = new QScrollArea(page);
-    flowScroll_->setObjectName(QStringLiteral("FlowPanel1_scroll"));
-    flowScroll_->setGeometry(0, 17, 548, 390);
-    flowScroll_->setFrameShape(QFrame::NoFrame);
-    flowScroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    flowScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    flowPanel1_ = new QWidget();
+    // The buttons are laid out to fit the panel however many there are, so it never needs to scroll.
+    flowPanel1_ = new QWidget(page);
     flowPanel1_->setObjectName(QStringLiteral("FlowPanel1"));
     QPalette yellow = flowPanel1_->palette();
     yellow.setColor(QPalette::Window, kFlowPanelColour);
     flowPanel1_->setPalette(yellow);
     flowPanel1_->setAutoFillBackground(true);
-    flowPanel1_->resize(548, 390);
-    flowScroll_->setWidget(flowPanel1_);
-    setTab(flowScroll_, 0);
+    flowPanel1_->setGeometry(0, 17, kFlowPanelWidth, kFlowPanelHeight);
+    setTab(flowPanel1_, 0);
 }
 
 void MainWindow::collectTabChain(QWidget* container, std::vector<QWidget*>& chain) const {
@@ -425,8 +422,9 @@ void MainWindow::collectTabChain(QWidget* container, std::vector<QWidget*>& chai
         if (auto* pc = qobject_cast<PageControl*>(child.widget)) {
             chain.push_back(pc->tabStrip());
             for (int i = 0; i < pc->count(); ++i) collectTabChain(pc->page(i), chain);
-        } else if (child.widget == flowScroll_) {
-            chain.push_back(flowScroll_);
+        } else if (child.widget == flowPanel1_) {
+            // The panel takes no focus itself; its buttons follow one another in the order they were made.
+            for (auto* button : imagingButtons_) chain.push_back(button);
         } else {
             chain.push_back(child.widget);
             collectTabChain(child.widget, chain);
@@ -466,6 +464,29 @@ void MainWindow::onFocusChanged(QWidget* old, QWidget* now) {
     }
     if (pageControl2_->isAncestorOf(old) && !pageControl2_->isAncestorOf(now))
         handle([this] { form_.PageControl2Exit(); });
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    // The native window exists now and is not yet mapped: the moment the window manager's hints count.
+    if (!event->spontaneous()) applyMainWindowHints(this);
+    QWidget::showEvent(event);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    // A window manager may still minimise the window from its keyboard menu; with no taskbar to bring it back the
+    // only way out, DONE, would be gone, so it comes straight back.
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                setWindowState(windowState() & ~Qt::WindowMinimized);
+                show();
+                raise();
+                activateWindow();
+            },
+            Qt::QueuedConnection);
+    }
+    QWidget::changeEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -545,7 +566,7 @@ void MainWindow::render() {
 
 void MainWindow::renderFlowPanel() {
     const auto& buttons = form_.FlowPanel1.Buttons;
-    const int panelHeight = form_.FlowPanel1.Height > 0 ? form_.FlowPanel1.Height : 390;
+    if (imagingButtons_.size() == buttons.size()) return;
     // Buttons are only ever added, so only the new ones are made.
     while (imagingButtons_.size() < buttons.size()) {
         const std::size_t index = imagingButtons_.size();
@@ -553,28 +574,26 @@ void MainWindow::renderFlowPanel() {
         auto* button = new QPushButton(qs(model.Caption), flowPanel1_);
         button->setObjectName(QStringLiteral("ImagingButton%1").arg(index));
         button->setAutoDefault(false);
-        button->setFont(windowFont(model.FontSize * 96 / 72, model.FontBold));
         connect(button, &QPushButton::clicked, this, [this, index] {
             const std::u16string caption = form_.FlowPanel1.Buttons.at(index).Caption;
             handle([&] { clickImagingButton(form_, index, caption); });
         });
         imagingButtons_.push_back(button);
     }
-    // Top to bottom, then a further column to the right when one is full; a column is as wide as its widest button.
-    int x = 0, y = 0, columnWidth = 0;
+    // Up to six buttons keep their designed size and font in one column; more share the panel so every one
+    // stays in sight and clickable.
+    std::vector<QString> captions;
+    for (const auto& model : buttons) captions.push_back(qs(model.Caption));
+    const auto& first = buttons.front();
+    const FlowLayout layout =
+        layoutImagingButtons(captions, QSize(flowPanel1_->width(), flowPanel1_->height()),
+                             QSize(first.Width, first.Height), first.FontSize * 96 / 72, first.FontBold);
     for (std::size_t i = 0; i < imagingButtons_.size(); ++i) {
-        const auto& model = buttons[i];
-        if (y > 0 && y + model.Height > panelHeight) {
-            x += columnWidth;
-            y = 0;
-            columnWidth = 0;
-        }
-        imagingButtons_[i]->setGeometry(x, y, model.Width, model.Height);
+        imagingButtons_[i]->setFont(windowFont(layout.fontPixels, buttons[i].FontBold));
+        imagingButtons_[i]->setGeometry(layout.cells[i]);
         imagingButtons_[i]->show();
-        y += model.Height;
-        columnWidth = std::max(columnWidth, model.Width);
     }
-    flowPanel1_->resize(std::max(548, x + columnWidth), panelHeight);
+    applyTabOrder();
 }
 
 }  // namespace veltrane::ui

@@ -19,7 +19,6 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QButtonGroup;
-class QScrollArea;
 
 namespace veltrane::ui {
 
@@ -53,6 +52,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -98,7 +99,6 @@ private:
     QCheckBox* checkBoxSSL_ = nullptr;
     QCheckBox* checkBoxAutoload_ = nullptr;
     QWidget* flowPanel1_ = nullptr;
-    QScrollArea* flowScroll_ = nullptr;
     std::vector<QPushButton*> imagingButtons_;
     QWidget* panel1_ = nullptr;
     // Imaging pages: widgets by control name, so the model's maps render into them.

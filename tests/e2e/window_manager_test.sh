@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# The window under a real window manager (openbox in Xvfb), driven with real key presses and clicks: the frame
+# has no title-bar buttons and no window menu, closing or minimising it from the window manager does not end or
+# lose it, only DONE ends it, and Tab follows the designed order on the Config, Imaging and Choose Imaging System
+# pages without being trapped.
+source "$(dirname "$0")/lib.sh"
+for tool in Xvfb openbox xdotool xprop import; do
+    command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/install-deps.sh test installs it)"
+done
+shots="$(cd "$(dirname "$PROGRAM")/.." && pwd)/window-manager-test"
+mkdir -p "$shots"
+
+exec {displayfd}<> <(:)
+Xvfb -displayfd "$displayfd" -nolisten tcp -screen 0 1024x768x24 -dpi 96 >/dev/null 2>&1 &
+xvfb_pid=$!
+app_pid=
+trap '[ -z "$app_pid" ] || kill "$app_pid" 2>/dev/null; kill "$wm_pid" "$xvfb_pid" 2>/dev/null; rm -rf "$E2E_DIR"' EXIT
+read -r -t 20 number <&"$displayfd" || fail "Xvfb did not start"
+export DISPLAY=":$number"
+openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
+wm_pid=$!
+# wait_for SECONDS COMMAND...: until the command succeeds, or fail after the deadline.
+wait_for() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.1
+    done
+}
+wait_for 10 xprop -root -notype _NET_SUPPORTING_WM_CHECK || fail "openbox did not start: $(cat "$E2E_DIR/openbox.log")"
+wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "openbox is not managing"
+
+REQUEST="$E2E_DIR/request.ini"
+printf '[settings]\r\naction=images\r\npatient_id=1042\r\nforenames=Anna\r\nsurname=Berg\r\ndob=19800102\r\ngender=F\r\n' \
+    >"$REQUEST"
+
+# start ARGS...: the program in the background, until its window is shown and has the keyboard focus.
+start() {
+    "$PROGRAM" "$@" >"$E2E_DIR/out" 2>"$E2E_DIR/err" &
+    app_pid=$!
+    window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Veltrane Client Tools$' | head -1)"
+    [ -n "$window" ] || fail "no window: $(cat "$E2E_DIR/err")"
+    wait_for 10 sh -c "[ \"\$(xdotool getactivewindow)\" = $window ]" || xdotool windowactivate --sync "$window"
+}
+# ended_with CODE: the program has ended by itself, with that exit code.
+ended_with() {
+    wait_for 10 sh -c "! kill -0 $app_pid" || fail "the program did not end: $(cat "$E2E_DIR/err")"
+    local code=0
+    wait "$app_pid" || code=$?
+    app_pid=
+    expect_eq "exit code" "$1" "$code"
+}
+still_running() {  # the program and its window survive for a moment after what was done to them
+    if wait_for 2 sh -c "! kill -0 $app_pid || ! xdotool search --onlyvisible --name '^Veltrane Client Tools$'"; then
+        fail "$1"
+    fi
+}
+keys() { xdotool key --delay 40 "$@"; }
+# A failure leaves a picture of the screen beside the others.
+fail() { import -window root "$shots/failure.png" 2>/dev/null; echo "FAIL: $* (screen: $shots/failure.png)" >&2; exit 1; }
+setting() { tr -d '\r' <"$SETTINGS" | grep -F "\"$1\"=" | cut -d= -f2-; }
+
+# ---- the frame
+write_settings
+start
+expect_eq "window manager hints" "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x4, 0x2, 0x0, 0x0" \
+    "$(xprop -id "$window" _MOTIF_WM_HINTS)"
+# A border alone: the title bar, where the buttons and the window menu would be, is not there.
+extents="$(xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= //')"
+IFS=', ' read -r left right top bottom <<<"$extents"
+[ "$top" = "$left" ] && [ "$top" -le 2 ] || fail "the frame has a title bar: extents $extents"
+actions="$(xprop -id "$window" _NET_WM_ALLOWED_ACTIONS)"
+if grep -qE 'MAXIMIZE|RESIZE|SHADE' <<<"$actions"; then fail "the window manager offers: $actions"; fi
+import -window root "$shots/openbox-window.png"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+# Where openbox's close button sat (the right end of a 20-pixel title bar), and its window menu (the left end).
+xdotool mousemove $((X + WIDTH - 10)) $((Y - 10)) click 1
+xdotool mousemove $((X + 10)) $((Y - 10)) click 1
+still_running "a click where the title-bar buttons were ended or hid the window"
+# The window manager's close key asks the window to close; only DONE ends it.
+xdotool windowactivate --sync "$window"
+keys alt+F4
+still_running "the window manager's close key ended the program"
+# Minimised from the window manager's keyboard menu, it comes back: without a taskbar it would be lost.
+xdotool windowminimize "$window"
+wait_for 5 sh -c "xprop -id $window WM_STATE | grep -q 'window state: Normal'" || fail "the minimised window did not come back"
+# DONE ends it with exit code 0.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+xdotool mousemove $((X + 456 + 53)) $((Y + 8 + 24)) click 1
+ended_with 0
+
+# ---- Config: Tab leaves Memo1 for the check boxes.
+write_settings '"logging_enabled"="False"' '"server_ssl"="False"'
+start
+keys Right            # the page tabs have the focus: on to "Config"
+keys Tab Tab space    # Memo1, then "Write actions to log file"
+wait_for 5 sh -c "tr -d '\r' <'$SETTINGS' | grep -qx '\"logging_enabled\"=\"True\"'" ||
+    fail "Tab did not reach \"Write actions to log file\" after Memo1: logging_enabled=$(setting logging_enabled)"
+keys Tab space        # "Server uses SSL"
+wait_for 5 sh -c "tr -d '\r' <'$SETTINGS' | grep -qx '\"server_ssl\"=\"True\"'" || fail "Tab did not reach \"Server uses SSL\""
+import -window root "$shots/config-keyboard.png"
+# Shift+Tab goes back the same way: SSL, logging box.
+keys shift+Tab space
+wait_for 5 sh -c "tr -d '\r' <'$SETTINGS' | grep -qx '\"logging_enabled\"=\"False\"'" || fail "Shift+Tab did not go back"
+keys shift+Tab shift+Tab shift+Tab space   # Memo1, the page tabs, DONE: ends the program
+ended_with 0
+
+# ---- Imaging: the Dexis page in its order (Enabled, the program edit, Browse...), typed into for real. On the
+# way the Digora page is shown, which reports a name format never chosen, so one is stored.
+write_settings '"digora_nameformat"="0"'
+start
+keys Right Right Tab    # "Imaging", then its own page tabs (on "Cliniview")
+keys --repeat 20 Left   # back to "Dexis"
+keys Tab space          # "Enabled"
+wait_for 5 sh -c "tr -d '\r' <'$SETTINGS' | grep -qx '\"dexis_enabled\"=\"True\"'" || fail "Tab did not reach Dexis's Enabled box"
+keys Tab
+xdotool type --delay 30 /opt/dexis
+keys Tab                # leaving the edit stores it in folder form
+wait_for 5 sh -c "tr -d '\r' <'$SETTINGS' | grep -qx '\"dexis_program\"=\"/opt/dexis/\"'" ||
+    fail "the program edit did not follow the Enabled box: dexis_program=$(setting dexis_program)"
+import -window root "$shots/imaging-keyboard.png"
+kill "$app_pid"; wait "$app_pid" 2>/dev/null || true; app_pid=
+
+# ---- Choose Imaging System: Tab reaches the system buttons, in order, before DONE.
+write_settings '"dexis_enabled"="True"' '"dexis_program"="/opt/dexis/"' '"scanora_enabled"="True"' \
+    '"scanora_program"="/opt/scanora/"' '"scanora_config"="/tmp/"' '"trophy_enabled"="True"' '"trophy_program"="/opt/trophy/"'
+start --dry-run -x "$REQUEST"
+import -window root "$shots/choose-keyboard.png"
+keys Tab Tab space      # past "Dexis" to "Scanora"
+ended_with 0
+grep -q '"effect":"launch"' "$E2E_DIR/out" || grep -q '"effect":"file"' "$E2E_DIR/out" || fail "no bridge ran: $(cat "$E2E_DIR/out")"
+grep -q 'SCANORA' "$E2E_DIR/out" || grep -q 'scanora' "$E2E_DIR/out" || fail "the second Tab did not reach Scanora: $(cat "$E2E_DIR/out")"
+echo "screenshots: $shots"
+echo PASS
