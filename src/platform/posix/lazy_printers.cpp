@@ -9,7 +9,7 @@ namespace veltrane::platform::posix {
 
 Printers& LazyPrinters::real() {
     if (real_) return *real_;
-    const std::string path = moduleBesideProgram(kPrintersModuleFileName, "VELTRANE_PRINTERS_MODULE");
+    const std::string path = shippedFilePath(kPrintersModuleFileName, "VELTRANE_PRINTERS_MODULE");
     // Never closed: the printer library keeps state for the life of the process.
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {

@@ -1,16 +1,28 @@
 #include "platform/posix/module_path.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "platform/posix/command_line.h"
 
+// The private folder relative to the program's own folder; the build sets it from the install layout.
+#ifndef VELTRANE_PRIVATE_DIR_FROM_BIN
+#define VELTRANE_PRIVATE_DIR_FROM_BIN "../lib/veltrane-client-tools"
+#endif
+
 namespace veltrane::platform::posix {
 
-std::string moduleBesideProgram(const std::string& fileName, const char* overrideVariable) {
-    if (const char* overridden = std::getenv(overrideVariable); overridden && *overridden) return overridden;
+std::string shippedFilePath(const std::string& fileName, const char* overrideVariable) {
+    if (overrideVariable) {
+        if (const char* overridden = std::getenv(overrideVariable); overridden && *overridden) return overridden;
+    }
     const std::string program = executablePath("");
     const auto slash = program.rfind('/');
-    return (slash == std::string::npos ? std::string(".") : program.substr(0, slash)) + "/" + fileName;
+    const std::string folder = slash == std::string::npos ? std::string(".") : program.substr(0, slash);
+    const std::string beside = folder + "/" + fileName;
+    if (::access(beside.c_str(), F_OK) == 0) return beside;
+    return folder + "/" VELTRANE_PRIVATE_DIR_FROM_BIN "/" + fileName;
 }
 
 }  // namespace veltrane::platform::posix

@@ -70,7 +70,7 @@ bool displayReachable(std::string& reason) {
     return false;
 }
 
-std::string uiModulePath() { return moduleBesideProgram(kUiModuleFileName, "VELTRANE_UI_MODULE"); }
+std::string uiModulePath() { return shippedFilePath(kUiModuleFileName, "VELTRANE_UI_MODULE"); }
 
 bool UiLoader::ensureGui(bool forBrowser) {
     if (module_) return true;

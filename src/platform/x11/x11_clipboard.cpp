@@ -14,6 +14,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "platform/posix/module_path.h"
 
 extern char** environ;
 
@@ -25,15 +26,6 @@ constexpr int kHelperTimeoutMs = 15'000;
 
 [[noreturn]] void cannotOpen(const std::string& reason) {
     throw Error(formatMessage(messages::kCannotOpenClipboard, reason));
-}
-
-std::string besideProgram(const char* name) {
-    char buffer[4096];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return name;
-    std::string path(buffer, static_cast<std::size_t>(n));
-    path.erase(path.rfind('/') + 1);
-    return path + name;
 }
 
 // Closes a descriptor when the operation ends, however it ends.
@@ -48,8 +40,7 @@ struct Fd {
 
 X11Clipboard::X11Clipboard(std::string helperPath) : helperPath_(std::move(helperPath)) {
     if (helperPath_.empty()) {
-        const char* overridden = std::getenv("VELTRANE_CLIPBOARD_HELPER");
-        helperPath_ = overridden && *overridden ? overridden : besideProgram("veltrane-clipboard");
+        helperPath_ = posix::shippedFilePath("veltrane-clipboard", "VELTRANE_CLIPBOARD_HELPER");
     }
 }
 

@@ -12,7 +12,7 @@ namespace veltrane::platform::x11 {
 
 class X11Clipboard final : public Clipboard {
 public:
-    // helperPath empty: VELTRANE_CLIPBOARD_HELPER, else "veltrane-clipboard" beside the running program.
+    // helperPath empty: VELTRANE_CLIPBOARD_HELPER, else "veltrane-clipboard" shipped with the program.
     explicit X11Clipboard(std::string helperPath = {});
     // Returns once the helper owns the selection. Throws "Cannot open clipboard: <reason>".
     void setText(const std::u16string& text) override;
