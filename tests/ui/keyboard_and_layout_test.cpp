@@ -6,23 +6,15 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/tform1.h"
-#include "fakes/fake_platform.h"
 #include "imaging/catalogue.h"
-#include "ui/browser_host.h"
-#include "ui/main_window.h"
 #include "ui/page_control.h"
+#include "window_harness.h"
 
 using namespace veltrane;
 
 namespace {
 
-struct Harness {
-    fakes::FakePlatform p;
-    app::TForm1 form{p.bundle};
-    ui::BrowserHost browser;
-    std::unique_ptr<ui::MainWindow> window;
-
+struct Harness : testing::WindowHarness {
     // The window on a page, with the imaging buttons a request with these systems makes (scan order).
     void start(int page, int systems = 0) {
         form.FormCreate();
@@ -33,11 +25,7 @@ struct Harness {
         for (int i = 0; i < systems; ++i)
             form.FlowPanel1.Buttons.push_back(
                 {std::u16string(scan[static_cast<std::size_t>(i)]->displayName), 543, 60, 30, true});
-        window = std::make_unique<ui::MainWindow>(form, browser);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QVERIFY(showWindow());
     }
 };
 

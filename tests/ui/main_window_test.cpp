@@ -18,6 +18,7 @@
 #include "fakes/fake_platform.h"
 #include "ui/browser_host.h"
 #include "ui/page_control.h"
+#include "window_harness.h"
 
 using namespace veltrane;
 
@@ -29,17 +30,10 @@ public:
     [[noreturn]] void exit(int code) override { ::_exit(code); }
 };
 
-struct Harness {
-    fakes::FakePlatform p;
-    app::TForm1 form{p.bundle};
-    ui::BrowserHost browser;
-    std::unique_ptr<ui::MainWindow> window;
-
+struct Harness : testing::WindowHarness {
     void start() {
         form.FormCreate();
-        window = std::make_unique<ui::MainWindow>(form, browser);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(showWindow());
     }
     template <class T>
     T* find(const char* name) {
