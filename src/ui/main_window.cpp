@@ -555,6 +555,9 @@ void MainWindow::render() {
                 digoraNameFormat_->setExclusive(true);
             } else if (auto* b = digoraNameFormat_->button(index)) {
                 b->setChecked(true);
+                // Tab enters the group at its chosen item, as the toolkit does only for the last one focused.
+                for (auto* other : digoraNameFormat_->buttons())
+                    other->setFocusPolicy(other == b ? Qt::StrongFocus : Qt::ClickFocus);
             }
         }
     }

@@ -28,8 +28,9 @@ wait_for() {
         sleep 0.1
     done
 }
-wait_for 10 xprop -root -notype _NET_SUPPORTING_WM_CHECK || fail "openbox did not start: $(cat "$E2E_DIR/openbox.log")"
-wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "openbox is not managing"
+# A loaded machine may take a while to start the window manager.
+wait_for 60 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
+    fail "openbox did not start managing: $(cat "$E2E_DIR/openbox.log")"
 
 REQUEST="$E2E_DIR/request.ini"
 printf '[settings]\r\naction=images\r\npatient_id=1042\r\nforenames=Anna\r\nsurname=Berg\r\ndob=19800102\r\ngender=F\r\n' \

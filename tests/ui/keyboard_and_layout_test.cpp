@@ -78,6 +78,10 @@ private slots:
         QTest::newRow("Imaging: Dexis")
             << 2 << 2 << 0
             << QStringList{strip1, strip2, "CheckBox_dexis_enabled", "Edit_dexis_program", "Button6", done, strip1};
+        // The radio group is one stop, at its chosen item.
+        QTest::newRow("Imaging: Digora")
+            << 2 << 5 << 0
+            << QStringList{strip1, strip2, "CheckBox_digora_enabled", "RadioGroupDigoraNameFormat_2", done, strip1};
         QTest::newRow("Imaging: Dr Suni, Enabled last")
             << 2 << 17 << 0
             << QStringList{strip1, strip2, "Edit_suni_program", "Button24", "CheckBox_suni_enabled", done, strip1};
@@ -103,6 +107,7 @@ private slots:
         QFETCH(int, systems);
         QFETCH(QStringList, order);
         Harness h;
+        h.p.registry.setString(fakes::kVeltraneKey, u"digora_nameformat", u"2");
         if (imagingPage >= 0) h.form.PageControl2.ActivePageIndex = imagingPage;
         h.start(page, systems);
         auto* strip = h.window->pageControl1()->tabStrip();
@@ -112,6 +117,19 @@ private slots:
         QCOMPARE(walk(static_cast<int>(order.size()) - 1, false), order.mid(1));
         QStringList reversed(order.rbegin(), order.rend());
         QCOMPARE(walk(static_cast<int>(order.size()) - 1, true), reversed.mid(1));
+    }
+
+    void arrowKeysStillChooseWithinTheNameFormatGroup() {
+        Harness h;
+        h.p.registry.setString(fakes::kVeltraneKey, u"digora_nameformat", u"2");
+        h.form.PageControl2.ActivePageIndex = 5;
+        h.start(2);
+        auto* chosen = h.window->findChild<QWidget*>(QStringLiteral("RadioGroupDigoraNameFormat_2"));
+        QVERIFY(chosen);
+        chosen->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(chosen, Qt::Key_Up);
+        QCOMPARE(focusName(), QStringLiteral("RadioGroupDigoraNameFormat_1"));
+        QCOMPARE(h.p.registry.getString(fakes::kVeltraneKey, u"digora_nameformat"), std::u16string(u"1"));
     }
 
     void everyEnabledSystemsButtonIsInSightAndClickable_data() {
