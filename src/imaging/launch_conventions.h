@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "imaging/patient_record.h"
 #include "platform/launcher.h"
 
 namespace veltrane::imaging {
@@ -27,6 +28,12 @@ std::u16string padPatientId(std::u16string_view id, long long length);
 // The pad length of a setting: empty means 0; anything but a whole number throws
 // "'<text>' is not a valid integer value".
 long long padLengthFromSetting(std::u16string_view text);
+
+// The value without its double quotes, for bridges that wrap values in quotes: a quote inside one would end
+// the quoted argument early and let the rest of an untrusted request value become arguments of its own.
+std::u16string withoutDoubleQuotes(std::u16string_view value);
+// The record with withoutDoubleQuotes applied to every field a command line can carry.
+PatientRecord withoutDoubleQuotes(PatientRecord patient);
 
 // A folder location followed directly by the program's file name (no delimiter added or removed).
 std::u16string programInFolder(std::u16string_view folderLocation, std::u16string_view fileName);

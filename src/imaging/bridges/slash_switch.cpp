@@ -71,7 +71,9 @@ BridgePlan launchExaminepro(const BridgeSettings& settings, const PatientRecord&
     return imagesFolderSwitches(settings, p, kExamineproProgram, kExamineproImages, u"expro.exe");
 }
 
-BridgePlan launchSuni(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
+BridgePlan launchSuni(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext&) {
+    // The whole record goes inside one pair of quotes; a quote in a value would split it.
+    const PatientRecord p = withoutDoubleQuotes(patient);
     std::u16string date;
     if (!p.dob.empty()) {
         const auto d = splitBirthDate(p.dob);
