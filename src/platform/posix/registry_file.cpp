@@ -92,16 +92,20 @@ void removeStaleTemporaries(const std::string& target) {
     ::closedir(dir);
 }
 
+// Follows a chain of links by hand, so a link whose target does not exist yet still names that target and a
+// first write creates it there instead of replacing the link.
 std::string resolveLink(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            std::string resolved = real;
-            std::free(real);
-            return resolved;
-        }
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= target.size()) return current;
+        target.resize(static_cast<std::size_t>(n));
+        current = target.front() == '/' ? target : folderOf(current) + "/" + target;
     }
-    return path;
+    return current;
 }
 
 }  // namespace
@@ -259,8 +263,9 @@ int RegistryFile::update(const std::function<bool(RegDocument&)>& change) {
     if (!prepareFolder()) return errno;
     // Checked before the lock file is made too, so a read-only folder gains no lock file.
     if (!acceptsWrites()) return EACCES;
-    // A separate lock file, because the rename replaces the settings file's inode under a lock held on it.
-    FileDescriptor lock(::open((path_ + ".lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600));
+    // A separate lock file, because the rename replaces the settings file's inode under a lock held on it. It
+    // sits next to the file that is replaced, so every link to one managed file shares one lock.
+    FileDescriptor lock(::open((targetPath() + ".lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600));
     if (lock.get() < 0) return errno;
     while (::flock(lock.get(), LOCK_EX) != 0) {
         if (errno != EINTR) return errno;
@@ -270,7 +275,10 @@ int RegistryFile::update(const std::function<bool(RegDocument&)>& change) {
     if (!change(doc)) return 0;
     const std::string target = targetPath();
     removeStaleTemporaries(target);
-    return replaceFileAtomically(target, settings::serializeRegText(doc));
+    // A file someone made readable to others (a managed copy, say) keeps its mode; a new one is the user's.
+    struct stat st {};
+    const unsigned mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0600;
+    return replaceFileAtomically(target, settings::serializeRegText(doc), mode);
 }
 
 std::unique_ptr<RegistryKey> RegistryFile::openKey(const std::u16string& path, bool create) {
