@@ -195,14 +195,16 @@ std::optional<std::u16string> currentUserKeyPath(std::u16string_view relativePat
 
 namespace {
 
+// A key reads the file as it stood when the key was opened: one parse per open, however many values the
+// holder reads before closing it, as a registry key shows the values of the moment it is opened.
 class FileKey final : public RegistryKey {
 public:
-    FileKey(RegistryFile& file, std::u16string path) : file_(file), path_(std::move(path)) {}
+    FileKey(RegistryFile& file, std::u16string path, std::optional<RegDocument> snapshot)
+        : file_(file), path_(std::move(path)), snapshot_(std::move(snapshot)) {}
 
     std::optional<RegValue> queryValue(const std::u16string& name) override {
-        const auto doc = file_.load();
-        if (!doc) return std::nullopt;
-        const auto* key = doc->findKey(path_);
+        if (!snapshot_) return std::nullopt;
+        const auto* key = snapshot_->findKey(path_);
         if (!key) return std::nullopt;
         const auto* entry = key->find(name);
         if (!entry) return std::nullopt;
@@ -212,12 +214,17 @@ public:
     bool setStringValue(const std::u16string& name, const std::u16string& value) override {
         if (!settings::isWritableName(name)) return false;
         RegValue v{RegType::Sz, settings::stringValueData(value)};
-        return file_.update([&](RegDocument& doc) { return doc.setValue(path_, name, v); }) == 0;
+        if (file_.update([&](RegDocument& doc) { return doc.setValue(path_, name, v); }) != 0) return false;
+        // The holder reads back what it wrote.
+        if (!snapshot_) snapshot_.emplace();
+        snapshot_->setValue(path_, name, std::move(v));
+        return true;
     }
 
 private:
     RegistryFile& file_;
     std::u16string path_;
+    std::optional<RegDocument> snapshot_;
 };
 
 }  // namespace
@@ -287,20 +294,20 @@ std::unique_ptr<RegistryKey> RegistryFile::openKey(const std::u16string& path, b
     // Access comes first, as the registry refuses a key it cannot open for all access before reading it.
     if (!create) {
         if (!acceptsWrites()) return nullptr;
-        const auto doc = load();
+        auto doc = load();
         if (!doc || !doc->hasKey(*full)) return nullptr;
-        return std::make_unique<FileKey>(*this, *full);
+        return std::make_unique<FileKey>(*this, *full, std::move(doc));
     }
     if (!prepareFolder() || !acceptsWrites()) return nullptr;
-    const auto doc = load();
-    if (doc && doc->hasKey(*full)) return std::make_unique<FileKey>(*this, *full);
+    auto doc = load();
+    if (doc && doc->hasKey(*full)) return std::make_unique<FileKey>(*this, *full, std::move(doc));
     const int error = update([&](RegDocument& d) {
         if (d.hasKey(*full)) return false;
         d.addKey(*full);
         return true;
     });
     if (error != 0) return nullptr;
-    return std::make_unique<FileKey>(*this, *full);
+    return std::make_unique<FileKey>(*this, *full, load());
 }
 
 }  // namespace veltrane::platform::posix
