@@ -125,11 +125,7 @@ TEST_F(PosixFilesTest, ALogAnotherUserCouldHavePlacedIsNeitherWrittenNorAnError)
     writeFile(target, "untouched");
     ::chmod(target.c_str(), 0666);
     auto folder = [&](const std::string& name, mode_t mode, uid_t owner = 0) {
-        const std::string path = dir.file(name);
-        ::mkdir(path.c_str(), 0700);
-        ::chown(path.c_str(), owner, owner);
-        ::chmod(path.c_str(), mode);
-        return path;
+        return veltrane::testing::makeFolder(dir.file(name), mode, owner);
     };
     struct Case {
         const char* what;

@@ -49,11 +49,7 @@ TEST_F(SharedFoldersTest, OnlyAFolderNobodyButRootCouldHaveReplacedIsTrusted) {
     constexpr uid_t kOther = 40001;
     ::chmod(dir.path().c_str(), 0755);
     auto make = [&](const std::string& name, mode_t mode, uid_t owner = 0) {
-        const std::string path = dir.file(name);
-        ::mkdir(path.c_str(), 0700);
-        ::chown(path.c_str(), owner, owner);
-        ::chmod(path.c_str(), mode);
-        return path;
+        return veltrane::testing::makeFolder(dir.file(name), mode, owner);
     };
     auto link = [&](const std::string& target, const std::string& name, uid_t owner = 0) {
         const std::string path = dir.file(name);

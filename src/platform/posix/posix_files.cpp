@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <random>
-#include <utility>
 
 #include "base/error.h"
 #include "base/text.h"
+#include "platform/posix/file_descriptor.h"
 #include "platform/posix/shared_folders.h"
 
 namespace veltrane::platform::posix {
@@ -68,21 +68,6 @@ void writeAndClose(int fd, const std::string& bytes) {
 // O_NONBLOCK: a FIFO at the name must fail the open instead of waiting forever for a reader.
 constexpr int kAppendFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
-
 struct SplitPath {
     std::string folder;
     std::string name;
@@ -118,7 +103,7 @@ int createTemporary(int folder, std::string& name) {
 void rewriteInPlace(int folder, const std::string& name, const struct stat& expected, const std::string& bytes) {
     const int fd = ::openat(folder, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) throwFileError(errno == ENXIO ? EACCES : errno);
-    Descriptor file(fd);
+    FileDescriptor file(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0) throwFileError(errno);
     if (!S_ISREG(st.st_mode) || st.st_ino != expected.st_ino || st.st_dev != expected.st_dev) {
@@ -171,7 +156,7 @@ void PosixFiles::appendToFile(const std::u16string& path, const std::string& byt
     const SplitPath parts = splitPath(native);
     if (parts.name.empty()) throwFileError(EISDIR);
     std::string why;
-    const Descriptor folder(openTrustedFolder(parts.folder, why));
+    const FileDescriptor folder(openTrustedFolder(parts.folder, why));
     if (folder.get() < 0) {
         // Running out of descriptors is this process's trouble, not the folder's.
         if (errno == EMFILE || errno == ENFILE || errno == ENOMEM) throwFileError(errno);
@@ -205,7 +190,7 @@ void PosixFiles::appendToFile(const std::u16string& path, const std::string& byt
                 throwFileError(errno);
         }
     }
-    Descriptor file(fd);
+    FileDescriptor file(fd);
     struct stat info {};
     if (::fstat(fd, &info) != 0) throwFileError(errno);
     if (!S_ISREG(info.st_mode)) return reportUnusableLog(native + " is not a regular file");
@@ -223,7 +208,7 @@ void PosixFiles::writeWholeFile(const std::u16string& path, const std::string& b
     // The folder itself may be a link (an administrator's); only the file's own name is never followed.
     const int folderFd = ::open(parts.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (folderFd < 0) throwFileError(errno);
-    const Descriptor folder(folderFd);
+    const FileDescriptor folder(folderFd);
     const char* name = parts.name.c_str();
 
     struct stat old {};

@@ -14,6 +14,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "platform/posix/file_descriptor.h"
 
 namespace veltrane::platform::posix {
 
@@ -44,25 +45,6 @@ bool writableEntry(const std::string& path) {
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
     return ::access(path.c_str(), W_OK) == 0;
 }
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-    int release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    int fd_;
-};
 
 bool writeAll(int fd, const std::string& bytes) {
     std::size_t done = 0;
