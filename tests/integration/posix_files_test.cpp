@@ -336,16 +336,23 @@ TEST_F(PosixFilesTest, FoldersAndFilesTheUserMayNotWrite) {
     const std::string open = locked + "/open.txt";
     writeFile(open, "old\r\n");
     ::chmod(open.c_str(), 0666);
+    // A folder several accounts share, holding another account's file they opened to all.
+    const std::string shared = veltrane::testing::makeFolder(dir.file("shared"), 0777);
+    const std::string others = shared + "/InfoFile.txt";
+    writeFile(others, "old\r\n");
+    ::chmod(others.c_str(), 0666);
     const std::string result = runInChild([&] {
         becomeUser(65534);
         PosixFiles childFiles;
         return writeError(childFiles, locked + "/patimport.txt") + "|" + writeError(childFiles, existing) + "|" +
-               writeError(childFiles, open, "new\r\n");
+               writeError(childFiles, open, "new\r\n") + "|" + writeError(childFiles, others, "new\r\n");
     });
     // A folder that takes no new file still lets a file the user may write be rewritten in place.
-    EXPECT_EQ(result, "File access denied|File access denied|no error");
+    EXPECT_EQ(result, "File access denied|File access denied|no error|no error");
     EXPECT_EQ(readFile(existing), "root's\r\n");
     EXPECT_EQ(readFile(open), "new\r\n");
+    EXPECT_EQ(readFile(others), "new\r\n");
+    EXPECT_EQ(modeOf(others), 0666u) << "the other accounts can still use it";
 }
 
 TEST_F(PosixFilesTest, AReadOnlyFileSystemGivesFileAccessDenied) {

@@ -228,9 +228,9 @@ void PosixFiles::writeWholeFile(const std::u16string& path, const std::string& b
         throwFileError(error);
     }
     try {
-        // A file we replace keeps its mode when it is ours (a practice may have opened it to another account);
-        // anything new is for its owner only, since it holds a patient's details.
-        const mode_t mode = exists && old.st_uid == ::geteuid() ? (old.st_mode & 0777) : 0600;
+        // A file we replace keeps its mode, so a folder that several accounts share keeps working as it did
+        // when files were rewritten in place; anything new is for its owner only, since it holds a patient.
+        const mode_t mode = exists ? (old.st_mode & 0777) : 0600;
         if (::fchmod(fd, mode) != 0) {
             const int error = errno;
             ::close(fd);

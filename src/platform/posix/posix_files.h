@@ -17,7 +17,7 @@ public:
     // request through a diagnostic log. Errors of a usable log (disk full, ...) throw the file texts.
     void appendToFile(const std::u16string& path, const std::string& bytes) override;
     // An exchange file: written whole to a new file next to path (mode 0600, or the mode of the file it
-    // replaces when that is ours) and renamed over it, so a reader never sees half a file. Whatever is at path
+    // replaces) and renamed over it, so a reader never sees half a file. Whatever is at path
     // must be a regular file we may write: a link, FIFO, device or folder there fails with the file error and
     // is left as it is. Where the folder takes no new file, an existing file is rewritten in place.
     void writeWholeFile(const std::u16string& path, const std::string& bytes) override;
