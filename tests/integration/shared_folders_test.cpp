@@ -64,6 +64,8 @@ TEST_F(SharedFoldersTest, OnlyAFolderNobodyButRootCouldHaveReplacedIsTrusted) {
     const std::string inSticky = make("sticky/inner", 0755);
     const std::string others = make("others", 0755, kOther);
     const std::string groupWritable = make("group", 0775);
+    ::chown(groupWritable.c_str(), 0, kOther);
+    const std::string rootGroupWritable = make("root-group", 0775);
     writeFile(dir.file("a-file"), "x");
     struct Case {
         const char* what;
@@ -78,6 +80,7 @@ TEST_F(SharedFoldersTest, OnlyAFolderNobodyButRootCouldHaveReplacedIsTrusted) {
         {"a trailing . part", plain + "/.", nullptr},
         {"writable by every user", open, "can be changed by other users"},
         {"writable by its group", groupWritable, "can be changed by other users"},
+        {"writable by group root", rootGroupWritable, nullptr},
         {"in a folder every user may change", inOpen, "open can be changed by other users"},
         {"another user's folder", others, "is not owned by root"},
         {"another user's link to root's folder", link(plain, "others-link", kOther), "symbolic link not owned by root"},

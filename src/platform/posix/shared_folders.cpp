@@ -46,7 +46,9 @@ bool trustedFolder(int fd, const std::string& name, std::string& why) {
         why = name + " is not owned by root";
         return false;
     }
-    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (st.st_mode & S_ISVTX) == 0) {
+    // Group root holds only root's own accounts, so its write permission lets nobody else in.
+    const bool othersMayWrite = (st.st_mode & S_IWOTH) != 0 || ((st.st_mode & S_IWGRP) != 0 && st.st_gid != 0);
+    if (othersMayWrite && (st.st_mode & S_ISVTX) == 0) {
         why = name + " can be changed by other users";
         return false;
     }
