@@ -74,11 +74,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (plan.launch->verb != u"open" || !plan.launch->directory.empty() || plan.launch->showCommand != 1) {
                 std::abort();
             }
-            // Patient values are never dropped: the surname is always in the command line, without its double
-            // quotes where the bridge puts it in quotes.
+            // Patient values are never dropped: the surname is always in the command line, as the bridge can
+            // quote it where it puts it in quotes.
             const auto& line = plan.launch->parameters;
             if (line.find(patient.surname) == std::u16string::npos &&
-                line.find(imaging::withoutDoubleQuotes(std::u16string_view(patient.surname))) == std::u16string::npos) {
+                line.find(imaging::quotableValue(patient.surname)) == std::u16string::npos) {
                 std::abort();
             }
             (void)platform::splitWindowsCommandLine(plan.launch->parameters);

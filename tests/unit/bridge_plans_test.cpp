@@ -161,6 +161,13 @@ TEST(CommandLineBridges, AQuoteInAPatientValueAddsNoArgument) {
             EXPECT_EQ(args.size(), plain.size());
             for (const auto& arg : args) EXPECT_NE(utf16ToUtf8(arg), "--evil-option=/tmp/x");
         }
+        // Backslashes before a closing quote would make it a literal quote and open the way for the next value.
+        auto slashed = with(with(kAnna, &PatientRecord::surname, u"Berg\\"), &PatientRecord::forenames,
+                            u" --evil-option=/tmp/x \\");
+        slashed.dob = u"1980010\\";
+        const auto slashedArgs = platform::splitWindowsCommandLine(planOf(*bridge, {}, slashed).launch->parameters);
+        EXPECT_EQ(slashedArgs.size(), plain.size());
+        for (const auto& arg : slashedArgs) EXPECT_NE(utf16ToUtf8(arg), "--evil-option=/tmp/x");
         // A value without quotes is sent byte for byte.
         const auto spaced = planOf(*bridge, {}, with(kAnna, &PatientRecord::surname, u"van der Berg \\ ' ;"));
         EXPECT_NE(spaced.launch->parameters.find(u"van der Berg \\ ' ;"), std::u16string::npos);

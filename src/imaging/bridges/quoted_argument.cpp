@@ -11,8 +11,8 @@ const std::u16string kSoproProgram = u"sopro_program";
 const std::u16string kRomexisProgram = u"romexis_program";
 const std::u16string kActeonProgram = u"acteon_program";
 
-// id "surname" "forenames" ["date"]: the id stands outside quotes. Every bridge here drops double quotes from
-// the patient's values first, so a value can never close its quotes and add arguments.
+// id "surname" "forenames" ["date"]: the id stands outside quotes. Every bridge here makes the patient's
+// values quotable first (quotableRecord), so a value can never close its quotes and add arguments.
 std::u16string unquotedIdLine(const PatientRecord& p, const std::u16string& date) {
     std::u16string line = p.patientId + u" \"" + p.surname + u"\" \"" + p.forenames;
     if (!p.dob.empty()) line += u"\" \"" + date;
@@ -20,7 +20,7 @@ std::u16string unquotedIdLine(const PatientRecord& p, const std::u16string& date
 }
 
 BridgePlan launchSopro(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext&) {
-    const PatientRecord p = withoutDoubleQuotes(patient);
+    const PatientRecord p = quotableRecord(patient);
     std::u16string date;
     if (!p.dob.empty()) {
         const auto d = splitBirthDate(p.dob);
@@ -33,7 +33,7 @@ BridgePlan launchSopro(const BridgeSettings& settings, const PatientRecord& pati
 }
 
 BridgePlan launchRomexis(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext&) {
-    const PatientRecord p = withoutDoubleQuotes(patient);
+    const PatientRecord p = quotableRecord(patient);
     std::u16string line = u"\"" + p.patientId + u"\" \"" + p.surname + u"\" \"" + p.forenames;
     if (!p.dob.empty()) line += u"\" \"" + p.dob;
     line += u"\"";
@@ -46,7 +46,7 @@ BridgePlan launchRomexis(const BridgeSettings& settings, const PatientRecord& pa
 }
 
 BridgePlan launchActeon(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext&) {
-    const PatientRecord p = withoutDoubleQuotes(patient);
+    const PatientRecord p = quotableRecord(patient);
     BridgePlan plan;
     plan.launch = openRequest(settingValue(settings, kActeonProgram), unquotedIdLine(p, p.dob));
     return plan;

@@ -72,8 +72,9 @@ BridgePlan launchExaminepro(const BridgeSettings& settings, const PatientRecord&
 }
 
 BridgePlan launchSuni(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext&) {
-    // The whole record goes inside one pair of quotes; a quote in a value would split it.
-    const PatientRecord p = withoutDoubleQuotes(patient);
+    // The whole record goes inside one pair of quotes; a quote (or a backslash before the closing one) in a value would
+    // split it.
+    const PatientRecord p = quotableRecord(patient);
     std::u16string date;
     if (!p.dob.empty()) {
         const auto d = splitBirthDate(p.dob);
