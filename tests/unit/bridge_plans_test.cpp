@@ -151,7 +151,7 @@ TEST(CommandLineBridges, AQuoteInAPatientValueAddsNoArgument) {
     for (const auto* bridge : quoting) {
         SCOPED_TRACE(utf16ToUtf8(bridge->shortName));
         const auto plain = platform::splitWindowsCommandLine(planOf(*bridge, {}, kAnna).launch->parameters);
-        // SOPRO and Acteon send the id outside quotes, where a blank in it separates arguments as specified.
+        // SOPRO and Acteon send the id outside quotes, where a blank in it separates arguments.
         const bool idQuoted = bridge != &imaging::kSoproBridge && bridge != &imaging::kActeonBridge;
         for (auto field :
              {&PatientRecord::surname, &PatientRecord::forenames, &PatientRecord::patientId, &PatientRecord::dob}) {
