@@ -9,6 +9,7 @@ bin="$here/build-bench/bin"
 "$bin/startup-bench" "$bin/veltrane-client-tools" "$bin/bare-start" 30
 "$bin/imaging-request-bench" "$bin/veltrane-client-tools" "$bin/bare-imaging-request" 30
 "$bin/registry-file-bench"
+"$bin/settings-scale-bench" "$bin/veltrane-client-tools"
 # First frame and peak memory of the configuration window, on a virtual display.
 if command -v xvfb-run >/dev/null && [ -x "$bin/window-startup" ]; then
     HOME="$(mktemp -d)" xvfb-run -a -s "-screen 0 1024x768x24" "$bin/window-startup" "$bin/veltrane-client-tools" 9 \

@@ -12,7 +12,9 @@ std::u16string piece(std::u16string_view text, std::size_t start, std::size_t le
 }
 }  // namespace
 
-BirthDateParts splitBirthDate(std::u16string_view dob) { return {piece(dob, 0, 4), piece(dob, 4, 2), piece(dob, 6, 2)}; }
+BirthDateParts splitBirthDate(std::u16string_view dob) {
+    return {piece(dob, 0, 4), piece(dob, 4, 2), piece(dob, 6, 2)};
+}
 
 std::u16string padPatientId(std::u16string_view id, long long length) {
     std::u16string out(id);
@@ -71,6 +73,23 @@ platform::LaunchRequest openRequest(std::u16string file, std::u16string paramete
     request.parameters = std::move(parameters);
     request.showCommand = showCommand;
     return request;
+}
+
+std::u16string quotableValue(std::u16string_view value) {
+    std::u16string out;
+    out.reserve(value.size());
+    for (char16_t c : value) {
+        if (c != u'"') out.push_back(c);
+    }
+    while (!out.empty() && out.back() == u'\\') out.pop_back();
+    return out;
+}
+
+PatientRecord quotableRecord(PatientRecord patient) {
+    for (auto* field : {&patient.patientId, &patient.forenames, &patient.surname, &patient.dob, &patient.gender}) {
+        *field = quotableValue(*field);
+    }
+    return patient;
 }
 
 }  // namespace veltrane::imaging

@@ -463,6 +463,27 @@ bool RegDocument::setValue(std::u16string_view keyPath, std::u16string_view name
     return true;
 }
 
+bool RegDocument::setValues(std::u16string_view keyPath, const std::vector<RegEntry>& entries) {
+    bool changed = findKey(keyPath) == nullptr;
+    auto& key = addKey(keyPath);
+    std::unordered_map<std::u16string, std::size_t> index;
+    index.reserve(key.values.size() + entries.size());
+    for (std::size_t i = 0; i < key.values.size(); ++i) index.try_emplace(folded(key.values[i].name), i);
+    for (const auto& entry : entries) {
+        const auto [it, added] = index.try_emplace(folded(entry.name), key.values.size());
+        if (added) {
+            key.values.push_back({entry.name, entry.value, {}});
+            changed = true;
+            continue;
+        }
+        auto& existing = key.values[it->second];
+        if (existing.value.type == entry.value.type && existing.value.data == entry.value.data) continue;
+        existing.value = entry.value;
+        changed = true;
+    }
+    return changed;
+}
+
 bool isWritableName(std::u16string_view name) { return isPlainText(name); }
 
 bool isWritableKeyPath(std::u16string_view path) {

@@ -42,6 +42,9 @@ struct RegDocument {
     // Creates or replaces a value; an existing value keeps the spelling of its name. name must pass
     // isWritableName. Returns whether anything changed.
     bool setValue(std::u16string_view keyPath, std::u16string_view name, platform::RegValue value);
+    // setValue for each entry in turn (adding the key when missing), in time linear in the number of values, as
+    // an import may bring many. Returns whether anything changed.
+    bool setValues(std::u16string_view keyPath, const std::vector<RegEntry>& entries);
 };
 
 // The format has no way to write control characters or unpaired surrogates in names, so they are refused

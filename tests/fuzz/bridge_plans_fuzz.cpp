@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "imaging/bridge_table.h"
+#include "imaging/launch_conventions.h"
 #include "platform/windows_command_line.h"
 
 namespace {
@@ -73,8 +74,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (plan.launch->verb != u"open" || !plan.launch->directory.empty() || plan.launch->showCommand != 1) {
                 std::abort();
             }
-            // Patient values are never dropped: the surname is always in the command line.
-            if (plan.launch->parameters.find(patient.surname) == std::u16string::npos) std::abort();
+            // Patient values are never dropped: the surname is always in the command line, as the bridge can
+            // quote it where it puts it in quotes.
+            const auto& line = plan.launch->parameters;
+            if (line.find(patient.surname) == std::u16string::npos &&
+                line.find(imaging::quotableValue(patient.surname)) == std::u16string::npos) {
+                std::abort();
+            }
             (void)platform::splitWindowsCommandLine(plan.launch->parameters);
         }
         if (plan.clipboardText && plan.clipboardText->rfind(u"$$DFWIN$$ OPEN -n\"", 0) != 0) std::abort();

@@ -4,6 +4,7 @@
 // test process).
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <functional>
 #include <iterator>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 namespace veltrane::testing {
@@ -64,6 +66,15 @@ private:
     std::string name_;
     std::optional<std::string> old_;
 };
+
+// A folder with exactly this owner and mode, whatever the umask (chown needs root).
+inline std::string makeFolder(const std::string& path, mode_t mode, uid_t owner = 0) {
+    ::mkdir(path.c_str(), 0700);
+    if (::chown(path.c_str(), owner, owner) != 0 || ::chmod(path.c_str(), mode) != 0) {
+        throw std::runtime_error("cannot set up " + path);
+    }
+    return path;
+}
 
 inline std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

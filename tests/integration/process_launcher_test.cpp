@@ -36,6 +36,7 @@ struct TempDir {
 struct Recorded {
     std::vector<std::string> args;
     std::vector<int> fds;
+    std::map<int, std::string> fdTargets;
     std::map<std::string, long> ids;
 };
 
@@ -56,6 +57,8 @@ std::optional<Recorded> waitForRecord(const fs::path& file, int timeoutMs = 10'0
             r.args.push_back(value);
         else if (tag == "fd")
             r.fds.push_back(std::stoi(value));
+        else if (tag == "fdlink")
+            r.fdTargets[std::stoi(value)] = value.substr(value.find(' ') + 1);
         else
             r.ids[tag] = std::stol(value);
     }
@@ -152,10 +155,45 @@ TEST(PosixLauncher, TheProgramOutlivesItsStarterAndInheritsOnlyTheStandardDescri
     ASSERT_TRUE(recorded);
     EXPECT_EQ(recorded->args, (std::vector<std::string>{(dir.path / "tw.exe").string(), "-P1042"}));
     EXPECT_EQ(recorded->fds, (std::vector<int>{0, 1, 2}));
+    for (int fd : {0, 1, 2})
+        EXPECT_EQ(recorded->fdTargets.count(fd) ? recorded->fdTargets.at(fd) : "", "/dev/null") << fd;
     EXPECT_NE(recorded->ids.at("ppid"), starter);
     EXPECT_NE(recorded->ids.at("sid"), getsid(0));  // a session of its own
     // Our starter was reaped; the program was adopted, so no zombie of ours remains.
     EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1);
+}
+
+TEST(PosixLauncher, ACallerReadingOurOutputIsNotHeldByTheProgram) {
+    TempDir dir;
+    installRecorder(dir.path / "tw.exe");
+    const fs::path out = dir.path / "record";
+    int output[2];
+    ASSERT_EQ(pipe(output), 0);
+    const pid_t starter = fork();
+    ASSERT_GE(starter, 0);
+    if (starter == 0) {
+        // Like a web application's starter, which reads our standard output and error to their end.
+        dup2(output[1], 1);
+        dup2(output[1], 2);
+        close(output[0]);
+        close(output[1]);
+        setenv("VELTRANE_RECORDER_OUT", out.c_str(), 1);
+        setenv("VELTRANE_RECORDER_SLEEP_MS", "3000", 1);
+        LaunchRequest request;
+        request.file = utf8ToUtf16((dir.path / "tw.exe").string());
+        platform::posix::PosixLauncher().launch(request);
+        _exit(0);
+    }
+    close(output[1]);
+    char buffer[256];
+    while (read(output[0], buffer, sizeof buffer) > 0) {
+    }
+    // The end of our output came while the program was still running.
+    EXPECT_FALSE(fs::exists(out)) << "the program held the caller's pipe until it ended";
+    close(output[0]);
+    int status = 0;
+    waitpid(starter, &status, 0);
+    EXPECT_TRUE(waitForRecord(out)) << "the program did run";
 }
 
 TEST(ResolveLaunch, PicksDirectStartWineOrTheDesktopOpener) {

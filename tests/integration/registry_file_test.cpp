@@ -206,7 +206,6 @@ TEST_F(RegistryFileTest, ABrokenFileIsReportedWithItsLineAndNeverOverwritten) {
     const std::function<void()> operations[] = {
         [&] { file.openKey(kKey, true); },
         [&] { file.openKey(kKey, false); },
-        [&] { key->queryValue(u"a"); },
         [&] { key->setStringValue(u"a", u"2"); },
         [&] { SettingsStore(file).writeSetting(u"b", u"3"); },
     };
@@ -219,6 +218,10 @@ TEST_F(RegistryFileTest, ABrokenFileIsReportedWithItsLineAndNeverOverwritten) {
         }
     }
     EXPECT_EQ(readAll(path_), broken);
+    // A key opened before the file broke shows the values as they stood when it was opened.
+    const auto before = key->queryValue(u"a");
+    ASSERT_TRUE(before);
+    EXPECT_EQ(before->data, settings::stringValueData(u"1"));
 }
 
 TEST_F(RegistryFileTest, AnEmptyFileIsAnEmptyStore) {
@@ -249,15 +252,42 @@ TEST_F(RegistryFileTest, AFileFromRegeditInUtf16IsReadAndRewrittenAsUtf8) {
               "\"receipt_printer\"=\"Caisse \xC3\xA9t\xC3\xA9\"\r\n\"appt_type\"=\"Normal\"\r\n\r\n");
 }
 
-TEST_F(RegistryFileTest, ASymlinkedFileKeepsItsLink) {
+TEST_F(RegistryFileTest, ALinkedFileKeepsItsLinkAndTheTargetsModeAndLocksBesideTheTarget) {
+    const std::string managed = root_ + "/managed";
+    fs::create_directories(managed);
     fs::create_directories(folder_);
-    const std::string real = root_ + "/dotfiles-registry.reg";
-    writeAll(real, "Windows Registry Editor Version 5.00\r\n");
-    fs::create_symlink(real, path_);
-    RegistryFile file(path_);
-    SettingsStore(file).writeSetting(u"a", u"1");
-    EXPECT_TRUE(fs::is_symlink(path_));
-    EXPECT_NE(readAll(real).find("\"a\"=\"1\""), std::string::npos);
+    struct Case {
+        const char* what;
+        std::string linkTarget;  // as written in the link
+        std::string real;        // the file that must receive the write
+        bool exists;
+    };
+    const Case cases[] = {
+        {"absolute link", managed + "/absolute.reg", managed + "/absolute.reg", true},
+        {"relative link", "../../managed/relative.reg", managed + "/relative.reg", true},
+        {"link to a file not made yet", managed + "/later.reg", managed + "/later.reg", false},
+        {"link to a link", root_ + "/hop.reg", managed + "/chained.reg", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(path_);
+        fs::remove(root_ + "/hop.reg");
+        if (c.linkTarget == root_ + "/hop.reg") fs::create_symlink(c.real, root_ + "/hop.reg");
+        if (c.exists) {
+            writeAll(c.real, "Windows Registry Editor Version 5.00\r\n");
+            ::chmod(c.real.c_str(), 0644);  // a managed copy others may read
+        }
+        fs::create_symlink(c.linkTarget, path_);
+        RegistryFile file(path_);
+        SettingsStore(file).writeSetting(u"a", u"1");
+        EXPECT_TRUE(fs::is_symlink(path_));
+        EXPECT_NE(readAll(c.real).find("\"a\"=\"1\""), std::string::npos);
+        EXPECT_EQ(read(file, u"a"), u"1");
+        EXPECT_EQ(modeOf(c.real), c.exists ? 0644u : 0600u);
+        EXPECT_TRUE(fs::exists(c.real + ".lock")) << "one lock for every link to the managed file";
+        fs::remove(c.real + ".lock");
+    }
+    EXPECT_EQ(filesIn(folder_), std::vector<std::string>{"registry.reg"}) << "nothing beside the link";
 }
 
 TEST(DefaultRegistryFilePath, FollowsTheXdgConfigFolder) {

@@ -1,7 +1,7 @@
 // Stands in for an imaging program: writes what it was started with to $VELTRANE_RECORDER_OUT, one item per
-// line after a tag: "arg <text>" per argument (argv[0] included), "fd <n>" per open descriptor, "ppid", "sid"
-// and "pid". With $VELTRANE_RECORDER_SLEEP_MS it first waits, to outlive whoever started it; the file is
-// written to a temporary name and renamed, so a reader never sees half of it.
+// line after a tag: "arg <text>" per argument (argv[0] included), "fd <n>" per open descriptor and "fdlink <n>
+// <target>" for what it refers to, "ppid", "sid" and "pid". With $VELTRANE_RECORDER_SLEEP_MS it first waits, to outlive
+// whoever started it; the file is written to a temporary name and renamed, so a reader never sees half of it.
 
 #include <dirent.h>
 #include <unistd.h>
@@ -22,6 +22,11 @@ int main(int argc, char** argv) {
             if (entry->d_name[0] == '.') continue;
             if (std::atoi(entry->d_name) == own) continue;
             fds += "fd " + std::string(entry->d_name) + "\n";
+            char target[4096] = {};
+            const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+            if (readlink(link.c_str(), target, sizeof target - 1) > 0) {
+                fds += "fdlink " + std::string(entry->d_name) + " " + target + "\n";
+            }
         }
         closedir(dir);
     }

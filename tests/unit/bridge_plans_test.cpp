@@ -8,6 +8,7 @@
 #include "imaging/bridge_table.h"
 #include "imaging/bridges/command_line_bridges.h"
 #include "imaging/bridges/digora_clipboard.h"
+#include "platform/windows_command_line.h"
 
 namespace veltrane {
 namespace {
@@ -112,9 +113,9 @@ TEST(CommandLineBridges, BuildTheProductsCommandLines) {
          u"\"1042\" \"Berg\" \"Anna\"", u" \"1042\" \"Berg\" \"Anna\""},
         {"acteon", imaging::kActeonBridge, {{u"acteon_program", u"C:\\Acteon\\ac.exe"}}, kAnna, u"C:\\Acteon\\ac.exe",
          u"1042 \"Berg\" \"Anna\" \"19800102\"", {}},
-        {"acteon quote in name, blank in id", imaging::kActeonBridge, {},
+        {"acteon quote in name dropped, blank in id", imaging::kActeonBridge, {},
          with(with(kAnna, &PatientRecord::surname, u"O\"Neil"), &PatientRecord::patientId, u"10 42"), u"",
-         u"10 42 \"O\"Neil\" \"Anna\" \"19800102\"", {}},
+         u"10 42 \"ONeil\" \"Anna\" \"19800102\"", {}},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -138,8 +139,39 @@ TEST(CommandLineBridges, PatientValuesAreNeverEscaped) {
     const auto dentaleye = planOf(imaging::kDentaleyeBridge, {}, odd);
     EXPECT_EQ(utf16ToUtf8(dentaleye.launch->parameters),
               "/ID=$(id) /FN=Zoë `x` /LN=O'Brien; \\ \"q\" /BD=19800102 /Sex=F");
+    // Bridges that quote their values only lose the double quotes.
     const auto romexis = planOf(imaging::kRomexisBridge, {}, odd);
-    EXPECT_EQ(utf16ToUtf8(romexis.launch->parameters), "\"$(id)\" \"O'Brien; \\ \"q\"\" \"Zoë `x`\" \"19800102\"");
+    EXPECT_EQ(utf16ToUtf8(romexis.launch->parameters), "\"$(id)\" \"O'Brien; \\ q\" \"Zoë `x`\" \"19800102\"");
+}
+
+TEST(CommandLineBridges, AQuoteInAPatientValueAddsNoArgument) {
+    const std::u16string evil = u"Berg\" \"--evil-option=/tmp/x";
+    const BridgeDefinition* quoting[] = {&imaging::kRomexisBridge, &imaging::kSoproBridge, &imaging::kActeonBridge,
+                                         &imaging::kDtxstudioBridge, &imaging::kSuniBridge};
+    for (const auto* bridge : quoting) {
+        SCOPED_TRACE(utf16ToUtf8(bridge->shortName));
+        const auto plain = platform::splitWindowsCommandLine(planOf(*bridge, {}, kAnna).launch->parameters);
+        // SOPRO and Acteon send the id outside quotes, where a blank in it separates arguments.
+        const bool idQuoted = bridge != &imaging::kSoproBridge && bridge != &imaging::kActeonBridge;
+        for (auto field :
+             {&PatientRecord::surname, &PatientRecord::forenames, &PatientRecord::patientId, &PatientRecord::dob}) {
+            if (field == &PatientRecord::patientId && !idQuoted) continue;
+            const auto args =
+                platform::splitWindowsCommandLine(planOf(*bridge, {}, with(kAnna, field, evil)).launch->parameters);
+            EXPECT_EQ(args.size(), plain.size());
+            for (const auto& arg : args) EXPECT_NE(utf16ToUtf8(arg), "--evil-option=/tmp/x");
+        }
+        // Backslashes before a closing quote would make it a literal quote and open the way for the next value.
+        auto slashed = with(with(kAnna, &PatientRecord::surname, u"Berg\\"), &PatientRecord::forenames,
+                            u" --evil-option=/tmp/x \\");
+        slashed.dob = u"1980010\\";
+        const auto slashedArgs = platform::splitWindowsCommandLine(planOf(*bridge, {}, slashed).launch->parameters);
+        EXPECT_EQ(slashedArgs.size(), plain.size());
+        for (const auto& arg : slashedArgs) EXPECT_NE(utf16ToUtf8(arg), "--evil-option=/tmp/x");
+        // A value without quotes is sent byte for byte.
+        const auto spaced = planOf(*bridge, {}, with(kAnna, &PatientRecord::surname, u"van der Berg \\ ' ;"));
+        EXPECT_NE(spaced.launch->parameters.find(u"van der Berg \\ ' ;"), std::u16string::npos);
+    }
 }
 
 TEST(CommandLineBridges, APadLengthThatIsNoNumberEndsTheRun) {

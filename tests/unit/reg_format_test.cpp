@@ -169,6 +169,29 @@ TEST(RegFormat, NamesIgnoreLetterCaseAndKeepTheirSpelling) {
     EXPECT_EQ(text.find("logging_enabled"), std::string::npos);
 }
 
+TEST(RegFormat, SetValuesMergesLikeSetValueOneByOne) {
+    const auto sz = [](std::u16string_view t) { return platform::RegValue{RegType::Sz, stringValueData(t)}; };
+    const std::vector<RegEntry> incoming = {
+        {u"LOGGING_ENABLED", sz(u"True"), {}},  // same value, other spelling: no change
+        {u"dexis_ENABLED", sz(u"False"), {}},   // replaced, keeps the stored spelling
+        {u"new_value", sz(u"x"), {}},           // added at the end
+    };
+    auto bulk =
+        parse(regText("[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"Logging_Enabled\"=\"True\"\r\n"
+                      "\"Dexis_Enabled\"=\"True\"\r\n"));
+    auto single = bulk;
+    bool changedOneByOne = false;
+    for (const auto& e : incoming) changedOneByOne |= single.setValue(kKey, e.name, e.value);
+    EXPECT_TRUE(bulk.setValues(kKey, incoming));
+    EXPECT_TRUE(changedOneByOne);
+    EXPECT_EQ(serializeRegText(bulk), serializeRegText(single));
+    EXPECT_FALSE(bulk.setValues(kKey, incoming)) << "a second merge changes nothing";
+    EXPECT_FALSE(bulk.setValues(kKey, {incoming[0]}));
+    RegDocument fresh;
+    EXPECT_TRUE(fresh.setValues(kKey, {})) << "a missing key is added";
+    EXPECT_TRUE(fresh.hasKey(kKey));
+}
+
 TEST(RegFormat, ReadsRegeditFilesInEveryEncodingAndLineEnd) {
     const std::string body =
         "; exported from a workstation\n"

@@ -37,7 +37,10 @@ std::u16string dtxGenderName(const std::u16string& gender) {
     return u"OTHER";
 }
 
-BridgePlan launchDtxstudio(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
+BridgePlan launchDtxstudio(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext&) {
+    // Every value is sent in quotes; a quote inside one (or a backslash at its end) would end it early and add
+    // arguments.
+    const PatientRecord p = quotableRecord(patient);
     const std::u16string genderName = dtxGenderName(p.gender);
     std::u16string date;
     if (!p.dob.empty()) {

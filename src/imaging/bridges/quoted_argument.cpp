@@ -11,14 +11,16 @@ const std::u16string kSoproProgram = u"sopro_program";
 const std::u16string kRomexisProgram = u"romexis_program";
 const std::u16string kActeonProgram = u"acteon_program";
 
-// id "surname" "forenames" ["date"]: the id stands outside quotes.
+// id "surname" "forenames" ["date"]: the id stands outside quotes. Every bridge here makes the patient's
+// values quotable first (quotableRecord), so a value can never close its quotes and add arguments.
 std::u16string unquotedIdLine(const PatientRecord& p, const std::u16string& date) {
     std::u16string line = p.patientId + u" \"" + p.surname + u"\" \"" + p.forenames;
     if (!p.dob.empty()) line += u"\" \"" + date;
     return line + u"\"";
 }
 
-BridgePlan launchSopro(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
+BridgePlan launchSopro(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext&) {
+    const PatientRecord p = quotableRecord(patient);
     std::u16string date;
     if (!p.dob.empty()) {
         const auto d = splitBirthDate(p.dob);
@@ -30,7 +32,8 @@ BridgePlan launchSopro(const BridgeSettings& settings, const PatientRecord& p, B
     return plan;
 }
 
-BridgePlan launchRomexis(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
+BridgePlan launchRomexis(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext&) {
+    const PatientRecord p = quotableRecord(patient);
     std::u16string line = u"\"" + p.patientId + u"\" \"" + p.surname + u"\" \"" + p.forenames;
     if (!p.dob.empty()) line += u"\" \"" + p.dob;
     line += u"\"";
@@ -42,7 +45,8 @@ BridgePlan launchRomexis(const BridgeSettings& settings, const PatientRecord& p,
     return plan;
 }
 
-BridgePlan launchActeon(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
+BridgePlan launchActeon(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext&) {
+    const PatientRecord p = quotableRecord(patient);
     BridgePlan plan;
     plan.launch = openRequest(settingValue(settings, kActeonProgram), unquotedIdLine(p, p.dob));
     return plan;

@@ -71,7 +71,10 @@ BridgePlan launchExaminepro(const BridgeSettings& settings, const PatientRecord&
     return imagesFolderSwitches(settings, p, kExamineproProgram, kExamineproImages, u"expro.exe");
 }
 
-BridgePlan launchSuni(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
+BridgePlan launchSuni(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext&) {
+    // The whole record goes inside one pair of quotes; a quote (or a backslash before the closing one) in a value would
+    // split it.
+    const PatientRecord p = quotableRecord(patient);
     std::u16string date;
     if (!p.dob.empty()) {
         const auto d = splitBirthDate(p.dob);

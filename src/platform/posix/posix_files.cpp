@@ -5,9 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <random>
 
 #include "base/error.h"
 #include "base/text.h"
+#include "platform/posix/file_descriptor.h"
+#include "platform/posix/shared_folders.h"
 
 namespace veltrane::platform::posix {
 
@@ -21,7 +25,7 @@ namespace {
 //   zero character                     Invalid filename
 //   EMFILE, ENFILE                     Too many open files
 //   EACCES, EPERM, EROFS, ETXTBSY,
-//   ELOOP                              File access denied   (ELOOP: the log path is a symbolic link we refuse)
+//   ELOOP                              File access denied   (ELOOP: a symbolic link we refuse to follow)
 //   ENOSPC, EDQUOT, EFBIG              Disk full
 //   anything else                      I/O error <errno>
 [[noreturn]] void throwFileError(int error) { throw Error(fileErrorText(error)); }
@@ -61,29 +65,52 @@ void writeAndClose(int fd, const std::string& bytes) {
     closeChecked(fd);
 }
 
-// O_NONBLOCK only matters for a FIFO planted at the log's path: opening it must fail instead of waiting forever.
+// O_NONBLOCK: a FIFO at the name must fail the open instead of waiting forever for a reader.
 constexpr int kAppendFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
 
-int openForAppend(const std::string& path) {
-    // Open without O_CREAT first: in a sticky shared folder, fs.protected_regular refuses O_CREAT on a file
-    // another user owns, even when it exists and we may write to it.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        int fd = ::open(path.c_str(), kAppendFlags);
-        if (fd >= 0) return fd;
-        // ENXIO: a FIFO nobody reads sits at the log's path; it is no log file we may write.
-        if (errno == ENXIO) throwFileError(EACCES);
-        if (errno != ENOENT) throwFileError(errno);
-        fd = ::open(path.c_str(), kAppendFlags | O_CREAT | O_EXCL, 0666);
-        if (fd >= 0) {
-            // The umask must not keep other users from appending to the shared log. A failure here does not
-            // stop this user's line, so it is not reported.
-            (void)::fchmod(fd, 0666);
-            return fd;
-        }
-        if (errno != EEXIST) throwFileError(errno);
-        // Another process created it between our two opens: append to theirs.
+struct SplitPath {
+    std::string folder;
+    std::string name;
+};
+
+SplitPath splitPath(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return {".", path};
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+// Not a regular file: a link (whose target we must not touch), a FIFO (which blocks or hands the patient to
+// whoever reads it), a device or a socket. A folder keeps its own error text.
+[[noreturn]] void throwNotRegular(mode_t mode) { throwFileError(S_ISDIR(mode) ? EISDIR : EACCES); }
+
+// Temporary names that no imaging program looks for; made with O_EXCL, so nothing planted is reused.
+int createTemporary(int folder, std::string& name) {
+    static std::mt19937_64 random{std::random_device{}()};
+    constexpr char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = ".veltrane-";
+        for (int i = 0; i < 10; ++i) name += kDigits[random() % (sizeof kDigits - 1)];
+        name += ".tmp";
+        const int fd =
+            ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+        if (fd >= 0 || errno != EEXIST) return fd;
     }
-    throwFileError(EEXIST);
+    errno = EEXIST;
+    return -1;
+}
+
+// For a folder that takes no new file but holds a file we may write: rewrite that file itself.
+void rewriteInPlace(int folder, const std::string& name, const struct stat& expected, const std::string& bytes) {
+    const int fd = ::openat(folder, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) throwFileError(errno == ENXIO ? EACCES : errno);
+    FileDescriptor file(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) throwFileError(errno);
+    if (!S_ISREG(st.st_mode) || st.st_ino != expected.st_ino || st.st_dev != expected.st_dev) {
+        throwNotRegular(st.st_mode);
+    }
+    if (::ftruncate(fd, 0) != 0) throwFileError(errno);
+    writeAndClose(file.release(), bytes);
 }
 
 }  // namespace
@@ -115,22 +142,112 @@ std::string fileErrorText(int error) {
     }
 }
 
+void PosixFiles::reportUnusableLog(const std::string& what) {
+    if (reported_) return;
+    reported_ = true;
+    std::fprintf(stderr,
+                 "veltrane: the activity log is not written: %s. Its folder and clienttools.log must belong to root "
+                 "(the package makes them; for a source build run packaging/setup-shared-log.sh as root).\n",
+                 what.c_str());
+}
+
 void PosixFiles::appendToFile(const std::u16string& path, const std::string& bytes) {
-    const int fd = openForAppend(toNativePath(path));
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        throwFileError(EACCES);
+    const std::string native = toNativePath(path);
+    const SplitPath parts = splitPath(native);
+    if (parts.name.empty()) throwFileError(EISDIR);
+    std::string why;
+    const FileDescriptor folder(openTrustedFolder(parts.folder, why));
+    if (folder.get() < 0) {
+        // Running out of descriptors is this process's trouble, not the folder's.
+        if (errno == EMFILE || errno == ENFILE || errno == ENOMEM) throwFileError(errno);
+        return reportUnusableLog(why);
     }
+
+    int fd = ::openat(folder.get(), parts.name.c_str(), kAppendFlags);
+    if (fd < 0 && errno == ENOENT && ::geteuid() == 0) {
+        // Root may make the log the installation would have made; nobody else can in root's folder.
+        fd = ::openat(folder.get(), parts.name.c_str(), kAppendFlags | O_CREAT | O_EXCL, 0622);
+        if (fd >= 0) {
+            (void)::fchmod(fd, 0622);  // past the umask
+        } else if (errno == EEXIST) {
+            fd = ::openat(folder.get(), parts.name.c_str(), kAppendFlags);
+        }
+    }
+    if (fd < 0) {
+        switch (errno) {
+            case ENOENT:
+                return reportUnusableLog(native + " does not exist");
+            case ELOOP:
+                return reportUnusableLog(native + " is a symbolic link");
+            case ENXIO:
+                return reportUnusableLog(native + " is a FIFO");
+            case EACCES:
+            case EPERM:
+                return reportUnusableLog(native + " may not be written by this user");
+            case EISDIR:
+                return reportUnusableLog(native + " is not a regular file");
+            default:
+                throwFileError(errno);
+        }
+    }
+    FileDescriptor file(fd);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) throwFileError(errno);
+    if (!S_ISREG(info.st_mode)) return reportUnusableLog(native + " is not a regular file");
+    if (info.st_uid != 0) return reportUnusableLog(native + " is not owned by root");
+    // The lines name patients.
+    if ((info.st_mode & (S_IRGRP | S_IROTH)) != 0) return reportUnusableLog(native + " can be read by other users");
     // The write itself is the flush: nothing is buffered in the process. The data reaches the disk when the
     // system writes it back; an fdatasync per log line would cost far more than the line is worth.
-    writeAndClose(fd, bytes);
+    writeAndClose(file.release(), bytes);
 }
 
 void PosixFiles::writeWholeFile(const std::u16string& path, const std::string& bytes) {
-    const int fd = ::open(toNativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0) throwFileError(errno);
-    writeAndClose(fd, bytes);
+    const SplitPath parts = splitPath(toNativePath(path));
+    if (parts.name.empty()) throwFileError(EISDIR);
+    // The folder itself may be a link (an administrator's); only the file's own name is never followed.
+    const int folderFd = ::open(parts.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0) throwFileError(errno);
+    const FileDescriptor folder(folderFd);
+    const char* name = parts.name.c_str();
+
+    struct stat old {};
+    const bool exists = ::fstatat(folderFd, name, &old, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!exists && errno != ENOENT) throwFileError(errno);
+    if (exists) {
+        if (!S_ISREG(old.st_mode)) throwNotRegular(old.st_mode);
+        // A file the user may not write stays as it is, as it would with a rewrite in place.
+        if (::faccessat(folderFd, name, W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0) throwFileError(errno);
+    }
+
+    std::string temporary;
+    const int fd = createTemporary(folderFd, temporary);
+    if (fd < 0) {
+        const int error = errno;
+        if (exists && (error == EACCES || error == EPERM)) return rewriteInPlace(folderFd, parts.name, old, bytes);
+        throwFileError(error);
+    }
+    try {
+        // A file we replace keeps its mode, so a folder that several accounts share keeps working as it did
+        // when files were rewritten in place; anything new is for its owner only, since it holds a patient.
+        const mode_t mode = exists ? (old.st_mode & 0777) : 0600;
+        if (::fchmod(fd, mode) != 0) {
+            const int error = errno;
+            ::close(fd);
+            throwFileError(error);
+        }
+        writeAndClose(fd, bytes);
+        // Something may have been put at the name meanwhile; the rename would replace it, but a link or FIFO
+        // there is refused like one found before.
+        struct stat now {};
+        if (::fstatat(folderFd, name, &now, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(now.st_mode)) {
+            throwNotRegular(now.st_mode);
+        }
+        if (::renameat(folderFd, temporary.c_str(), folderFd, name) != 0) throwFileError(errno);
+    } catch (...) {
+        ::unlinkat(folderFd, temporary.c_str(), 0);
+        throw;
+    }
 }
 
 }  // namespace veltrane::platform::posix

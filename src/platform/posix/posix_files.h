@@ -9,12 +9,22 @@ namespace veltrane::platform::posix {
 
 class PosixFiles final : public FileSystem {
 public:
-    // Appends with one write() on a descriptor opened with O_APPEND, so lines of several processes never mix.
-    // Never follows a symbolic link at path and refuses anything but a regular file, because the log lives in
-    // a folder every user can write to. A file it creates is made writable by every user (mode 0666).
+    // The shared activity log. Used only when its folder passes openTrustedFolder and the log is a regular
+    // file of root's that other users cannot read (made 0622 at installation; root's own first run creates
+    // it so). It is opened without following a link and without blocking, and appended with one write() on
+    // O_APPEND, so lines of several processes never mix. When any of that does not hold, nothing is written,
+    // the reason goes once to standard error and the caller goes on: another user must not be able to stop a
+    // request through a diagnostic log. Errors of a usable log (disk full, ...) throw the file texts.
     void appendToFile(const std::u16string& path, const std::string& bytes) override;
-    // Creates or truncates path (mode 0666 less the umask), writes bytes and closes it.
+    // An exchange file: written whole to a new file next to path (mode 0600, or the mode of the file it
+    // replaces) and renamed over it, so a reader never sees half a file. Whatever is at path
+    // must be a regular file we may write: a link, FIFO, device or folder there fails with the file error and
+    // is left as it is. Where the folder takes no new file, an existing file is rewritten in place.
     void writeWholeFile(const std::u16string& path, const std::string& bytes) override;
+
+private:
+    void reportUnusableLog(const std::string& what);
+    bool reported_ = false;
 };
 
 // The file error text for an errno value ("File access denied", "Disk full", "I/O error 5", ...).

@@ -143,16 +143,27 @@ bool spawnDetached(const LaunchCommand& command) {
         struct sigaction dfl {};
         dfl.sa_handler = SIG_DFL;
         for (int sig = 1; sig < NSIG; ++sig) sigaction(sig, &dfl, nullptr);
-        // No descriptor of ours beyond the standard three reaches the program.
+        // No descriptor of ours reaches the program.
         if (syscall(SYS_close_range, 3U, ~0U, 0U) != 0) {
             for (int fd = 3; fd < 65536; ++fd) close(fd);
         }
+        // Our standard error stays reachable for the failure line only; it closes when the program starts.
+        const int ourError = fcntl(2, F_DUPFD_CLOEXEC, 3);
+        // A caller that reads our output (the web application's starter, a script) waits for every holder of
+        // the pipe to close it; the program must not hold it for as long as it runs.
+        const int null = open("/dev/null", O_RDWR | O_NOCTTY);
+        if (null >= 0) {
+            for (int fd = 0; fd <= 2; ++fd) dup2(null, fd);
+            if (null > 2) close(null);
+        } else {
+            for (int fd = 0; fd <= 2; ++fd) close(fd);
+        }
         if (directory && chdir(directory) != 0) {
-            (void)!write(2, failure.data(), failure.size());
+            if (ourError >= 0) (void)!write(ourError, failure.data(), failure.size());
             _exit(127);
         }
         execve(program, argv.data(), environ);
-        (void)!write(2, failure.data(), failure.size());
+        if (ourError >= 0) (void)!write(ourError, failure.data(), failure.size());
         _exit(127);
     }
     int status = 0;

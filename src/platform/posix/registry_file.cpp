@@ -14,6 +14,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "platform/posix/file_descriptor.h"
 
 namespace veltrane::platform::posix {
 
@@ -45,25 +46,6 @@ bool writableEntry(const std::string& path) {
     return ::access(path.c_str(), W_OK) == 0;
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-    int release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    int fd_;
-};
-
 bool writeAll(int fd, const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -92,16 +74,20 @@ void removeStaleTemporaries(const std::string& target) {
     ::closedir(dir);
 }
 
+// Follows a chain of links by hand, so a link whose target does not exist yet still names that target and a
+// first write creates it there instead of replacing the link.
 std::string resolveLink(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            std::string resolved = real;
-            std::free(real);
-            return resolved;
-        }
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= target.size()) return current;
+        target.resize(static_cast<std::size_t>(n));
+        current = target.front() == '/' ? target : folderOf(current) + "/" + target;
     }
-    return path;
+    return current;
 }
 
 }  // namespace
@@ -191,14 +177,16 @@ std::optional<std::u16string> currentUserKeyPath(std::u16string_view relativePat
 
 namespace {
 
+// A key reads the file as it stood when the key was opened: one parse per open, however many values the
+// holder reads before closing it, as a registry key shows the values of the moment it is opened.
 class FileKey final : public RegistryKey {
 public:
-    FileKey(RegistryFile& file, std::u16string path) : file_(file), path_(std::move(path)) {}
+    FileKey(RegistryFile& file, std::u16string path, std::optional<RegDocument> snapshot)
+        : file_(file), path_(std::move(path)), snapshot_(std::move(snapshot)) {}
 
     std::optional<RegValue> queryValue(const std::u16string& name) override {
-        const auto doc = file_.load();
-        if (!doc) return std::nullopt;
-        const auto* key = doc->findKey(path_);
+        if (!snapshot_) return std::nullopt;
+        const auto* key = snapshot_->findKey(path_);
         if (!key) return std::nullopt;
         const auto* entry = key->find(name);
         if (!entry) return std::nullopt;
@@ -208,12 +196,17 @@ public:
     bool setStringValue(const std::u16string& name, const std::u16string& value) override {
         if (!settings::isWritableName(name)) return false;
         RegValue v{RegType::Sz, settings::stringValueData(value)};
-        return file_.update([&](RegDocument& doc) { return doc.setValue(path_, name, v); }) == 0;
+        if (file_.update([&](RegDocument& doc) { return doc.setValue(path_, name, v); }) != 0) return false;
+        // The holder reads back what it wrote.
+        if (!snapshot_) snapshot_.emplace();
+        snapshot_->setValue(path_, name, std::move(v));
+        return true;
     }
 
 private:
     RegistryFile& file_;
     std::u16string path_;
+    std::optional<RegDocument> snapshot_;
 };
 
 }  // namespace
@@ -259,8 +252,9 @@ int RegistryFile::update(const std::function<bool(RegDocument&)>& change) {
     if (!prepareFolder()) return errno;
     // Checked before the lock file is made too, so a read-only folder gains no lock file.
     if (!acceptsWrites()) return EACCES;
-    // A separate lock file, because the rename replaces the settings file's inode under a lock held on it.
-    FileDescriptor lock(::open((path_ + ".lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600));
+    // A separate lock file, because the rename replaces the settings file's inode under a lock held on it. It
+    // sits next to the file that is replaced, so every link to one managed file shares one lock.
+    FileDescriptor lock(::open((targetPath() + ".lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600));
     if (lock.get() < 0) return errno;
     while (::flock(lock.get(), LOCK_EX) != 0) {
         if (errno != EINTR) return errno;
@@ -270,7 +264,10 @@ int RegistryFile::update(const std::function<bool(RegDocument&)>& change) {
     if (!change(doc)) return 0;
     const std::string target = targetPath();
     removeStaleTemporaries(target);
-    return replaceFileAtomically(target, settings::serializeRegText(doc));
+    // A file someone made readable to others (a managed copy, say) keeps its mode; a new one is the user's.
+    struct stat st {};
+    const unsigned mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0600;
+    return replaceFileAtomically(target, settings::serializeRegText(doc), mode);
 }
 
 std::unique_ptr<RegistryKey> RegistryFile::openKey(const std::u16string& path, bool create) {
@@ -279,20 +276,20 @@ std::unique_ptr<RegistryKey> RegistryFile::openKey(const std::u16string& path, b
     // Access comes first, as the registry refuses a key it cannot open for all access before reading it.
     if (!create) {
         if (!acceptsWrites()) return nullptr;
-        const auto doc = load();
+        auto doc = load();
         if (!doc || !doc->hasKey(*full)) return nullptr;
-        return std::make_unique<FileKey>(*this, *full);
+        return std::make_unique<FileKey>(*this, *full, std::move(doc));
     }
     if (!prepareFolder() || !acceptsWrites()) return nullptr;
-    const auto doc = load();
-    if (doc && doc->hasKey(*full)) return std::make_unique<FileKey>(*this, *full);
+    auto doc = load();
+    if (doc && doc->hasKey(*full)) return std::make_unique<FileKey>(*this, *full, std::move(doc));
     const int error = update([&](RegDocument& d) {
         if (d.hasKey(*full)) return false;
         d.addKey(*full);
         return true;
     });
     if (error != 0) return nullptr;
-    return std::make_unique<FileKey>(*this, *full);
+    return std::make_unique<FileKey>(*this, *full, load());
 }
 
 }  // namespace veltrane::platform::posix

@@ -36,6 +36,18 @@ int writeDirectly(int fd, const std::string& bytes) {
 
 }  // namespace
 
+const RegKeyBlock* programKeyOf(const RegDocument& incoming) {
+    const std::u16string path = programKeyPath();
+    for (const auto& key : incoming.keys) {
+        if (equalsIgnoreCase(key.path, path)) return &key;
+    }
+    return nullptr;
+}
+
+bool mergeProgramKey(RegDocument& stored, const RegKeyBlock& source) {
+    return stored.setValues(programKeyPath(), source.values);
+}
+
 void exportSettings(RegistryFile& store, const std::string& outPath) {
     const auto stored = store.load();
     const std::u16string path = programKeyPath();
@@ -93,12 +105,7 @@ ImportSummary importSettings(RegistryFile& store, const std::string& inPath, std
     if (!store.prepareFolder()) {
         throw Error(store.label() + " cannot be created: " + std::strerror(errno) + "; nothing was imported");
     }
-    const int error = store.update([&](RegDocument& doc) {
-        bool changed = doc.findKey(path) == nullptr;
-        doc.addKey(path);
-        for (const auto& entry : source->values) changed |= doc.setValue(path, entry.name, entry.value);
-        return changed;
-    });
+    const int error = store.update([&](RegDocument& doc) { return mergeProgramKey(doc, *source); });
     if (error != 0) {
         throw Error(store.label() + " cannot be written: " + std::strerror(error) + "; nothing was imported");
     }

@@ -28,4 +28,9 @@ struct ImportSummary {
 // store could not be written; the store is then unchanged.
 ImportSummary importSettings(RegistryFile& store, const std::string& inPath, std::ostream& notes);
 
+// The part of an import that touches no file: merges the program's key of incoming into stored and says
+// whether stored changed. nullptr source: incoming has no program key. Linear in the number of values.
+const settings::RegKeyBlock* programKeyOf(const settings::RegDocument& incoming);
+bool mergeProgramKey(settings::RegDocument& stored, const settings::RegKeyBlock& source);
+
 }  // namespace veltrane::platform::posix

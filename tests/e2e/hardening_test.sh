@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# What another local user can plant must not reach a user's request: links and FIFOs at exchange file names,
+# the shared activity log, and a caller held on our output by the imaging program.
+source "$(dirname "$0")/lib.sh"
+SETUP_LOG="$(cd "$(dirname "$0")/../.." && pwd)/packaging/setup-shared-log.sh"
+
+REQUEST="$E2E_DIR/request.ini"
+printf '[settings]\r\naction=images\r\npatient_id=1042\r\nforenames=Anna\r\nsurname=Berg\r\ndob=19800102\r\ngender=F\r\n' >"$REQUEST"
+P="$E2E_DIR/p/"
+mkdir -p "$P"
+# The imaging program notes that it ran; with SLEEP set it first runs that long.
+cat >"${P}dexis.exe" <<SCRIPT
+#!/bin/sh
+touch '$E2E_DIR/started'
+[ -n "\${SLEEP:-}" ] && sleep "\$SLEEP"
+touch '$E2E_DIR/finished'
+SCRIPT
+chmod +x "${P}dexis.exe"
+write_settings '"dexis_enabled"="True"' "\"dexis_program\"=\"$P\""
+
+wait_for() {  # wait_for FILE: up to 10 s
+    for _ in $(seq 100); do [ -e "$1" ] && return 0; sleep 0.1; done
+    return 1
+}
+
+# A link or FIFO planted at the exchange file's name: the request ends at once with the file error, the
+# link's target is untouched and the imaging program is not started.
+echo "the victim's own file" >"$E2E_DIR/victim.txt"
+for kind in link fifo; do
+    rm -f "${P}InfoFile.txt" "$E2E_DIR/started"
+    if [ "$kind" = link ]; then ln -s "$E2E_DIR/victim.txt" "${P}InfoFile.txt"; else mkfifo "${P}InfoFile.txt"; fi
+    code=0
+    timeout 10 "$PROGRAM" -x "$REQUEST" >"$E2E_DIR/out" 2>"$E2E_DIR/err" || code=$?
+    [ "$code" -ne 124 ] || fail "$kind: the request hung"
+    grep -q "File access denied" "$E2E_DIR/err" || fail "$kind: no file error ($(cat "$E2E_DIR/err"))"
+    [ ! -e "$E2E_DIR/started" ] || fail "$kind: the imaging program was started"
+done
+expect_eq "the link's target" "the victim's own file" "$(cat "$E2E_DIR/victim.txt")"
+
+# A new exchange file is the user's alone, whatever the umask.
+rm -f "${P}InfoFile.txt" "$E2E_DIR/started"
+(umask 000 && "$PROGRAM" -x "$REQUEST" >"$E2E_DIR/out" 2>"$E2E_DIR/err") || fail "exit code $? ($(cat "$E2E_DIR/err"))"
+wait_for "$E2E_DIR/started" || fail "the imaging program was not started"
+expect_eq "mode of a new exchange file" 600 "$(stat -c %a "${P}InfoFile.txt")"
+
+# A caller that reads our output to its end is not held while the imaging program runs.
+rm -f "$E2E_DIR/started" "$E2E_DIR/finished"
+SLEEP=5 "$PROGRAM" -x "$REQUEST" 2>&1 | cat >/dev/null
+[ ! -e "$E2E_DIR/finished" ] || fail "our output stayed open until the imaging program ended"
+wait_for "$E2E_DIR/finished" || fail "the imaging program did not run"
+
+# The shared log against another user: needs root to make the users.
+if [ "$(id -u)" -ne 0 ] || ! command -v useradd >/dev/null || ! command -v runuser >/dev/null; then
+    echo "shared log part skipped: needs root, useradd and runuser"
+    exit 0
+fi
+attacker="vct-attacker-$$" victim="vct-victim-$$"
+cleanup() {
+    userdel "$attacker" 2>/dev/null || true
+    userdel "$victim" 2>/dev/null || true
+    chattr -a "$E2E_DIR/log/clienttools.log" 2>/dev/null || true
+    rm -rf "$E2E_DIR"
+}
+trap cleanup EXIT
+useradd -M -N -s /usr/sbin/nologin "$attacker"
+useradd -M -N -s /usr/sbin/nologin "$victim"
+chmod 0755 "$E2E_DIR"
+runuser -u "$victim" -- test -x "$PROGRAM" || { echo "skipped: $victim cannot run $PROGRAM"; exit 0; }
+
+home="$E2E_DIR/victim-home"
+mkdir -p "$home/.config/veltrane-client-tools"
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"logging_enabled"="True"\r\n"dexis_enabled"="True"\r\n"dexis_program"="%s"\r\n' \
+    "$E2E_DIR/vp/" >"$home/.config/veltrane-client-tools/registry.reg"
+echo "the victim's notes" >"$home/notes.txt"
+mkdir -p "$E2E_DIR/vp"
+cp "${P}dexis.exe" "$E2E_DIR/vp/dexis.exe"
+chown -R "$victim" "$home" "$E2E_DIR/vp"
+chmod 0644 "$REQUEST"
+chmod 1777 "$E2E_DIR"  # so the victim's program may leave its marker; nobody may remove another's files
+
+# run_victim SHARED_DIR WHAT: the victim's images request must open the imaging program and end normally.
+run_victim() {
+    rm -f "$E2E_DIR/started"
+    local code=0
+    timeout 10 runuser -u "$victim" -- env HOME="$home" VELTRANE_SHARED_DIR="$1" LANG=C.UTF-8 \
+        "$PROGRAM" -x "$REQUEST" >"$E2E_DIR/out" 2>"$E2E_DIR/err" || code=$?
+    [ "$code" -eq 0 ] || fail "$2: exit code $code ($(cat "$E2E_DIR/err"))"
+    wait_for "$E2E_DIR/started" || fail "$2: the victim's imaging program did not open"
+}
+
+# A world-writable folder where the attacker planted a link to the victim's file.
+mkdir -m 1777 "$E2E_DIR/pub"
+runuser -u "$attacker" -- ln -s "$home/notes.txt" "$E2E_DIR/pub/clienttools.log"
+run_victim "$E2E_DIR/pub" "a planted link"
+expect_eq "the victim's file" "the victim's notes" "$(cat "$home/notes.txt")"
+expect_eq "said once on standard error" 1 "$(grep -c "activity log is not written" "$E2E_DIR/err")"
+
+# The folder made first by the attacker, with a FIFO at the log's name.
+runuser -u "$attacker" -- mkdir -m 0777 "$E2E_DIR/pub/made-by-attacker"
+runuser -u "$attacker" -- mkfifo -m 0666 "$E2E_DIR/pub/made-by-attacker/clienttools.log"
+run_victim "$E2E_DIR/pub/made-by-attacker" "a folder and FIFO of the attacker's"
+grep -q "is not owned by root" "$E2E_DIR/err" || fail "the reason was not given: $(cat "$E2E_DIR/err")"
+
+# The installed log: the victim's lines arrive, the attacker can neither read nor plant anything.
+"$SETUP_LOG" "$E2E_DIR/log" >/dev/null
+"$SETUP_LOG" "$E2E_DIR/log" >/dev/null  # a second run changes nothing
+expect_eq "folder" "root:root 755" "$(stat -c '%U:%G %a' "$E2E_DIR/log")"
+expect_eq "log" "root:root 622" "$(stat -c '%U:%G %a' "$E2E_DIR/log/clienttools.log")"
+run_victim "$E2E_DIR/log" "the installed log"
+[ ! -s "$E2E_DIR/err" ] || fail "the installed log was refused: $(cat "$E2E_DIR/err")"
+grep -q "Start loading imaging dexis" "$E2E_DIR/log/clienttools.log" || fail "the victim's lines are missing"
+if runuser -u "$attacker" -- cat "$E2E_DIR/log/clienttools.log" >/dev/null 2>&1; then
+    fail "another user can read the patients in the log"
+fi
+if runuser -u "$attacker" -- ln -s "$home/notes.txt" "$E2E_DIR/log/other.log" 2>/dev/null; then
+    fail "another user can add to the log's folder"
+fi
+echo "hardening: all checks passed"
