@@ -77,6 +77,7 @@ private:
 
     void onFocusChanged(QWidget* old, QWidget* now);
     void renderFlowPanel();
+    void renderPrintView();
     void reportError(const char* what);
 
     app::TForm1& form_;
@@ -101,6 +102,9 @@ private:
     QScrollArea* flowScroll_ = nullptr;
     std::vector<QPushButton*> imagingButtons_;
     QWidget* panel1_ = nullptr;
+    QLabel* printStatus_ = nullptr;
+    QPushButton* printAgain_ = nullptr;
+    QPushButton* closeAnyway_ = nullptr;
     // Imaging pages: widgets by control name, so the model's maps render into them.
     std::map<std::u16string, QCheckBox*> imagingChecks_;
     std::map<std::u16string, QLineEdit*> imagingEdits_;

@@ -157,10 +157,15 @@ std::optional<std::u16string> FakeDialogs::chooseFileOrFolder(bool folderMode) {
     return answer;
 }
 
-void FakeBrowser::print(const PageSetupValues& pageSetup) {
+void FakeBrowser::print(const PageSetupValues& pageSetup, const std::u16string& printer) {
     if (printFailure) throw Error(*printFailure);
     ++prints;
     printedWith.push_back(pageSetup);
+    printedOn.push_back(printer);
+}
+
+void FakeBrowser::ensureViewable() {
+    if (notViewable) throw Error(*notViewable);
 }
 
 bool FakeInstances::isRunning(const std::u16string& token) {

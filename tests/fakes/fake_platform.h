@@ -142,9 +142,12 @@ public:
     std::vector<std::pair<std::u16string, int>> navigations;
     int prints = 0;
     std::vector<PageSetupValues> printedWith;  // the page setup of each print, in order
+    std::vector<std::u16string> printedOn;     // the printer each print named (empty: the default)
     std::optional<std::string> printFailure;
+    std::optional<std::string> notViewable;  // ensureViewable throws this
     void navigate(const std::u16string& url, int flags) override { navigations.emplace_back(url, flags); }
-    void print(const PageSetupValues& pageSetup) override;
+    void print(const PageSetupValues& pageSetup, const std::u16string& printer) override;
+    void ensureViewable() override;
 };
 
 // Thrown by FakeProcess::exit so a test can see that, and with which code, the process would end.
@@ -169,6 +172,7 @@ public:
     std::vector<std::u16string> running{u"self"};
     std::u16string selfToken() override { return self; }
     bool isRunning(const std::u16string& token) override;
+    std::unique_ptr<InstancesLock> lockShared() override { return std::make_unique<InstancesLock>(); }
 };
 
 // All fakes together, with the bundle the core takes.
