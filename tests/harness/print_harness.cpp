@@ -11,6 +11,9 @@
 // failed DONE leaves the request open for the next. A start without a print request presses DONE at once.
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QTimer>
@@ -65,8 +68,25 @@ public:
         }
         return values;
     }
+    // Overlapping requests share the file: each read-modify-write holds a lock, as the program's settings file does.
+    class Lock {
+    public:
+        explicit Lock(const std::string& path) : fd_(::open((path + ".lock").c_str(), O_RDONLY | O_CREAT, 0600)) {
+            if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+        }
+        ~Lock() {
+            if (fd_ >= 0) ::close(fd_);
+        }
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+
+    private:
+        int fd_;
+    };
+    Lock lock() const { return Lock(path_); }
+
     void save(const Values& values) const {
-        const std::string temp = path_ + ".tmp";
+        const std::string temp = path_ + "." + std::to_string(::getpid()) + ".tmp";
         {
             std::ofstream out(temp, std::ios::trunc);
             for (const auto& [key, names] : values) {
@@ -102,6 +122,7 @@ public:
         return result;
     }
     bool setStringValue(const std::u16string& name, const std::u16string& value) override {
+        const auto held = registry_.lock();
         auto values = registry_.load();
         values[path_][name] = value;
         registry_.save(values);
@@ -114,6 +135,7 @@ private:
 };
 
 std::unique_ptr<platform::RegistryKey> FileRegistry::openKey(const std::u16string& path, bool create) {
+    const auto held = lock();
     auto values = load();
     if (!values.count(path)) {
         if (!create) return nullptr;
@@ -276,9 +298,11 @@ int main(int argc, char** argv) {
     const auto event = [&](const char* name, const std::function<void()>& run) {
         try {
             run();
+            return true;
         } catch (const Error& e) {
             std::fprintf(stderr, "harness: %s failed\n", name);
             dialogs.showError(utf8ToUtf16(e.what()));
+            return false;
         }
     };
     const auto done = [&] {
@@ -288,7 +312,8 @@ int main(int argc, char** argv) {
     int accepted = 0;
     browser.onComplete = [&] {
         std::fprintf(stderr, "harness: loaded at %.0f ms\n", elapsedMs());
-        event("print", [&] { form.WebBrowser1NavigateComplete2(); });
+        // A print refused at once reports no outcome later: the request ends here.
+        if (!event("print", [&] { form.WebBrowser1NavigateComplete2(); }) && !hold) done();
     };
     browser.onPrinted = [&](const std::string& printer) {
         form.WebBrowser1Printed(utf8ToUtf16(printer));
