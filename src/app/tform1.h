@@ -196,6 +196,7 @@ private:
     bool pageSetupSet_ = false;
     bool restoreMargins_ = false;
     std::u16string printUrl_;
+    bool loading_ = false;
 
     platform::Platform& platform_;
     settings::SettingsStore store_;

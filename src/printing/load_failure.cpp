@@ -70,8 +70,9 @@ std::string describeLoadFailure(const std::string& url, LoadFailureKind kind, in
             reason = httpReason(code);
             break;
         case LoadFailureKind::Certificate:
-            reason = "the server's security certificate was not accepted (it may be self-signed, expired or for "
-                     "another name)";
+            reason =
+                "the server's security certificate was not accepted (it may be self-signed, expired or for "
+                "another name)";
             break;
         case LoadFailureKind::Network:
             reason = networkReason(code);

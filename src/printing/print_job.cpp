@@ -20,9 +20,9 @@ std::u16string clockText(const platform::LocalDateTime& t) {
 }  // namespace
 
 void TForm1::printBrowserPage() {
-    PrintStatus.Caption =
-        u"Printing on " + (printDestination_.empty() ? std::u16string(u"the default printer") : printDestination_) +
-        u" \u2026";
+    PrintStatus.Caption = u"Printing on " +
+                          (printDestination_.empty() ? std::u16string(u"the default printer") : printDestination_) +
+                          u" \u2026";
     try {
         platform_.browser.print(printPageSetup(), printDestination_);
     } catch (const Error& e) {
@@ -66,15 +66,19 @@ platform::PageSetupValues TForm1::printPageSetup() {
 }
 
 void TForm1::WebBrowser1NavigateComplete2() {
+    loading_ = false;
     PrintAgainEnabled = true;
     printBrowserPage();
 }
 
 void TForm1::WebBrowser1Loading(int percent) {
+    // Progress that trails the end of the load must not hide its outcome.
+    if (!loading_) return;
     PrintStatus.Caption = u"Loading " + printUrl_ + u" \u2026 " + utf8ToUtf16(std::to_string(percent)) + u" %";
 }
 
 void TForm1::WebBrowser1NavigateFailed(const std::string& message) {
+    loading_ = false;
     PrintAgainEnabled = false;
     PrintStatus.Caption = utf8ToUtf16(message);
     writeLog(u"Page not loaded: " + utf8ToUtf16(message));

@@ -45,6 +45,7 @@ void TForm1::runPrintBranch() {
     const std::u16string url = std::u16string(ssl ? u"https" : u"http") + u"://" + serverIP + u"/" + docsFolder +
                                u"/store/" + patientId + u"/" + type + u".html";
     printUrl_ = url;
+    loading_ = true;
     PrintStatus.Caption = u"Loading " + url + u" \u2026";
     platform_.browser.navigate(url, platform::kNavNoReadFromCache);
 }

@@ -152,9 +152,8 @@ void TForm1::leaveJournal() {
     const std::u16string self = platform_.instances.selfToken();
     if (!contains(owners, self)) return;
     // Requests that died meanwhile go too; whoever is still open keeps the record.
-    std::erase_if(owners, [&](const std::u16string& owner) {
-        return owner == self || !platform_.instances.isRunning(owner);
-    });
+    std::erase_if(owners,
+                  [&](const std::u16string& owner) { return owner == self || !platform_.instances.isRunning(owner); });
     if (owners.empty())
         closeRecord(*journal);
     else

@@ -102,9 +102,7 @@ MainWindow::MainWindow(app::TForm1& form, BrowserHost& browser)
     events.printed = [this](const std::string& printer) {
         handle([&] { form_.WebBrowser1Printed(utf8ToUtf16(printer)); });
     };
-    events.printFailed = [this](const std::string& message) {
-        handle([&] { form_.WebBrowser1PrintFailed(message); });
-    };
+    events.printFailed = [this](const std::string& message) { handle([&] { form_.WebBrowser1PrintFailed(message); }); };
     browser_.attach(panel1_, std::move(events));
 
     // The printer system is asked only now that a window needs the list; a failure is reported like any event's.
@@ -354,7 +352,8 @@ void MainWindow::buildImagingSubPage(int index, QWidget* page) {
         const std::u16string_view name = browse.name;
         connect(button, &QPushButton::clicked, this, [this, name] { handle([&] { form_.imagingBrowseClick(name); }); });
     }
-    if (!pageSpec.extraBox.empty()) makeBox(pageSpec.extraBox, QStringLiteral("Don't send Patient ID"), QRect(3, 89, 134, 17));
+    if (!pageSpec.extraBox.empty())
+        makeBox(pageSpec.extraBox, QStringLiteral("Don't send Patient ID"), QRect(3, 89, 134, 17));
     if (pageSpec.nameFormat) {
         auto* group = new QGroupBox(QStringLiteral("Name Format"), page);
         group->setObjectName(QStringLiteral("RadioGroupDigoraNameFormat"));

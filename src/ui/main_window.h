@@ -38,8 +38,11 @@ public:
         try {
             event();
         } catch (const Error& e) {
+            // Rendered first, so the window behind the error report already shows what failed.
+            render();
             reportError(e.what());
         } catch (const std::exception& e) {
+            render();
             reportError(e.what());
         }
         render();

@@ -27,8 +27,8 @@ class FakeRegistry final : public Registry {
 public:
     using Values = std::map<std::u16string, RegValue, FoldedLess>;
     std::map<std::u16string, Values, FoldedLess> keys;
-    bool refuseCreate = false;   // the key cannot be created (nor opened with creation)
-    bool refuseWrites = false;   // every value write is refused
+    bool refuseCreate = false;             // the key cannot be created (nor opened with creation)
+    bool refuseWrites = false;             // every value write is refused
     std::vector<std::u16string> writeLog;  // "key|name=value" in order
 
     std::unique_ptr<RegistryKey> openKey(const std::u16string& path, bool create) override;
@@ -52,8 +52,8 @@ public:
 class FakeFiles final : public FileSystem {
 public:
     std::map<std::u16string, std::string> contents;
-    std::vector<std::u16string> operations;      // "append:<path>" / "write:<path>" in order
-    std::optional<std::string> failWith;          // every operation throws this text
+    std::vector<std::u16string> operations;  // "append:<path>" / "write:<path>" in order
+    std::optional<std::string> failWith;     // every operation throws this text
     void appendToFile(const std::u16string& path, const std::string& bytes) override;
     void writeWholeFile(const std::u16string& path, const std::string& bytes) override;
 };
@@ -101,7 +101,7 @@ public:
     std::vector<std::u16string> names;
     std::optional<std::u16string> defaultName;
     std::vector<std::u16string> profileWrites;
-    bool applyWrites = true;  // a written entry makes its device the default, as the platform would
+    bool applyWrites = true;                  // a written entry makes its device the default, as the platform would
     std::optional<std::string> writeFailure;  // the entry write fails with this text
     std::vector<std::u16string> printerNames() override { return names; }
     std::optional<std::u16string> defaultPrinterName() override { return defaultName; }
@@ -131,7 +131,7 @@ public:
     };
     std::vector<Shown> shown;
     std::vector<std::optional<std::u16string>> answers;  // answers for the next file dialogs, in order
-    std::vector<bool> dialogModes;                        // folderMode of each dialog shown
+    std::vector<bool> dialogModes;                       // folderMode of each dialog shown
     void showMessage(const std::u16string& text, MessagePlacement placement) override;
     void showError(const std::u16string& text) override;
     std::optional<std::u16string> chooseFileOrFolder(bool folderMode) override;

@@ -124,8 +124,9 @@ TEST(UiLoader, WithoutAGuiMessagesGoToStderrAndDialogsCountAsCancelled) {
         ui.ensureViewable();
         ADD_FAILURE() << "a print window without a display must be refused";
     } catch (const Error& e) {
-        EXPECT_STREQ(e.what(), "The print window cannot be shown: no display is available (neither DISPLAY nor "
-                               "WAYLAND_DISPLAY is set)");
+        EXPECT_STREQ(e.what(),
+                     "The print window cannot be shown: no display is available (neither DISPLAY nor "
+                     "WAYLAND_DISPLAY is set)");
     }
     EXPECT_FALSE(ui.guiLoaded());
     EXPECT_EQ(ui.unavailableReason(), "no display is available (neither DISPLAY nor WAYLAND_DISPLAY is set)");

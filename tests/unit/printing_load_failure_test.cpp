@@ -30,8 +30,7 @@ TEST(LoadFailure, SaysInPlainWordsWhatFailedForWhichAddress) {
         // Unknown numbers: never the bare engine code, never its markup.
         {LoadFailureKind::Network, -999, "ERR_SOMETHING_NEW",
          "the document could not be fetched from the server (network error -999)"},
-        {LoadFailureKind::Other, 0, "<strong jscontent=\"x\">Too   many</strong>\n redirects",
-         "Too many redirects"},
+        {LoadFailureKind::Other, 0, "<strong jscontent=\"x\">Too   many</strong>\n redirects", "Too many redirects"},
         {LoadFailureKind::Other, 0, "", "the document could not be fetched from the server"},
     };
     for (const auto& c : cases) {

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-
 #include <fstream>
 #include <sstream>
 #include <string>

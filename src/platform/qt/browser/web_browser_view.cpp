@@ -60,8 +60,8 @@ WebBrowserView::WebBrowserView(QWidget* parent) : view_(new QWebEngineView(paren
     renderLimit_.setSingleShot(true);
     connect(&renderLimit_, &QTimer::timeout, this, [this] {
         ++renderGeneration_;  // a result that still comes is dropped
-        finishPrint("The page could not be prepared for printing within " +
-                    std::to_string(kRenderTimeLimitMs / 1000) + " seconds");
+        finishPrint("The page could not be prepared for printing within " + std::to_string(kRenderTimeLimitMs / 1000) +
+                    " seconds");
     });
     connect(view_->page(), &QWebEnginePage::loadingChanged, this,
             [this](const QWebEngineLoadingInfo& info) { onLoadingChanged(info); });
@@ -123,8 +123,8 @@ void WebBrowserView::onLoadingChanged(const QWebEngineLoadingInfo& info) {
     std::string message;
     const std::string url = urlText(info.url().isEmpty() ? requested_ : info.url());
     if (timedOut_) {
-        message = "The page " + url + " did not load within " + std::to_string((loadTimeLimitMs() + 999) / 1000) +
-                  " seconds";
+        message =
+            "The page " + url + " did not load within " + std::to_string((loadTimeLimitMs() + 999) / 1000) + " seconds";
     } else {
         using printing::LoadFailureKind;
         LoadFailureKind kind = LoadFailureKind::Other;
