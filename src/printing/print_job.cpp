@@ -104,8 +104,8 @@ void TForm1::failRestore(const std::string& reason) {
     CloseAnywayVisible = true;
     const std::u16string left = printDestination_.empty() ? std::u16string(u"the print's") : printDestination_;
     PrintStatus.Caption = u"DONE could not put everything back: " + utf8ToUtf16(reason) +
-                          u". Press DONE to try again, or \"Close Anyway\": " + left +
-                          u" stays the default printer until the program next starts.";
+                          u". Press DONE to try again, or \"Close Anyway\" to leave " + left +
+                          u" as the default printer, with this print's page setup, until the program next starts.";
 }
 
 void TForm1::resetProgram() {

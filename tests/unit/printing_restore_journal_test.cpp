@@ -247,7 +247,7 @@ TEST_F(OverlapFixture, AFailedDoneKeepsWhatIsToBeRestoredAndOffersAWayOut) {
     EXPECT_FALSE(done(u"apptcard"));
     EXPECT_FALSE(done(u"apptcard"));
     EXPECT_TRUE(card.CloseAnywayVisible);
-    EXPECT_NE(card.PrintStatus.Caption.find(u"Zebra stays the default printer"), std::u16string::npos);
+    EXPECT_NE(card.PrintStatus.Caption.find(u"leave Zebra as the default printer"), std::u16string::npos);
     EXPECT_EQ(p.logLines().back(),
               "resetProgram failed: Cannot make 'Office' the default printer: it is no longer installed");
     EXPECT_EQ(p.registry.getString(kRestoreJournalKeyPath, u"printer"), u"Office");
