@@ -36,24 +36,17 @@ platform::PageSetupValues TForm1::printPageSetup() {
     std::optional<settings::OpenSettingsKey> key;
     if (opened) key.emplace(std::move(opened));
     const auto current = [&](const std::u16string& name) { return key ? key->read(name) : std::u16string(); };
-    if (!pageSetupSet_) {
-        // No page setup of its own: the values that stand when the print is given, as the engine would read them.
-        values.header = current(u"header");
-        values.footer = current(u"footer");
-        values.marginTop = current(u"margin_top");
-        values.marginBottom = current(u"margin_bottom");
-        values.marginLeft = current(u"margin_left");
-        values.marginRight = current(u"margin_right");
-        return values;
-    }
-    // The page setup this request set, not what the shared values hold by now: another request printing
-    // alongside may have changed them since.
+    // With a page setup of its own, the request prints with what it set, not with what the shared values hold by
+    // now: another request printing alongside may have changed them since. Without one, the values that stand
+    // when the print is given, as the engine would read them.
+    values.header = pageSetupSet_ ? std::u16string() : current(u"header");
+    values.footer = pageSetupSet_ ? std::u16string() : current(u"footer");
     const std::u16string names[] = {u"margin_bottom", u"margin_top", u"margin_left", u"margin_right"};
     std::u16string margins[4];
     for (int i = 0; i < 4; ++i) {
-        if (printType == u"Dedicated")
+        if (pageSetupSet_ && printType == u"Dedicated")
             margins[i] = u"0";
-        else if (const auto found = journalMargin(i))
+        else if (const auto found = pageSetupSet_ ? journalMargin(i) : std::nullopt)
             margins[i] = *found;  // a dedicated request has zeroed them meanwhile: the user's own
         else
             margins[i] = current(names[i]);
