@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Print request benchmark: process start until CUPS has accepted the job, against headless Chromium printing the
-same page to PDF. Prints wall time, peak memory and the ratio; asserts nothing.
+same page to PDF followed by lp of that PDF to the same queue. The two run interleaved in one run. Prints the
+medians, the ratio, peak memory and where our time goes; asserts nothing.
 
     bench/print_request_bench.py BUILD_BIN_DIR [RUNS]
 
 Needs root (a private CUPS scheduler is started, as in the print tests) and chromium for the comparison.
 Memory is the peak of the summed resident sizes of the whole process tree (the browser engines run several
-processes), sampled every 10 ms."""
+processes), sampled every 10 ms. Our stages come from the print harness's own time stamps: module load and
+engine start, page load, and PDF rendering with the CUPS submission."""
 import os
 import resource
 import shutil
@@ -63,9 +65,10 @@ class PeakSampler(threading.Thread):
             time.sleep(0.01)
 
 
-def measure(argv, env, ready_marker=None):
+def measure(argv, env, ready_marker=None, stages=None):
     """Wall time until ready_marker appears on stderr (or the process ends), the peak tree RSS, the exit code and
-    the CPU time of the whole run (all processes of the tree that were reaped)."""
+    the CPU time of the whole run (all processes of the tree that were reaped). stages: marker -> seconds, filled
+    with the time each marker first appeared."""
     before = resource.getrusage(resource.RUSAGE_CHILDREN)
     start = time.monotonic()
     proc = subprocess.Popen(argv, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
@@ -73,8 +76,13 @@ def measure(argv, env, ready_marker=None):
     sampler.start()
     ready = None
     for line in proc.stderr:
+        now = time.monotonic() - start
         if ready_marker and ready is None and ready_marker in line:
-            ready = time.monotonic() - start
+            ready = now
+        if stages is not None:
+            for marker in stages:
+                if stages[marker] is None and marker in line:
+                    stages[marker] = now
     proc.wait()
     end = time.monotonic() - start
     sampler.running = False
@@ -127,33 +135,48 @@ def main():
         ours = [os.path.join(bin_dir, "print-harness"), "--registry", registry, "--log", os.path.join(work, "logs"),
                 "--", "-x", os.path.join(work, "request.ini"), "-s", host]
 
+        chromium = shutil.which("chromium") or shutil.which("chromium-browser")
         results = {"veltrane": [], "chromium": []}
+        stage_names = ["browser module loaded", "harness: loaded", "harness: printed"]
+        stage_times = []
         for i in range(runs):
-            t, peak, rc, cpu = measure(ours, env, ready_marker="harness: printed")
+            stages = dict.fromkeys(stage_names)
+            t, peak, rc, cpu = measure(ours, env, ready_marker="harness: printed", stages=stages)
             if rc != 0:
                 print("print-harness failed with exit code %d" % rc)
                 return 1
             results["veltrane"].append((t, peak, cpu))
-            chromium = shutil.which("chromium") or shutil.which("chromium-browser")
+            stage_times.append(stages)
             if chromium:
                 pdf = os.path.join(work, "chromium-%d.pdf" % i)
                 t, peak, rc, cpu = measure([chromium, "--headless", "--no-sandbox", "--disable-gpu",
-                                       "--no-pdf-header-footer", "--print-to-pdf=" + pdf, url], env)
+                                            "--no-pdf-header-footer", "--print-to-pdf=" + pdf, url], env)
                 if rc == 0 and os.path.exists(pdf):
-                    results["chromium"].append((t, peak, cpu))
+                    # lp returns once the scheduler has accepted the job, the moment our figure ends at too.
+                    t_lp, peak_lp, rc_lp, cpu_lp = measure(["lp", "-d", "vtBench", pdf], env)
+                    if rc_lp == 0:
+                        results["chromium"].append((t + t_lp, max(peak, peak_lp), cpu + cpu_lp))
 
-        print("print request benchmark, %d runs, medians" % runs)
+        print("print request benchmark, %d runs interleaved, medians" % runs)
         v_time = median([r[0] for r in results["veltrane"]])
         v_peak = median([r[1] for r in results["veltrane"]])
         v_cpu = median([r[2] for r in results["veltrane"]])
         print("  veltrane print request (start -> job accepted by CUPS): %.0f ms wall, peak tree RSS %.0f MB, "
               "CPU %.0f ms (whole run)" % (v_time * 1000, v_peak / 1024, v_cpu * 1000))
+        complete = [s for s in stage_times if all(s[m] is not None for m in stage_names)]
+        if complete:
+            module = median([s[stage_names[0]] for s in complete])
+            load = median([s[stage_names[1]] - s[stage_names[0]] for s in complete])
+            pdf = median([s[stage_names[2]] - s[stage_names[1]] for s in complete])
+            print("  where it goes: process start, core and browser module load with the engine's start %.0f ms; "
+                  "page load until rendered %.0f ms; PDF and CUPS submission %.0f ms" %
+                  (module * 1000, load * 1000, pdf * 1000))
         if results["chromium"]:
             c_time = median([r[0] for r in results["chromium"]])
             c_peak = median([r[1] for r in results["chromium"]])
             c_cpu = median([r[2] for r in results["chromium"]])
-            print("  chromium --headless --print-to-pdf (start -> PDF written): %.0f ms wall, peak tree RSS %.0f MB, "
-                  "CPU %.0f ms" % (c_time * 1000, c_peak / 1024, c_cpu * 1000))
+            print("  chromium --headless --print-to-pdf, then lp (start -> job accepted by CUPS): %.0f ms wall, "
+                  "peak tree RSS %.0f MB, CPU %.0f ms" % (c_time * 1000, c_peak / 1024, c_cpu * 1000))
             print("  ratio veltrane / chromium: wall %.2f, memory %.2f, CPU %.2f"
                   % (v_time / c_time, v_peak / c_peak, v_cpu / c_cpu))
         else:

@@ -115,6 +115,21 @@ public:
     // Puts back what a print request whose process has died left switched (printing/restore_journal.cpp).
     void restoreInterruptedPrint();
 
+    // ---- The print view's feedback and the browser's later events (printing/print_job.cpp) ----
+    // The status line over the page: what is loading, where the page was printed, what failed.
+    TLabel PrintStatus;
+    // "Print Again" needs a loaded page.
+    bool PrintAgainEnabled = false;
+    // Offered once DONE has failed to put everything back, so the window can still be closed.
+    bool CloseAnywayVisible = false;
+    void WebBrowser1Loading(int percent);
+    // A load that failed: logged, shown, and raised as the event's error.
+    void WebBrowser1NavigateFailed(const std::string& message);
+    void WebBrowser1Printed(const std::u16string& printer);
+    void WebBrowser1PrintFailed(const std::string& message);
+    // Ends the process without restoring; the restore journal keeps the request, so the next start restores.
+    void CloseAnywayClick();
+
     // ---- Printers page (app/printers_page.cpp) ----
     void Button2Click();
     void Button3Click();
@@ -152,12 +167,36 @@ private:
     // The installed printers, taken once when first needed.
     const std::vector<std::u16string>& printerList();
     int currentDefaultPrinterPosition();
-    // Writes the default-printer entry for every printer-list entry equal to name.
-    void writeDefaultEntryFor(const std::u16string& name);
+    // Writes the default-printer entry for every printer-list entry equal to name; false when none is.
+    bool writeDefaultEntryFor(const std::u16string& name);
+    // Writes the saved page setup back (resetIE's rules); margins only when asked.
+    void writeBackPageSetup(bool margins);
     // The restore journal (printing/restore_journal.cpp).
     void journalPrinterSwitch(const std::u16string& previous);
     void journalPageSetup();
-    void clearJournal();
+    // What DONE is to put back; see restore_journal.cpp.
+    struct RestorePlan {
+        bool othersOpen = false;  // another live request switched too: the last one to end restores
+        bool recorded = false;    // this request is in the journal, so the fields below hold its record
+        std::u16string printer;
+        bool headerFooter = false;
+        bool margins = false;
+        std::u16string saved[6];  // footer, header, margin_bottom, margin_top, margin_left, margin_right
+    };
+    RestorePlan restorePlan();
+    void leaveJournal();
+    // The margins the first dedicated request of the open ones found, when one of them changed the margins.
+    std::optional<std::u16string> journalMargin(int index);
+    void failRestore(const std::string& reason);
+    platform::PageSetupValues printPageSetup();
+
+    // What this request's own print uses, whatever other requests switch meanwhile.
+    std::u16string printerToRestore_;  // the default found by this request's switch; never overwritten after
+    std::u16string printDestination_;  // the printer this request switched to; empty: the default of the moment
+    bool pageSetupSet_ = false;
+    bool restoreMargins_ = false;
+    std::u16string printUrl_;
+    bool loading_ = false;
 
     platform::Platform& platform_;
     settings::SettingsStore store_;

@@ -23,9 +23,12 @@ public:
     virtual ~Browser() = default;
     // Accepted at once; the page loads in the background and its completion is reported as an event.
     virtual void navigate(const std::u16string& url, int flags) = 0;
-    // Prints the loaded page on the default printer without a dialog, laid out with the page setup. Throws with
-    // the platform's text.
-    virtual void print(const PageSetupValues& pageSetup) = 0;
+    // Starts printing the loaded page on printer (empty: the default printer of that moment) without a dialog,
+    // laid out with the page setup. Throws with the platform's text when nothing can be printed; a print that
+    // has started reports its outcome later, as an event of the print view.
+    virtual void print(const PageSetupValues& pageSetup, const std::u16string& printer) = 0;
+    // Throws, saying why, when the print view cannot be shown: a print request asks before it changes anything.
+    virtual void ensureViewable() {}
 };
 
 }  // namespace veltrane::platform

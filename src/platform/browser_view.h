@@ -19,13 +19,19 @@ public:
     // Starts loading without waiting and bypassing every cache; completion is reported through
     // onNavigateComplete, on the GUI thread, once per completed load.
     virtual void navigate(const std::u16string& url, int flags) = 0;
-    // Prints the loaded page on the current default printer without a dialog, with the page-setup values;
-    // throws veltrane::Error with the platform's text when it cannot.
-    virtual void print(const PageSetupValues& pageSetup) = 0;
+    // Starts printing the loaded page on printer (empty: the current default) without a dialog, with the
+    // page-setup values; throws veltrane::Error when nothing can be printed. The outcome comes as onPrinted or
+    // onPrintFailed, on the GUI thread; prints asked for while one is under way follow it in order.
+    virtual void print(const PageSetupValues& pageSetup, const std::u16string& printer) = 0;
 
     std::function<void()> onNavigateComplete;
     // A load that failed or did not complete within the time limit; the text says which page and why.
     std::function<void(const std::string& message)> onNavigateFailed;
+    // How far the page has loaded, in percent.
+    std::function<void(int percent)> onLoadProgress;
+    // The printer system has accepted the job; the name of the printer it went to.
+    std::function<void(const std::string& printer)> onPrinted;
+    std::function<void(const std::string& message)> onPrintFailed;
 };
 
 }  // namespace veltrane::platform

@@ -33,6 +33,9 @@ std::u16string TForm1::getCurrentPrinter() {
 void TForm1::SetDefaultPrinter(std::u16string name) {
     writeLog(u"SetDefaultPrinter " + name);
     oldPrinter = getCurrentPrinter();
+    // Kept apart from oldPrinter, which every call overwrites: a DONE that fails and is pressed again must still
+    // go back to the printer found before the print.
+    if (printerToRestore_.empty()) printerToRestore_ = oldPrinter;
     writeLog(u"oldPrinter " + oldPrinter);
     Memo1.Lines.push_back(u"Default printer: " + oldPrinter);
     // The selection follows the system default only here, just before a new default is written.
@@ -44,16 +47,19 @@ void TForm1::SetDefaultPrinter(std::u16string name) {
     writeLog(u"Done SetDefaultPrinter");
 }
 
-void TForm1::writeDefaultEntryFor(const std::u16string& name) {
+bool TForm1::writeDefaultEntryFor(const std::u16string& name) {
     const auto& list = printerList();
     const std::size_t count = list.size();
+    bool matched = false;
     // Every equal entry is written, so the last match stays in force. The texts have no fixed size: a printer
     // name of any length is written whole.
     for (std::size_t i = 0; i < count; ++i) {
         if (list[i] != name) continue;
         const auto details = platform_.printers.details(list[i]);
         platform_.printers.writeDefaultDeviceEntry(details.device + u"," + details.driver + u"," + details.port);
+        matched = true;
     }
+    return matched;
 }
 
 }  // namespace veltrane::app

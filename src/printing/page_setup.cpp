@@ -32,6 +32,7 @@ void TForm1::setIE() {
             }
             key.write(u"header", u"");
             key.write(u"footer", u"");
+            pageSetupSet_ = true;
         }
     }
     writeLog(u"Done setIE");
@@ -39,6 +40,12 @@ void TForm1::setIE() {
 
 void TForm1::resetIE() {
     writeLog(u"Start resetIE");
+    // Margins also when an earlier open request of the dedicated type changed them and this one restores for it.
+    writeBackPageSetup(printType == u"Dedicated" || restoreMargins_);
+    writeLog(u"Done resetIE");
+}
+
+void TForm1::writeBackPageSetup(bool margins) {
     {
         auto opened = platform_.registry.openKey(printing::kPageSetupKeyPath, /*create=*/true);
         if (opened) {
@@ -46,7 +53,7 @@ void TForm1::resetIE() {
             // An empty saved value is never written back: the value keeps what setIE wrote.
             if (!oldFooter.empty()) key.write(u"footer", oldFooter);
             if (!oldHeader.empty()) key.write(u"header", oldHeader);
-            if (printType == u"Dedicated") {
+            if (margins) {
                 const std::u16string* saved[] = {&oldMarginBottom, &oldMarginTop, &oldMarginLeft, &oldMarginRight};
                 for (int i = 0; i < 4; ++i) {
                     if (!saved[i]->empty()) key.write(kMargins[i], *saved[i]);
@@ -54,7 +61,6 @@ void TForm1::resetIE() {
             }
         }
     }
-    writeLog(u"Done resetIE");
 }
 
 }  // namespace veltrane::app

@@ -1,20 +1,32 @@
-// The restore journal: what a print request changed on the workstation, kept until DONE has put it back, so that
-// a process killed in between (or a crash, or a log-out) does not leave the user's default printer and page setup
-// switched for good.
+// The restore journal: what print requests changed on the workstation, kept until the last of them has put it
+// back, so that a process killed in between (or a crash, or a log-out) does not leave the user's default printer
+// and page setup switched for good.
+//
+// Print requests overlap at a front desk (a card, then a receipt, before anyone presses DONE). The journal holds
+// every open request ("owners") and one record of what the first of them found: the default printer, the header
+// and footer, and the margins as the first dedicated request found them. Only the last request to end puts that
+// record back; a request that dies is dropped by the next start, which restores when no request is left.
 
 #include "printing/restore_journal.h"
 
+#include <algorithm>
+
 #include "app/tform1.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "printing/page_setup.h"
 
 namespace veltrane::app {
 
 namespace {
 
-const std::u16string kOwner = u"owner";
+const std::u16string kOwners = u"owners";  // tokens of the open requests, separated by blanks
+const std::u16string kOwner = u"owner";    // a single open request, as earlier versions wrote it
 const std::u16string kPrinter = u"printer";
-const std::u16string kPageSetup = u"page_setup";  // "saved" once setIE has recorded the values below
-const std::u16string kPrintType = u"print_type";
+const std::u16string kPageSetup = u"page_setup";  // "saved" once header and footer are recorded
+const std::u16string kMarginsSaved = u"margins";  // "saved" once the margins are recorded
+const std::u16string kPrintType = u"print_type";  // earlier versions: "Dedicated" meant the margins are recorded
+const std::u16string kSaved = u"saved";
 const std::u16string kSavedNames[] = {u"footer",     u"header",      u"margin_bottom",
                                       u"margin_top", u"margin_left", u"margin_right"};
 
@@ -24,50 +36,152 @@ std::optional<settings::OpenSettingsKey> openJournal(platform::Registry& registr
     return settings::OpenSettingsKey(std::move(key));
 }
 
+std::vector<std::u16string> readOwners(settings::OpenSettingsKey& journal) {
+    std::vector<std::u16string> owners;
+    const std::u16string text = journal.read(kOwners);
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const auto end = std::min(text.find(u' ', start), text.size());
+        if (end > start) owners.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    const std::u16string legacy = journal.read(kOwner);
+    if (!legacy.empty() && std::find(owners.begin(), owners.end(), legacy) == owners.end()) owners.push_back(legacy);
+    return owners;
+}
+
+void writeOwners(settings::OpenSettingsKey& journal, const std::vector<std::u16string>& owners) {
+    std::u16string text;
+    for (const auto& owner : owners) text += (text.empty() ? u"" : u" ") + owner;
+    journal.write(kOwners, text);
+    if (!journal.read(kOwner).empty()) journal.write(kOwner, u"");
+}
+
+bool contains(const std::vector<std::u16string>& list, const std::u16string& item) {
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+bool marginsRecorded(settings::OpenSettingsKey& journal) {
+    return journal.read(kMarginsSaved) == kSaved ||
+           (journal.read(kPageSetup) == kSaved && journal.read(kPrintType) == u"Dedicated");
+}
+
+// Nothing pending: the record is emptied, values are never deleted.
+void closeRecord(settings::OpenSettingsKey& journal) {
+    writeOwners(journal, {});
+    journal.write(kPrinter, u"");
+    journal.write(kPageSetup, u"");
+    journal.write(kMarginsSaved, u"");
+    journal.write(kPrintType, u"");
+}
+
+// Joins self to the open requests; the first one opens a new record.
+void join(settings::OpenSettingsKey& journal, const std::u16string& self, std::vector<std::u16string>& owners) {
+    if (contains(owners, self)) return;
+    if (owners.empty()) closeRecord(journal);
+    owners.push_back(self);
+    writeOwners(journal, owners);
+}
+
 }  // namespace
 
 void TForm1::journalPrinterSwitch(const std::u16string& previous) {
-    auto journal = openJournal(platform_.registry, /*create=*/true);
-    if (!journal) return;
-    // Only the first switch of a request is recorded: the restoring call from DONE must not replace the printer
-    // to go back to, and a request running in another process keeps its own record.
-    if (!journal->read(kOwner).empty()) return;
-    journal->write(kPrinter, previous);
-    journal->write(kPageSetup, u"");
-    journal->write(kOwner, platform_.instances.selfToken());
-}
-
-void TForm1::journalPageSetup() {
+    const auto lock = platform_.instances.lockShared();
     auto journal = openJournal(platform_.registry, /*create=*/true);
     if (!journal) return;
     const std::u16string self = platform_.instances.selfToken();
-    const std::u16string owner = journal->read(kOwner);
-    if (!owner.empty() && owner != self) return;
-    if (journal->read(kPageSetup) == u"saved") return;
-    const std::u16string* saved[] = {&oldFooter,    &oldHeader,     &oldMarginBottom,
-                                     &oldMarginTop, &oldMarginLeft, &oldMarginRight};
-    for (int i = 0; i < 6; ++i) journal->write(kSavedNames[i], *saved[i]);
-    journal->write(kPrintType, printType);
-    journal->write(kPageSetup, u"saved");
-    if (owner.empty()) {
-        journal->write(kPrinter, u"");
-        journal->write(kOwner, self);
+    auto owners = readOwners(*journal);
+    // The restoring call from DONE finds itself already recorded: the printer to go back to stays.
+    if (contains(owners, self)) return;
+    const bool first = owners.empty();
+    join(*journal, self, owners);
+    // A request that opens alongside others keeps the printer the first one found.
+    if (first || journal->read(kPrinter).empty()) journal->write(kPrinter, previous);
+}
+
+void TForm1::journalPageSetup() {
+    const auto lock = platform_.instances.lockShared();
+    auto journal = openJournal(platform_.registry, /*create=*/true);
+    if (!journal) return;
+    auto owners = readOwners(*journal);
+    join(*journal, platform_.instances.selfToken(), owners);
+    // Recorded once, by the first request: a later one reads what the first has already cleared.
+    if (journal->read(kPageSetup) != kSaved) {
+        journal->write(kSavedNames[0], oldFooter);
+        journal->write(kSavedNames[1], oldHeader);
+        journal->write(kPageSetup, kSaved);
+    }
+    // Only a dedicated request changes the margins, so the first of those finds them as the user had them.
+    if (printType == u"Dedicated" && !marginsRecorded(*journal)) {
+        const std::u16string* saved[] = {&oldMarginBottom, &oldMarginTop, &oldMarginLeft, &oldMarginRight};
+        for (int i = 0; i < 4; ++i) journal->write(kSavedNames[2 + i], *saved[i]);
+        journal->write(kMarginsSaved, kSaved);
     }
 }
 
-void TForm1::clearJournal() {
+std::optional<std::u16string> TForm1::journalMargin(int index) {
+    auto journal = openJournal(platform_.registry, /*create=*/false);
+    if (!journal || !marginsRecorded(*journal) || readOwners(*journal).empty()) return std::nullopt;
+    return journal->read(kSavedNames[2 + index]);
+}
+
+TForm1::RestorePlan TForm1::restorePlan() {
+    RestorePlan plan;
+    const auto lock = platform_.instances.lockShared();
+    auto journal = openJournal(platform_.registry, /*create=*/false);
+    if (!journal) return plan;
+    const std::u16string self = platform_.instances.selfToken();
+    const auto owners = readOwners(*journal);
+    if (!contains(owners, self)) return plan;
+    plan.recorded = true;
+    for (const auto& owner : owners) {
+        if (owner != self && platform_.instances.isRunning(owner)) plan.othersOpen = true;
+    }
+    plan.printer = journal->read(kPrinter);
+    plan.headerFooter = journal->read(kPageSetup) == kSaved;
+    plan.margins = marginsRecorded(*journal);
+    for (int i = 0; i < 6; ++i) plan.saved[i] = journal->read(kSavedNames[i]);
+    return plan;
+}
+
+void TForm1::leaveJournal() {
+    const auto lock = platform_.instances.lockShared();
     auto journal = openJournal(platform_.registry, /*create=*/false);
     if (!journal) return;
-    if (journal->read(kOwner) != platform_.instances.selfToken()) return;
-    journal->write(kOwner, u"");
+    auto owners = readOwners(*journal);
+    const std::u16string self = platform_.instances.selfToken();
+    if (!contains(owners, self)) return;
+    // Requests that died meanwhile go too; whoever is still open keeps the record.
+    std::erase_if(owners,
+                  [&](const std::u16string& owner) { return owner == self || !platform_.instances.isRunning(owner); });
+    if (owners.empty())
+        closeRecord(*journal);
+    else
+        writeOwners(*journal, owners);
 }
 
 void TForm1::restoreInterruptedPrint() {
+    // Read without the lock first: a start with nothing pending (nearly every start) takes no lock.
+    {
+        auto journal = openJournal(platform_.registry, /*create=*/false);
+        if (!journal) return;
+        const auto owners = readOwners(*journal);
+        if (std::all_of(owners.begin(), owners.end(),
+                        [&](const std::u16string& owner) { return platform_.instances.isRunning(owner); }))
+            return;
+    }
+    const auto lock = platform_.instances.lockShared();
     auto journal = openJournal(platform_.registry, /*create=*/false);
     if (!journal) return;
-    const std::u16string owner = journal->read(kOwner);
-    // A request still running will restore for itself when its DONE is pressed.
-    if (owner.empty() || platform_.instances.isRunning(owner)) return;
+    auto owners = readOwners(*journal);
+    const auto before = owners.size();
+    std::erase_if(owners, [&](const std::u16string& owner) { return !platform_.instances.isRunning(owner); });
+    if (owners.size() == before) return;
+    // A request still open restores for itself, and for the dead ones, when its DONE is pressed.
+    if (!owners.empty()) {
+        writeOwners(*journal, owners);
+        return;
+    }
 
     writeLog(u"Restore after an interrupted print request");
     const std::u16string printer = journal->read(kPrinter);
@@ -75,23 +189,24 @@ void TForm1::restoreInterruptedPrint() {
         writeLog(u"Restore default printer " + printer);
         writeDefaultEntryFor(printer);
     }
-    if (journal->read(kPageSetup) == u"saved") {
+    const bool headerFooter = journal->read(kPageSetup) == kSaved;
+    const bool margins = marginsRecorded(*journal);
+    if (headerFooter || margins) {
         writeLog(u"Restore page setup");
         std::u16string saved[6];
         for (int i = 0; i < 6; ++i) saved[i] = journal->read(kSavedNames[i]);
-        const bool dedicated = journal->read(kPrintType) == u"Dedicated";
         auto opened = platform_.registry.openKey(printing::kPageSetupKeyPath, /*create=*/true);
         if (opened) {
             settings::OpenSettingsKey key(std::move(opened));
-            // The same rules as DONE: empty saved values are not written back, margins only for a dedicated print.
-            const int count = dedicated ? 6 : 2;
-            for (int i = 0; i < count; ++i) {
-                if (!saved[i].empty()) key.write(kSavedNames[i], saved[i]);
+            // Every recorded value goes back, an empty one too: an absent margin read as empty, and writing it
+            // empty gives the engine's default again instead of leaving the print's zero behind.
+            for (int i = 0; i < 6; ++i) {
+                if (i < 2 ? headerFooter : margins) key.write(kSavedNames[i], saved[i]);
             }
         }
     }
-    // Cleared only when everything is back, so a failure here is tried again at the next start.
-    journal->write(kOwner, u"");
+    // Closed only when everything is back, so a failure here is tried again at the next start.
+    closeRecord(*journal);
     writeLog(u"Done restore after an interrupted print request");
 }
 

@@ -35,16 +35,14 @@ void BrowserHost::navigate(const std::u16string& url, int flags) {
     pending_.emplace(url, flags);
 }
 
-void BrowserHost::print(const platform::PageSetupValues& pageSetup) {
+void BrowserHost::print(const platform::PageSetupValues& pageSetup, const std::u16string& printer) {
     if (!view_) throw Error("No page is loaded");
-    view_->print(pageSetup);
+    view_->print(pageSetup, printer);
 }
 
-void BrowserHost::attach(QWidget* panel, std::function<void()> onNavigateComplete,
-                         std::function<void(const std::string&)> onNavigateFailed) {
+void BrowserHost::attach(QWidget* panel, BrowserEvents events) {
     panel_ = panel;
-    onNavigateComplete_ = std::move(onNavigateComplete);
-    onNavigateFailed_ = std::move(onNavigateFailed);
+    events_ = std::move(events);
     if (pending_ && ensureView()) {
         const auto [url, flags] = *pending_;
         pending_.reset();
@@ -75,10 +73,19 @@ bool BrowserHost::ensureView() {
     }
     // Through the host, so a view that outlives its window reports to nobody rather than to a dead window.
     view_->onNavigateComplete = [this] {
-        if (onNavigateComplete_) onNavigateComplete_();
+        if (events_.navigateComplete) events_.navigateComplete();
     };
     view_->onNavigateFailed = [this](const std::string& message) {
-        if (onNavigateFailed_) onNavigateFailed_(message);
+        if (events_.navigateFailed) events_.navigateFailed(message);
+    };
+    view_->onLoadProgress = [this](int percent) {
+        if (events_.loadProgress) events_.loadProgress(percent);
+    };
+    view_->onPrinted = [this](const std::string& printer) {
+        if (events_.printed) events_.printed(printer);
+    };
+    view_->onPrintFailed = [this](const std::string& message) {
+        if (events_.printFailed) events_.printFailed(message);
     };
     if (QWidget* widget = view_->widget()) {
         widget->setParent(panel_);

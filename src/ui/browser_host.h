@@ -16,15 +16,23 @@ namespace veltrane::ui {
 // $VELTRANE_BROWSER_MODULE, or the browser module beside the window module.
 std::string browserModulePath();
 
+// What the window hears of the view.
+struct BrowserEvents {
+    std::function<void()> navigateComplete;
+    std::function<void(const std::string& message)> navigateFailed;
+    std::function<void(int percent)> loadProgress;
+    std::function<void(const std::string& printer)> printed;
+    std::function<void(const std::string& message)> printFailed;
+};
+
 class BrowserHost final : public platform::Browser {
 public:
     void navigate(const std::u16string& url, int flags) override;
     // Throws "No page is loaded" when no page was ever requested or the browser module is missing.
-    void print(const platform::PageSetupValues& pageSetup) override;
+    void print(const platform::PageSetupValues& pageSetup, const std::u16string& printer) override;
 
-    // The panel the view fills, the handler of each completed load and of each failed one. Starts a kept navigate.
-    void attach(QWidget* panel, std::function<void()> onNavigateComplete,
-                std::function<void(const std::string&)> onNavigateFailed = {});
+    // The panel the view fills and the window's handlers of the view's events. Starts a kept navigate.
+    void attach(QWidget* panel, BrowserEvents events);
     bool viewLoaded() const { return view_ != nullptr; }
 
 private:
@@ -34,8 +42,7 @@ private:
     platform::BrowserView* view_ = nullptr;  // lives as long as the window; its widget belongs to the panel
     bool loadFailed_ = false;
     std::optional<std::pair<std::u16string, int>> pending_;
-    std::function<void()> onNavigateComplete_;
-    std::function<void(const std::string&)> onNavigateFailed_;
+    BrowserEvents events_;
 };
 
 }  // namespace veltrane::ui

@@ -93,10 +93,18 @@ MainWindow::MainWindow(app::TForm1& form, BrowserHost& browser)
     applyTabOrder();
 
     connect(qApp, &QApplication::focusChanged, this, &MainWindow::onFocusChanged);
-    browser_.attach(
-        panel1_, [this] { handle([this] { form_.WebBrowser1NavigateComplete2(); }); },
-        // A page that could not be loaded is reported like any failed event, so the user knows why nothing printed.
-        [this](const std::string& message) { handle([&] { throw Error(message); }); });
+    BrowserEvents events;
+    events.navigateComplete = [this] { handle([this] { form_.WebBrowser1NavigateComplete2(); }); };
+    // A page that could not be loaded is reported like any failed event, so the user knows why nothing printed.
+    events.navigateFailed = [this](const std::string& message) {
+        handle([&] { form_.WebBrowser1NavigateFailed(message); });
+    };
+    events.loadProgress = [this](int percent) { handle([&] { form_.WebBrowser1Loading(percent); }); };
+    events.printed = [this](const std::string& printer) {
+        handle([&] { form_.WebBrowser1Printed(utf8ToUtf16(printer)); });
+    };
+    events.printFailed = [this](const std::string& message) { handle([&] { form_.WebBrowser1PrintFailed(message); }); };
+    browser_.attach(panel1_, std::move(events));
 
     // The printer system is asked only now that a window needs the list; a failure is reported like any event's.
     // Then the state start-up reached; show handlers run only once the window and their page become visible.
@@ -167,6 +175,11 @@ void MainWindow::buildTopStrip() {
     auto* done = addButton(this, "ColorButton1", QStringLiteral("DONE"), QRect(456, 8, 106, 49), 1);
     done->setFont(windowFont(kBigButtonFont, true));
     connect(done, &QPushButton::clicked, this, [this] { handle([this] { form_.ColorButton1Click(); }); });
+
+    // Offered only after DONE failed to put everything back, so a missing printer never traps the user.
+    closeAnyway_ = addButton(this, "ButtonCloseAnyway", QStringLiteral("Close Anyway"), QRect(350, 8, 100, 49), 2);
+    closeAnyway_->hide();
+    connect(closeAnyway_, &QPushButton::clicked, this, [this] { handle([this] { form_.CloseAnywayClick(); }); });
 }
 
 void MainWindow::buildPrintersPage(QWidget* page) {
@@ -190,6 +203,7 @@ void MainWindow::buildPrintersPage(QWidget* page) {
     labelReceiptDefault_ = addLabel(page, "LabelReceiptDefault", QStringLiteral("no default"), QRect(124, 144, 49, 13));
 
     auto* again = addButton(page, "ColorButton2", QStringLiteral("Print Again"), QRect(405, 144, 140, 40), 6);
+    printAgain_ = again;
     again->setFont(windowFont(kBigButtonFont, true));
     connect(again, &QPushButton::clicked, this, [this] { handle([this] { form_.ColorButton2Click(); }); });
 
@@ -228,6 +242,17 @@ void MainWindow::buildPrintersPage(QWidget* page) {
     panel->setFrameShadow(QFrame::Raised);
     setTab(panel, 5);
     panel1_ = panel;
+
+    // The print view's status line sits over the foot of the page, as a browser shows what it is loading; it is
+    // raised above the page once the browser has filled the panel.
+    printStatus_ = new QLabel(panel);
+    printStatus_->setObjectName(QStringLiteral("PrintStatus"));
+    printStatus_->setTextFormat(Qt::PlainText);
+    printStatus_->setWordWrap(true);
+    printStatus_->setAutoFillBackground(true);
+    printStatus_->setFrameShape(QFrame::StyledPanel);
+    printStatus_->setMargin(2);
+    printStatus_->hide();
 }
 
 void MainWindow::buildConfigPage(QWidget* page) {
@@ -561,10 +586,27 @@ void MainWindow::render() {
             }
         }
     }
+    renderPrintView();
     renderFlowPanel();
     // Pages last: switching them runs show handlers, which render again with their results.
     pageControl2_->setCurrentIndex(form_.PageControl2.ActivePageIndex);
     pageControl1_->setCurrentIndex(form_.PageControl1.ActivePageIndex);
+}
+
+void MainWindow::renderPrintView() {
+    printAgain_->setEnabled(form_.PrintAgainEnabled);
+    closeAnyway_->setVisible(form_.CloseAnywayVisible);
+    const QString status = qs(form_.PrintStatus.Caption);
+    if (status.isEmpty()) {
+        printStatus_->hide();
+        return;
+    }
+    if (printStatus_->text() != status) printStatus_->setText(status);
+    const int width = panel1_->width() - 2;
+    const int height = std::min(printStatus_->heightForWidth(width), panel1_->height() - 2);
+    printStatus_->setGeometry(1, panel1_->height() - 1 - height, width, height);
+    printStatus_->show();
+    printStatus_->raise();
 }
 
 void MainWindow::renderFlowPanel() {

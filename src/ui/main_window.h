@@ -37,8 +37,11 @@ public:
         try {
             event();
         } catch (const Error& e) {
+            // Rendered first, so the window behind the error report already shows what failed.
+            render();
             reportError(e.what());
         } catch (const std::exception& e) {
+            render();
             reportError(e.what());
         }
         render();
@@ -78,6 +81,7 @@ private:
 
     void onFocusChanged(QWidget* old, QWidget* now);
     void renderFlowPanel();
+    void renderPrintView();
     void reportError(const char* what);
 
     app::TForm1& form_;
@@ -101,6 +105,9 @@ private:
     QWidget* flowPanel1_ = nullptr;
     std::vector<QPushButton*> imagingButtons_;
     QWidget* panel1_ = nullptr;
+    QLabel* printStatus_ = nullptr;
+    QPushButton* printAgain_ = nullptr;
+    QPushButton* closeAnyway_ = nullptr;
     // Imaging pages: widgets by control name, so the model's maps render into them.
     std::map<std::u16string, QCheckBox*> imagingChecks_;
     std::map<std::u16string, QLineEdit*> imagingEdits_;

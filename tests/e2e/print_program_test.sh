@@ -125,6 +125,11 @@ newest_pdf() { ls -t "$work/cups/out/$1"/*.pdf | head -1; }
 # Left edge of the first word on the page, in points.
 first_word_left() { pdftotext -bbox "$1" - | grep -m1 '<word' | sed 's/.*xMin="\([0-9.-]*\)".*/\1/'; }
 default_printer() { lpstat -d; }
+# Every job the scheduler took has been written out, so a count of PDFs is final.
+wait_jobs_done() {
+    for _ in $(seq 600); do [ -z "$(lpstat -o 2>/dev/null)" ] && return 0; sleep 0.1; done
+    fail "the scheduler still has jobs: $(lpstat -o)"
+}
 
 alive() {  # pid: running and not a zombie
     local stat
@@ -222,7 +227,7 @@ else
     expect_eq "exit code after DONE" 0 "$exit_code"
 fi
 [ -n "$app_pid" ] && { kill -9 -- "-$app_pid" 2>/dev/null; app_pid=; }
-sleep 0.5
+wait_jobs_done
 expect_eq "PDFs on vtZebra" 2 "$(pdf_count vtZebra)"
 expect_eq "PDFs on vtOffice" 0 "$(pdf_count vtOffice)"
 expect_eq "PDFs on vtEpson" 0 "$(pdf_count vtEpson)"
@@ -362,6 +367,28 @@ fi
 expect_eq "nothing printed for a missing page" "$before" "$(pdf_count vtZebra)"
 expect_eq "default printer after a failed load" "system default destination: vtOffice" "$(default_printer)"
 expect_eq "header after a failed load" '&w&bPage &p of &P' "$(page_setup_value header)"
+
+# 5. No display: the request is refused before anything is switched, with one log line saying why.
+: > "$log_file"
+env -u DISPLAY timeout 60 "$program" -x "$work/appt.ini" -s "$server" > /dev/null 2> "$work/nodisplay.err"
+expect_eq "exit code without a display" 2 $?
+grep -q 'The print window cannot be shown: no display is available' "$work/nodisplay.err" ||
+    fail "no reason on standard error: $(cat "$work/nodisplay.err")"
+expect_eq "default printer after a run without a display" "system default destination: vtOffice" "$(default_printer)"
+expect_eq "header after a run without a display" '&w&bPage &p of &P' "$(page_setup_value header)"
+expect_eq "top margin after a run without a display" 0.750000 "$(page_setup_value margin_top)"
+expect_eq "log of a run without a display" '=== Load Client Tools ===
+Parse ini file
+print
+Print request not carried out: The print window cannot be shown: no display is available (neither DISPLAY nor WAYLAND_DISPLAY is set)' "$(log_lines)"
+: > "$log_file"
+run_images
+expect_eq "the next start has nothing to restore" '=== Load Client Tools ===
+Parse ini file
+images
+Start loading imaging romexis
+resetProgram
+*** Done resetProgram + close ***' "$(log_lines)"
 
 if [ -n "${first_print_ms:-}" ] && [ -n "${print_again_ms:-}" ] && [ -n "${done_ms:-}" ]; then
     echo "start to first PDF ${first_print_ms} ms; Print Again to PDF ${print_again_ms} ms; DONE to exit ${done_ms} ms"

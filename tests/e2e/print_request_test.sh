@@ -13,9 +13,11 @@ chmod 755 "$work"
 failures=0
 http_pid=
 held_pid=
+open_pids=()
 
 cleanup() {
     [ -n "$held_pid" ] && kill -9 "$held_pid" 2>/dev/null
+    for pid in "${open_pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
     [ -n "$http_pid" ] && kill "$http_pid" 2>/dev/null
     bash "$support/cups_sandbox.sh" stop "$work/cups"
     rm -rf "$work"
@@ -72,6 +74,11 @@ wait_pdfs() {  # printer count
     return 1
 }
 newest_pdf() { ls -t "$work/cups/out/$1"/*.pdf | head -1; }
+# Every job the scheduler took has been written out, so a count of PDFs is final.
+wait_jobs_done() {
+    for _ in $(seq 600); do [ -z "$(lpstat -o 2>/dev/null)" ] && return 0; sleep 0.1; done
+    fail "the scheduler still has jobs: $(lpstat -o)"
+}
 # Left edge of the first word on the page, in points.
 first_word_left() { pdftotext -bbox "$1" - | grep -m1 '<word' | sed 's/.*xMin="\([0-9.-]*\)".*/\1/'; }
 log_lines() { tr -d '\r' < "$work/logs/clienttools.log" | sed 's/^[^:]*:[^:]*:[^:]*: //'; }
@@ -128,6 +135,7 @@ grep -q 'GET /veltrane_docs/store/1234/apptcard.html cache-control=no-cache prag
 request "$work/receipt.ini" receipt 9
 run -- -x "$work/receipt.ini" -s "$server"
 wait_pdfs vtEpson 1 || fail "no PDF on vtEpson"
+wait_jobs_done
 pdf=$(newest_pdf vtEpson)
 pdftotext "$pdf" - | grep -q 'Receipt 9 paid in full' || fail "the receipt's text is not in the PDF"
 left=$(first_word_left "$pdf")
@@ -172,9 +180,172 @@ request "$work/hang.ini" apptcard 1 'docs_folder=hang
 '
 VELTRANE_PAGE_LOAD_TIMEOUT_MS=2000 run -- -x "$work/hang.ini" -s "$server"
 grep -q 'did not load within 2 seconds' "$work/err" || fail "a page that never loads is not reported: $(cat "$work/err")"
-sleep 1
+wait_jobs_done
 expect_eq "nothing printed for failed loads" "$before" "$(pdf_count vtZebra)"
 expect_eq "default printer after failed loads" "system default destination: vtOffice" "$(lpstat -d)"
 
+# 5. Requests open at once. Each is held open until the test presses its DONE (a trigger file), so the order
+#    of starting and of DONE is the test's. Each prints on its own printer with its own margins; the workstation
+#    goes back to what it was before the first once the last has ended, whatever the order.
+request "$work/receipt.ini" receipt 9
+start_open() {  # name request; sets pid_<name>
+    QT_QPA_PLATFORM=offscreen "$harness" --registry "$registry" --log "$work/logs" --hold \
+        --done-file "$work/done-$1" -- -x "$2" -s "$server" 2> "$work/$1.err" &
+    open_pids+=($!)
+    eval "pid_$1=$!"
+}
+press_done() { : > "$work/done-$1"; }
+wait_ended() {  # name: the process has exited; sets ended_code
+    local pid
+    eval "pid=\$pid_$1"
+    for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$pid" 2>/dev/null; then
+        fail "$1 did not end after DONE: $(cat "$work/$1.err")"
+        return 1
+    fi
+    wait "$pid"
+    ended_code=$?
+}
+wait_done_pressed() {  # name count: DONE has been handled count times and the process is still open
+    for _ in $(seq 300); do
+        [ "$(grep -c 'still open after DONE' "$work/$1.err")" -ge "$2" ] && return 0
+        sleep 0.1
+    done
+    fail "$1 did not handle DONE: $(cat "$work/$1.err")"
+}
+check_newest() {  # printer text margin-test what
+    local pdf left
+    pdf=$(newest_pdf "$1")
+    pdftotext "$pdf" - | grep -q "$2" || fail "$4: '$2' is not in the newest PDF on $1"
+    left=$(first_word_left "$pdf")
+    awk -v x="$left" "BEGIN { exit !($3) }" || fail "$4: left margin $left pt on $1"
+}
+expect_as_found() {  # what
+    expect_eq "$1: default printer" "system default destination: vtOffice" "$(lpstat -d)"
+    expect_eq "$1: header" '&w&bPage &p of &P' "$(page_setup_value header)"
+    expect_eq "$1: top margin" 0.750000 "$(page_setup_value margin_top)"
+    expect_eq "$1: left margin" 0.750000 "$(page_setup_value margin_left)"
+}
+overlap() {  # first second staggered first-to-end
+    local what="$1 then $2${3:+ (staggered)}, DONE on $4 first" zebra epson other
+    zebra=$(pdf_count vtZebra)
+    epson=$(pdf_count vtEpson)
+    start_open "$1" "$work/$1.ini"
+    if [ -n "$3" ]; then
+        if [ "$1" = appt ]; then wait_pdfs vtZebra $((zebra + 1)); else wait_pdfs vtEpson $((epson + 1)); fi ||
+            fail "$what: the first did not print"
+    fi
+    start_open "$2" "$work/$2.ini"
+    wait_pdfs vtZebra $((zebra + 1)) || fail "$what: no card on vtZebra"
+    wait_pdfs vtEpson $((epson + 1)) || fail "$what: no receipt on vtEpson"
+    wait_jobs_done
+    expect_eq "$what: cards" $((zebra + 1)) "$(pdf_count vtZebra)"
+    expect_eq "$what: receipts" $((epson + 1)) "$(pdf_count vtEpson)"
+    check_newest vtZebra 'Appointment card for patient 1234' 'x != "" && x < 1' "$what"
+    check_newest vtEpson 'Receipt 9 paid in full' 'x > 50 && x < 58' "$what"
+    other=$([ "$4" = appt ] && echo receipt || echo appt)
+    press_done "$4"
+    wait_ended "$4" && expect_eq "$what: exit code of the first DONE" 0 "$ended_code"
+    [ "$(lpstat -d)" = "system default destination: vtOffice" ] &&
+        fail "$what: the default went back while $other is still open"
+    expect_eq "$what: header while $other is open" "" "$(page_setup_value header)"
+    press_done "$other"
+    wait_ended "$other" && expect_eq "$what: exit code of the last DONE" 0 "$ended_code"
+    expect_as_found "$what"
+}
+overlap appt receipt "" appt
+overlap appt receipt "" receipt
+overlap receipt appt "" appt
+overlap receipt appt "" receipt
+overlap appt receipt staggered appt
+overlap receipt appt staggered receipt
+
+# 6. Killed (kill -9) while another request is open: the other's DONE restores; both killed: the next start.
+for victim in appt receipt; do
+    survivor=$([ $victim = appt ] && echo receipt || echo appt)
+    zebra=$(pdf_count vtZebra)
+    epson=$(pdf_count vtEpson)
+    start_open appt "$work/appt.ini"
+    start_open receipt "$work/receipt.ini"
+    wait_pdfs vtZebra $((zebra + 1)) && wait_pdfs vtEpson $((epson + 1)) || fail "kill $victim: both did not print"
+    eval "kill -9 \$pid_$victim"
+    wait_ended $victim 2>/dev/null
+    run --
+    [ "$(lpstat -d)" = "system default destination: vtOffice" ] &&
+        fail "kill $victim: a start restored while $survivor is open"
+    press_done $survivor
+    wait_ended $survivor
+    expect_as_found "kill -9 of $victim, DONE on $survivor"
+done
+zebra=$(pdf_count vtZebra)
+epson=$(pdf_count vtEpson)
+start_open appt "$work/appt.ini"
+start_open receipt "$work/receipt.ini"
+wait_pdfs vtZebra $((zebra + 1)) && wait_pdfs vtEpson $((epson + 1)) || fail "both to be killed did not print"
+kill -9 "$pid_appt" "$pid_receipt"
+wait_ended appt 2>/dev/null
+wait_ended receipt 2>/dev/null
+run --
+expect_as_found "both killed, then a start"
+
+# 7. DONE fails while the old default printer is gone, and succeeds once it is back: it restores that printer.
+device=$(lpstat -v vtOffice | sed 's/^device for vtOffice: //')
+: > "$work/logs/clienttools.log"
+start_open appt "$work/appt.ini"
+wait_pdfs vtZebra $(($(pdf_count vtZebra) + 1)) || fail "the card to fail DONE on did not print"
+lpadmin -x vtOffice
+press_done appt
+wait_done_pressed appt 1
+press_done appt
+wait_done_pressed appt 2
+grep -q "Cannot make 'vtOffice' the default printer: it is no longer installed" "$work/appt.err" ||
+    fail "the failed DONE was not reported: $(cat "$work/appt.err")"
+expect_eq "log line of each failed DONE" 2 \
+    "$(log_lines | grep -cFx "resetProgram failed: Cannot make 'vtOffice' the default printer: it is no longer installed")"
+lpadmin -p vtOffice -E -v "$device" -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null
+press_done appt
+wait_ended appt && expect_eq "exit code of DONE once the printer is back" 0 "$ended_code"
+expect_as_found "DONE after two failed ones"
+
+# 8. Each failure leaves one log line with its reason.
+: > "$work/logs/clienttools.log"
+run -- -x "$work/missing.ini" -s "$server"
+expect_eq "log line of a missing page" \
+    "Page not loaded: The page http://$server/veltrane_docs/store/404/apptcard.html could not be loaded: the server has no such document (HTTP 404)" \
+    "$(log_lines | grep '^Page not loaded')"
+: > "$work/logs/clienttools.log"
+down=127.0.0.1:$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+run -- -x "$work/appt.ini" -s "$down"
+expect_eq "log line of a server that is down" \
+    "Page not loaded: The page http://$down/veltrane_docs/store/1234/apptcard.html could not be loaded: the server refused the connection: is the practice server running, and is its address right?" \
+    "$(log_lines | grep '^Page not loaded')"
+grep -q 'ERR_\|jscontent' "$work/err" && fail "an engine code or markup reached the user: $(cat "$work/err")"
+: > "$work/logs/clienttools.log"
+cupsreject vtZebra
+before=$(pdf_count vtZebra)
+run -- -x "$work/appt.ini" -s "$server"
+cupsaccept vtZebra
+log_lines | grep -q "^Print failed: Cannot print on 'vtZebra': " ||
+    fail "a refused job left no log line: $(log_lines)"
+wait_jobs_done
+expect_eq "nothing printed by a refused job" "$before" "$(pdf_count vtZebra)"
+expect_as_found "after the failures"
+
+# 9. Twenty requests in a row, each PDF with its own page's text: never a blank or half-rendered page.
+for i in $(seq 1 20); do
+    mkdir -p "$www/veltrane_docs/store/r$i"
+    printf '<!doctype html><html><body style="margin:0;font:16px sans-serif"><h1>Card number %s</h1>%s</body></html>' \
+        "$i" "$(printf '<p>Line of text %s.</p>' $(seq 1 30))" > "$www/veltrane_docs/store/r$i/apptcard.html"
+done
+for i in $(seq 1 20); do
+    before=$(pdf_count vtZebra)
+    request "$work/row.ini" apptcard "r$i"
+    run -- -x "$work/row.ini" -s "$server"
+    wait_pdfs vtZebra $((before + 1)) || { fail "print $i of 20 did not arrive"; continue; }
+    wait_jobs_done
+    text=$(pdftotext "$(newest_pdf vtZebra)" -)
+    grep -q "Card number $i\$" <<< "$text" || fail "print $i of 20 lacks its heading: '$(head -c 200 <<< "$text")'"
+    grep -q 'Line of text 30\.' <<< "$text" || fail "print $i of 20 is not complete"
+done
 [ $failures -eq 0 ] && echo "print requests: all checks passed"
 exit $((failures > 0))

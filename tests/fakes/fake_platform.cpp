@@ -88,8 +88,8 @@ void FakeIni::set(const std::u16string& file, const std::u16string& section, con
     files[file][lowered(section) + u"/" + lowered(key)] = value;
 }
 
-std::u16string FakeIni::getString(const std::u16string& file, const std::u16string& section,
-                                  const std::u16string& key, const std::u16string& defaultValue) {
+std::u16string FakeIni::getString(const std::u16string& file, const std::u16string& section, const std::u16string& key,
+                                  const std::u16string& defaultValue) {
     auto f = files.find(file);
     if (f == files.end()) return defaultValue;
     auto v = f->second.find(lowered(section) + u"/" + lowered(key));
@@ -157,10 +157,15 @@ std::optional<std::u16string> FakeDialogs::chooseFileOrFolder(bool folderMode) {
     return answer;
 }
 
-void FakeBrowser::print(const PageSetupValues& pageSetup) {
+void FakeBrowser::print(const PageSetupValues& pageSetup, const std::u16string& printer) {
     if (printFailure) throw Error(*printFailure);
     ++prints;
     printedWith.push_back(pageSetup);
+    printedOn.push_back(printer);
+}
+
+void FakeBrowser::ensureViewable() {
+    if (notViewable) throw Error(*notViewable);
 }
 
 bool FakeInstances::isRunning(const std::u16string& token) {

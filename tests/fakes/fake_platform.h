@@ -27,8 +27,8 @@ class FakeRegistry final : public Registry {
 public:
     using Values = std::map<std::u16string, RegValue, FoldedLess>;
     std::map<std::u16string, Values, FoldedLess> keys;
-    bool refuseCreate = false;   // the key cannot be created (nor opened with creation)
-    bool refuseWrites = false;   // every value write is refused
+    bool refuseCreate = false;             // the key cannot be created (nor opened with creation)
+    bool refuseWrites = false;             // every value write is refused
     std::vector<std::u16string> writeLog;  // "key|name=value" in order
 
     std::unique_ptr<RegistryKey> openKey(const std::u16string& path, bool create) override;
@@ -52,8 +52,8 @@ public:
 class FakeFiles final : public FileSystem {
 public:
     std::map<std::u16string, std::string> contents;
-    std::vector<std::u16string> operations;      // "append:<path>" / "write:<path>" in order
-    std::optional<std::string> failWith;          // every operation throws this text
+    std::vector<std::u16string> operations;  // "append:<path>" / "write:<path>" in order
+    std::optional<std::string> failWith;     // every operation throws this text
     void appendToFile(const std::u16string& path, const std::string& bytes) override;
     void writeWholeFile(const std::u16string& path, const std::string& bytes) override;
 };
@@ -101,7 +101,7 @@ public:
     std::vector<std::u16string> names;
     std::optional<std::u16string> defaultName;
     std::vector<std::u16string> profileWrites;
-    bool applyWrites = true;  // a written entry makes its device the default, as the platform would
+    bool applyWrites = true;                  // a written entry makes its device the default, as the platform would
     std::optional<std::string> writeFailure;  // the entry write fails with this text
     std::vector<std::u16string> printerNames() override { return names; }
     std::optional<std::u16string> defaultPrinterName() override { return defaultName; }
@@ -131,7 +131,7 @@ public:
     };
     std::vector<Shown> shown;
     std::vector<std::optional<std::u16string>> answers;  // answers for the next file dialogs, in order
-    std::vector<bool> dialogModes;                        // folderMode of each dialog shown
+    std::vector<bool> dialogModes;                       // folderMode of each dialog shown
     void showMessage(const std::u16string& text, MessagePlacement placement) override;
     void showError(const std::u16string& text) override;
     std::optional<std::u16string> chooseFileOrFolder(bool folderMode) override;
@@ -142,9 +142,12 @@ public:
     std::vector<std::pair<std::u16string, int>> navigations;
     int prints = 0;
     std::vector<PageSetupValues> printedWith;  // the page setup of each print, in order
+    std::vector<std::u16string> printedOn;     // the printer each print named (empty: the default)
     std::optional<std::string> printFailure;
+    std::optional<std::string> notViewable;  // ensureViewable throws this
     void navigate(const std::u16string& url, int flags) override { navigations.emplace_back(url, flags); }
-    void print(const PageSetupValues& pageSetup) override;
+    void print(const PageSetupValues& pageSetup, const std::u16string& printer) override;
+    void ensureViewable() override;
 };
 
 // Thrown by FakeProcess::exit so a test can see that, and with which code, the process would end.
@@ -169,6 +172,7 @@ public:
     std::vector<std::u16string> running{u"self"};
     std::u16string selfToken() override { return self; }
     bool isRunning(const std::u16string& token) override;
+    std::unique_ptr<InstancesLock> lockShared() override { return std::make_unique<InstancesLock>(); }
 };
 
 // All fakes together, with the bundle the core takes.

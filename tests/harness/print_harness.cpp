@@ -2,13 +2,18 @@
 // as the window loads it), process liveness and the process exit. The settings file, the request-file reader and
 // the log file are simple stand-ins kept in plain files, so several runs can share one workstation.
 //
-//   print-harness --registry FILE --log FILE [--print-again N] [--hold] [--report] -- ARGS...
+//   print-harness --registry FILE --log FILE [--print-again N] [--hold] [--done-file FILE] -- ARGS...
 //
 // ARGS are the program's own arguments (-x request -s server). After each completed load the page is printed;
-// after the first, "Print Again" is pressed N times and then DONE, unless --hold keeps the request open (to be
-// killed). A start without a print request presses DONE at once.
+// once CUPS has accepted the first job, "Print Again" is pressed N times, and when every job is accepted DONE,
+// unless --hold keeps the request open (to be killed, or ended through --done-file). --done-file presses DONE
+// each time FILE appears (and removes it), so a test decides the order in which overlapping requests end; a
+// failed DONE leaves the request open for the next. A start without a print request presses DONE at once.
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QTimer>
@@ -63,8 +68,25 @@ public:
         }
         return values;
     }
+    // Overlapping requests share the file: each read-modify-write holds a lock, as the program's settings file does.
+    class Lock {
+    public:
+        explicit Lock(const std::string& path) : fd_(::open((path + ".lock").c_str(), O_RDONLY | O_CREAT, 0600)) {
+            if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+        }
+        ~Lock() {
+            if (fd_ >= 0) ::close(fd_);
+        }
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+
+    private:
+        int fd_;
+    };
+    Lock lock() const { return Lock(path_); }
+
     void save(const Values& values) const {
-        const std::string temp = path_ + ".tmp";
+        const std::string temp = path_ + "." + std::to_string(::getpid()) + ".tmp";
         {
             std::ofstream out(temp, std::ios::trunc);
             for (const auto& [key, names] : values) {
@@ -100,6 +122,7 @@ public:
         return result;
     }
     bool setStringValue(const std::u16string& name, const std::u16string& value) override {
+        const auto held = registry_.lock();
         auto values = registry_.load();
         values[path_][name] = value;
         registry_.save(values);
@@ -112,6 +135,7 @@ private:
 };
 
 std::unique_ptr<platform::RegistryKey> FileRegistry::openKey(const std::u16string& path, bool create) {
+    const auto held = lock();
     auto values = load();
     if (!values.count(path)) {
         if (!create) return nullptr;
@@ -170,12 +194,16 @@ class ModuleBrowser final : public platform::Browser {
 public:
     std::function<void()> onComplete;
     std::function<void(const std::string&)> onFailed;
+    std::function<void(const std::string&)> onPrinted;
+    std::function<void(const std::string&)> onPrintFailed;
 
     void navigate(const std::u16string& url, int flags) override {
         view().navigate(url, flags);
         navigated = true;
     }
-    void print(const platform::PageSetupValues& pageSetup) override { view().print(pageSetup); }
+    void print(const platform::PageSetupValues& pageSetup, const std::u16string& printer) override {
+        view().print(pageSetup, printer);
+    }
     bool navigated = false;
 
 private:
@@ -198,6 +226,12 @@ private:
         view_->onNavigateFailed = [this](const std::string& m) {
             if (onFailed) onFailed(m);
         };
+        view_->onPrinted = [this](const std::string& printer) {
+            if (onPrinted) onPrinted(printer);
+        };
+        view_->onPrintFailed = [this](const std::string& m) {
+            if (onPrintFailed) onPrintFailed(m);
+        };
         window_.show();
         std::fprintf(stderr, "harness: browser module loaded at %.0f ms\n", elapsedMs());
         return *view_;
@@ -212,6 +246,7 @@ int main(int argc, char** argv) {
     std::string registryFile, logFile;
     int printAgain = 0;
     bool hold = false;
+    std::string doneFile;
     std::vector<std::string> programArgs{argv[0]};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -223,6 +258,8 @@ int main(int argc, char** argv) {
             printAgain = std::stoi(argv[++i]);
         else if (arg == "--hold")
             hold = true;
+        else if (arg == "--done-file" && i + 1 < argc)
+            doneFile = argv[++i];
         else if (arg == "--") {
             programArgs.insert(programArgs.end(), argv + i + 1, argv + argc);
             break;
@@ -251,7 +288,8 @@ int main(int argc, char** argv) {
     ModuleBrowser browser;
     platform::posix::PosixProcess process;
     fakes::FakeSystemInfo system;
-    platform::posix::ProcRunningInstances instances;
+    // The lock of the requests' shared record beside the stand-in settings, as the program keeps it beside its own.
+    platform::posix::ProcRunningInstances instances(registryFile + ".journal-lock");
     platform::Platform bundle{registry, ini,      files,     ansi,    clock,   locale,  folders, commandLine,
                               printers, launcher, clipboard, dialogs, browser, process, system,  instances};
     app::TForm1 form(bundle);
@@ -260,27 +298,49 @@ int main(int argc, char** argv) {
     const auto event = [&](const char* name, const std::function<void()>& run) {
         try {
             run();
+            return true;
         } catch (const Error& e) {
             std::fprintf(stderr, "harness: %s failed\n", name);
             dialogs.showError(utf8ToUtf16(e.what()));
+            return false;
         }
     };
     const auto done = [&] {
         std::fprintf(stderr, "harness: DONE at %.0f ms\n", elapsedMs());
         event("DONE", [&] { form.ColorButton1Click(); });
     };
-    int completed = 0;
+    int accepted = 0;
     browser.onComplete = [&] {
-        event("print", [&] { form.WebBrowser1NavigateComplete2(); });
-        std::fprintf(stderr, "harness: printed at %.0f ms\n", elapsedMs());
-        if (++completed > 1) return;
-        for (int i = 0; i < printAgain; ++i) event("Print Again", [&] { form.ColorButton2Click(); });
+        std::fprintf(stderr, "harness: loaded at %.0f ms\n", elapsedMs());
+        // A print refused at once reports no outcome later: the request ends here.
+        if (!event("print", [&] { form.WebBrowser1NavigateComplete2(); }) && !hold) done();
+    };
+    browser.onPrinted = [&](const std::string& printer) {
+        form.WebBrowser1Printed(utf8ToUtf16(printer));
+        std::fprintf(stderr, "harness: printed on %s at %.0f ms\n", printer.c_str(), elapsedMs());
+        if (++accepted == 1) {
+            for (int i = 0; i < printAgain; ++i) event("Print Again", [&] { form.ColorButton2Click(); });
+        }
+        if (accepted == 1 + printAgain && !hold) done();
+    };
+    browser.onPrintFailed = [&](const std::string& message) {
+        event("print", [&] { form.WebBrowser1PrintFailed(message); });
         if (!hold) done();
     };
     browser.onFailed = [&](const std::string& message) {
-        dialogs.showError(utf8ToUtf16(message));
+        event("load", [&] { form.WebBrowser1NavigateFailed(message); });
         if (!hold) done();
     };
+    QTimer doneTrigger;
+    if (!doneFile.empty()) {
+        QObject::connect(&doneTrigger, &QTimer::timeout, [&] {
+            if (!std::filesystem::exists(doneFile)) return;
+            std::filesystem::remove(doneFile);
+            done();
+            std::fprintf(stderr, "harness: still open after DONE\n");
+        });
+        doneTrigger.start(20);
+    }
 
     event("start-up", [&] { form.FormCreate(); });
     if (!browser.navigated && !hold) done();

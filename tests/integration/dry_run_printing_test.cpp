@@ -52,7 +52,8 @@ TEST(DryRunPrinting, ShowsEveryChangeOfAPrintRequestAndMakesNone) {
               "{\"effect\":\"page-setup\",\"name\":\"header\",\"value\":\"\"}\n"
               "{\"effect\":\"page-setup\",\"name\":\"footer\",\"value\":\"\"}\n"
               "{\"effect\":\"navigate\",\"url\":\"http://srv/veltrane_docs/store/12 34/apptcard.html\",\"flags\":4}\n"
-              "{\"effect\":\"print\",\"header\":\"\",\"footer\":\"\",\"margin_top\":\"0\",\"margin_bottom\":\"0\","
+              "{\"effect\":\"print\",\"printer\":\"Zebra\",\"header\":\"\",\"footer\":\"\",\"margin_top\":\"0\","
+              "\"margin_bottom\":\"0\","
               "\"margin_left\":\"0\",\"margin_right\":\"0\"}\n"
               "{\"effect\":\"default-printer\",\"value\":\"Office,winspool,Ne00:\"}\n"
               "{\"effect\":\"page-setup\",\"name\":\"header\",\"value\":\"H \\\"quoted\\\"\\t\"}\n");

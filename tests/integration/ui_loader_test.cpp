@@ -114,10 +114,19 @@ TEST(UiLoader, WithoutAGuiMessagesGoToStderrAndDialogsCountAsCancelled) {
     EXPECT_EQ(ui.chooseFileOrFolder(true), std::nullopt);
     ui.navigate(u"http://pms.example/a/store/1/appt.html", platform::kNavNoReadFromCache);
     try {
-        ui.print(platform::PageSetupValues{});
+        ui.print(platform::PageSetupValues{}, u"");
         ADD_FAILURE() << "print without a page must fail";
     } catch (const Error& e) {
         EXPECT_STREQ(e.what(), "No page is loaded");
+    }
+    // A print request asks this before it switches anything.
+    try {
+        ui.ensureViewable();
+        ADD_FAILURE() << "a print window without a display must be refused";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(),
+                     "The print window cannot be shown: no display is available (neither DISPLAY nor "
+                     "WAYLAND_DISPLAY is set)");
     }
     EXPECT_FALSE(ui.guiLoaded());
     EXPECT_EQ(ui.unavailableReason(), "no display is available (neither DISPLAY nor WAYLAND_DISPLAY is set)");

@@ -206,6 +206,11 @@ private slots:
             QVERIFY(sheet);
             QCOMPARE(tabChain(sheet), c.order);
         }
+        // "Print Again" is disabled until a page has loaded, and then takes its place last.
+        QCOMPARE(tabChain(h.window->pageControl1()->page(0)),
+                 QStringList({"Button2", "Button3", "ComboBoxApptType", "ComboBoxReceiptType", "ListBoxPrinters"}));
+        h.form.PrintAgainEnabled = true;
+        h.window->render();
         QCOMPARE(tabChain(h.window->pageControl1()->page(0)),
                  QStringList({"Button2", "Button3", "ComboBoxApptType", "ComboBoxReceiptType", "ListBoxPrinters",
                               "ColorButton2"}));

@@ -185,12 +185,22 @@ private slots:
     void anErrorOfAnEventIsReportedAndTheWindowCarriesOn() {
         Harness h;
         h.start();
-        // "Print Again" with no page loaded: the browser's failure reaches the error report.
-        h.p.browser.printFailure = "No page is loaded";
-        h.find<QPushButton>("ColorButton2")->click();
+        // "Print Again" needs a loaded page: before one has loaded it cannot be pressed.
+        auto* again = h.find<QPushButton>("ColorButton2");
+        QVERIFY(!again->isEnabled());
+        again->click();
+        QVERIFY(h.p.dialogs.shown.empty());
+        // Once a page has loaded, a print that fails reaches the error report and the status line.
+        h.form.PrintAgainEnabled = true;
+        h.window->render();
+        h.p.browser.printFailure = "The printer is out of paper";
+        again->click();
         QCOMPARE(h.p.dialogs.shown.size(), size_t{1});
         QVERIFY(h.p.dialogs.shown[0].error);
-        QCOMPARE(h.p.dialogs.shown[0].text, std::u16string(u"No page is loaded"));
+        QCOMPARE(h.p.dialogs.shown[0].text, std::u16string(u"The printer is out of paper"));
+        auto* status = h.find<QLabel>("PrintStatus");
+        QVERIFY(status->isVisible());
+        QCOMPARE(status->text(), QStringLiteral("Not printed: The printer is out of paper"));
         QVERIFY(h.window->isVisible());
     }
 
@@ -200,10 +210,10 @@ private slots:
         QVERIFY(!browser.viewLoaded());
         // The browser module is missing in this test: attaching remembers, and a print says why it cannot.
         QWidget panel;
-        browser.attach(&panel, [] {});
+        browser.attach(&panel, {});
         QVERIFY(!browser.viewLoaded());
         try {
-            browser.print(platform::PageSetupValues{});
+            browser.print(platform::PageSetupValues{}, u"");
             QFAIL("print without a page must fail");
         } catch (const Error& e) {
             QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("No page is loaded"));

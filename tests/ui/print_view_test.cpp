@@ -55,10 +55,11 @@ private slots:
         h.window->render();
         QVERIFY(!loadedModule());
         QVERIFY(!h.host.viewLoaded());
-        // Print Again with nothing loaded reports why.
-        h.window->findChild<QPushButton*>(QStringLiteral("ColorButton2"))->click();
-        QCOMPARE(h.p.dialogs.shown.size(), size_t{1});
-        QCOMPARE(h.p.dialogs.shown[0].text, std::u16string(u"No page is loaded"));
+        // Print Again with nothing loaded cannot be pressed, and asks nothing of the browser.
+        auto* again = h.window->findChild<QPushButton*>(QStringLiteral("ColorButton2"));
+        QVERIFY(!again->isEnabled());
+        again->click();
+        QVERIFY(h.p.dialogs.shown.empty());
         QVERIFY(!loadedModule());
     }
 
@@ -82,10 +83,25 @@ private slots:
         QCOMPARE(page->geometry(), QRect(1, 1, 540, 214));
 
         auto prints = symbol<int (*)()>("test_browser_prints");
+        auto* again = h.window->findChild<QPushButton*>(QStringLiteral("ColorButton2"));
+        auto* status = h.window->findChild<QLabel*>(QStringLiteral("PrintStatus"));
+        QVERIFY(!again->isEnabled());
         symbol<void (*)()>("test_browser_complete")();
         QCOMPARE(prints(), 1);
-        h.window->findChild<QPushButton*>(QStringLiteral("ColorButton2"))->click();
+        QVERIFY(again->isEnabled());
+        // The status line over the page says where the print went once CUPS has taken it.
+        symbol<void (*)(const char*, const char*)>("test_browser_finish_print")("vtZebra", "");
+        QVERIFY(status->isVisible());
+        QVERIFY2(status->text().startsWith(QStringLiteral("Printed on vtZebra at ")), qPrintable(status->text()));
+        QVERIFY(status->geometry().bottom() <= page->parentWidget()->height());
+        again->click();
         QCOMPARE(prints(), 2);
+        // A job CUPS refuses later is reported like any failed event.
+        symbol<void (*)(const char*, const char*)>("test_browser_finish_print")("", "Cannot print on 'vtZebra': gone");
+        QCOMPARE(h.p.dialogs.shown.size(), size_t{1});
+        QCOMPARE(h.p.dialogs.shown[0].text, std::u16string(u"Cannot print on 'vtZebra': gone"));
+        QCOMPARE(status->text(), QStringLiteral("Not printed: Cannot print on 'vtZebra': gone"));
+        h.p.dialogs.shown.clear();
 
         // A print that fails is reported, and the window carries on.
         symbol<void (*)(bool)>("test_browser_fail_print")(true);
@@ -96,11 +112,13 @@ private slots:
         QVERIFY(h.p.dialogs.shown[0].error);
         symbol<void (*)(bool)>("test_browser_fail_print")(false);
 
-        // A page that fails to load is reported with the view's reason.
+        // A page that fails to load is reported with the view's reason, and there is nothing to print again.
         symbol<void (*)(const char*)>("test_browser_fail_load")(
             "https://pms.example/x.html: the server did not answer");
         QCOMPARE(h.p.dialogs.shown.size(), size_t{2});
         QCOMPARE(h.p.dialogs.shown[1].text, std::u16string(u"https://pms.example/x.html: the server did not answer"));
+        QCOMPARE(status->text(), QStringLiteral("https://pms.example/x.html: the server did not answer"));
+        QVERIFY(!again->isEnabled());
 
         // A later navigate goes straight to the existing view.
         h.host.navigate(u"https://pms.example/docs/store/1042/receipt.html", platform::kNavNoReadFromCache);

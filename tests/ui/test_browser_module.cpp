@@ -14,6 +14,7 @@ struct Record {
     std::vector<std::u16string> urls;
     std::vector<int> flags;
     int prints = 0;
+    std::vector<std::u16string> printers;
     bool failPrint = false;
 };
 Record record;
@@ -26,9 +27,10 @@ public:
         record.urls.push_back(url);
         record.flags.push_back(flags);
     }
-    void print(const veltrane::platform::PageSetupValues&) override {
+    void print(const veltrane::platform::PageSetupValues&, const std::u16string& printer) override {
         if (record.failPrint) throw veltrane::Error("The printer is out of paper");
         ++record.prints;
+        record.printers.push_back(printer);
     }
     static inline TestView* current = nullptr;
 
@@ -53,6 +55,21 @@ __attribute__((visibility("default"))) int test_browser_prints() { return record
 __attribute__((visibility("default"))) void test_browser_fail_print(bool fail) { record.failPrint = fail; }
 __attribute__((visibility("default"))) void test_browser_fail_load(const char* message) {
     if (TestView::current && TestView::current->onNavigateFailed) TestView::current->onNavigateFailed(message);
+}
+__attribute__((visibility("default"))) const char16_t* test_browser_last_printer() {
+    return record.printers.empty() ? u"" : record.printers.back().c_str();
+}
+// The outcome of the last print as the engine and CUPS report it later: an empty failure means it was accepted.
+__attribute__((visibility("default"))) void test_browser_finish_print(const char* printer, const char* failure) {
+    if (!TestView::current) return;
+    if (failure && *failure) {
+        if (TestView::current->onPrintFailed) TestView::current->onPrintFailed(failure);
+    } else if (TestView::current->onPrinted) {
+        TestView::current->onPrinted(printer);
+    }
+}
+__attribute__((visibility("default"))) void test_browser_progress(int percent) {
+    if (TestView::current && TestView::current->onLoadProgress) TestView::current->onLoadProgress(percent);
 }
 __attribute__((visibility("default"))) void test_browser_complete() {
     if (TestView::current && TestView::current->onNavigateComplete) TestView::current->onNavigateComplete();

@@ -109,8 +109,10 @@ TEST_F(PageSetupFixture, ErrorsStopWithoutTheClosingLine) {
     // A refused write, in the order the values are written.
     fakes::FakePlatform q;
     q.registry.keys[kPageSetupKeyPath];
-    // Another request's record keeps the journal from writing, so the first refused write is the page setup's.
-    q.registry.setString(printing::kRestoreJournalKeyPath, u"owner", u"other");
+    // This request's record is complete already, so the first refused write is the page setup's.
+    q.registry.setString(printing::kRestoreJournalKeyPath, u"owners", q.instances.self);
+    q.registry.setString(printing::kRestoreJournalKeyPath, u"page_setup", u"saved");
+    q.registry.setString(printing::kRestoreJournalKeyPath, u"margins", u"saved");
     q.registry.refuseWrites = true;
     app::TForm1 f(q.bundle);
     f.printType = u"Dedicated";

@@ -195,10 +195,18 @@ TEST_F(PrintRequestFixture, PrintFailuresAndEveryNotificationPrints) {
     EXPECT_EQ(p.browser.prints, 6);
     p.browser.printFailure = "No page is loaded";
     EXPECT_THROW(form.ColorButton2Click(), Error);
-    // A non-text page-setup value is reported at print time too.
+    EXPECT_EQ(p.logLines().back(), "Print failed: No page is loaded");
+    EXPECT_EQ(form.PrintStatus.Caption, u"Not printed: No page is loaded");
     p.browser.printFailure.reset();
+
+    // A request without a page setup of its own prints with the values of the moment, so a non-text one is
+    // reported at print time.
+    request(u"print", u"letter", u"1234");
+    app::TForm1 letter(p.bundle);
+    letter.FormCreate();
     p.registry.setRaw(kPageSetupKeyPath, u"footer", platform::RegType::Binary, {1});
-    EXPECT_THROW(form.ColorButton2Click(), Error);
+    EXPECT_THROW(letter.WebBrowser1NavigateComplete2(), Error);
+    EXPECT_EQ(p.logLines().back(), "Print failed: Invalid data type for 'footer'");
 }
 
 TEST_F(PrintRequestFixture, FailedRestoreKeepsTheProgramRunningUntilDoneSucceeds) {
@@ -210,6 +218,82 @@ TEST_F(PrintRequestFixture, FailedRestoreKeepsTheProgramRunningUntilDoneSucceeds
     p.printers.defaultName = u"Zebra";
     EXPECT_EQ(pressDone(form), 0);
     EXPECT_EQ(p.printers.defaultName, u"Office");
+}
+
+}  // namespace
+}  // namespace veltrane
+
+namespace veltrane {
+namespace {
+
+TEST_F(PrintRequestFixture, AWindowThatCannotBeShownSwitchesNothing) {
+    p.registry.setString(kPageSetupKeyPath, u"header", u"H");
+    p.browser.notViewable = "The print window cannot be shown: no display is available";
+    app::TForm1 form(p.bundle);
+    try {
+        form.FormCreate();
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "The print window cannot be shown: no display is available");
+    }
+    EXPECT_EQ(p.printers.defaultName, u"Office");
+    EXPECT_EQ(p.registry.getString(kPageSetupKeyPath, u"header"), u"H");
+    EXPECT_TRUE(p.browser.navigations.empty());
+    EXPECT_FALSE(p.registry.getString(printing::kRestoreJournalKeyPath, u"owners").has_value());
+    EXPECT_EQ(p.logLines(),
+              (std::vector<std::string>{"=== Load Client Tools ===", "Parse ini file", "print",
+                                        "Print request not carried out: The print window cannot be shown: no "
+                                        "display is available"}));
+}
+
+TEST_F(PrintRequestFixture, ThePrintViewSaysWhatIsHappeningAndEachFailureIsLoggedOnce) {
+    app::TForm1 form(p.bundle);
+    form.FormCreate();
+    const std::u16string url = u"http://srv.example/veltrane_docs/store/1234/apptcard.html";
+    EXPECT_EQ(form.PrintStatus.Caption, u"Loading " + url + u" \u2026");
+    EXPECT_FALSE(form.PrintAgainEnabled);
+    form.WebBrowser1Loading(40);
+    EXPECT_EQ(form.PrintStatus.Caption, u"Loading " + url + u" \u2026 40 %");
+    form.WebBrowser1NavigateComplete2();
+    EXPECT_TRUE(form.PrintAgainEnabled);
+    form.WebBrowser1Loading(100);  // trailing progress leaves the outcome shown
+    EXPECT_EQ(p.browser.printedOn, std::vector<std::u16string>{u"Zebra"});
+    EXPECT_EQ(form.PrintStatus.Caption, u"Printing on Zebra \u2026");
+    form.WebBrowser1Printed(u"Zebra");
+    EXPECT_EQ(form.PrintStatus.Caption, u"Printed on Zebra at 14:05:09");
+    const auto linesOfAGoodPrint = p.logLines().size();
+
+    struct Failure {
+        void (app::TForm1::*event)(const std::string&);
+        std::string message;
+        std::string logLine;
+        std::u16string status;
+        bool printAgain;
+    };
+    const Failure failures[] = {
+        {&app::TForm1::WebBrowser1PrintFailed, "Cannot print on 'Zebra': the printer is stopped",
+         "Print failed: Cannot print on 'Zebra': the printer is stopped",
+         u"Not printed: Cannot print on 'Zebra': the printer is stopped", true},
+        {&app::TForm1::WebBrowser1NavigateFailed, "The page " + utf16ToUtf8(url) + " could not be loaded: gone",
+         "Page not loaded: The page " + utf16ToUtf8(url) + " could not be loaded: gone",
+         u"The page " + url + u" could not be loaded: gone", false},
+    };
+    for (const auto& f : failures) {
+        SCOPED_TRACE(f.logLine);
+        const auto before = p.logLines().size();
+        try {
+            (form.*f.event)(f.message);
+            FAIL() << "no error";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.what(), f.message);
+        }
+        const auto lines = p.logLines();
+        ASSERT_EQ(lines.size(), before + 1);
+        EXPECT_EQ(lines.back(), f.logLine);
+        EXPECT_EQ(form.PrintStatus.Caption, f.status);
+        EXPECT_EQ(form.PrintAgainEnabled, f.printAgain);
+    }
+    EXPECT_EQ(linesOfAGoodPrint, 11u);  // a good session logs only its specified lines
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/tform1.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "fakes/fake_platform.h"
 #include "printing/page_setup.h"
 #include "printing/restore_journal.h"
@@ -61,8 +63,9 @@ TEST_F(JournalFixture, NextStartRestoresWhatAKilledPrintLeftSwitched) {
         EXPECT_EQ(p.printers.defaultName, u"Office") << utf16ToUtf8(type);
         EXPECT_EQ(pageSetup(u"header"), u"H");
         EXPECT_EQ(pageSetup(u"margin_left"), u"0.500000");
-        EXPECT_EQ(pageSetup(u"footer"), u"");  // empty before the print: stays as the print left it
-        EXPECT_EQ(pageSetup(u"margin_top"), type == u"Dedicated" ? std::optional<std::u16string>(u"0") : std::nullopt);
+        EXPECT_EQ(pageSetup(u"footer"), u"");
+        // Absent before a dedicated print: written back empty, so the print's zero does not stay behind.
+        EXPECT_EQ(pageSetup(u"margin_top"), type == u"Dedicated" ? std::optional<std::u16string>(u"") : std::nullopt);
         const auto lines = p.logLines();
         ASSERT_GE(lines.size(), 5u);
         EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5),
@@ -87,7 +90,7 @@ TEST_F(JournalFixture, NeverRestoresWhileTheRecordingProcessRuns) {
     p.instances.self = u"A";
     EXPECT_THROW(printing->ColorButton1Click(), fakes::ProcessExited);
     EXPECT_EQ(p.printers.defaultName, u"Office");
-    EXPECT_EQ(p.registry.getString(kRestoreJournalKeyPath, u"owner"), u"");
+    EXPECT_EQ(p.registry.getString(kRestoreJournalKeyPath, u"owners"), u"");
     kill(u"A");
     p.printers.defaultName = u"Zebra";  // changed later by the user: must not be undone
     start(u"C", false, u"Dedicated");
@@ -103,6 +106,165 @@ TEST_F(JournalFixture, RecordsThePrinterOfBeforeNotTheOneOfTheRestoringCall) {
     kill(u"A");
     start(u"B", false, u"Normal");
     EXPECT_EQ(p.printers.defaultName, u"Office");
+}
+
+}  // namespace
+}  // namespace veltrane
+
+namespace veltrane {
+namespace {
+
+// Two requests open at once on one workstation: a card on the dedicated Zebra and a receipt on the normal
+// Epson, each in its own process (its own form and token).
+struct OverlapFixture : JournalFixture {
+    std::map<std::u16string, std::unique_ptr<app::TForm1>> forms;
+    OverlapFixture() {
+        p.printers.names = {u"Office", u"Zebra", u"Epson"};
+        p.registry.setString(kVeltraneKey, u"receipt_printer", u"Epson");
+        p.registry.setString(kVeltraneKey, u"receipt_type", u"Normal");
+        p.registry.setString(kPageSetupKeyPath, u"margin_top", u"0.750000");
+        p.ini.set(u"/tmp/receipt.ini", u"settings", u"action", u"print");
+        p.ini.set(u"/tmp/receipt.ini", u"settings", u"type", u"receipt");
+    }
+    app::TForm1& open(const std::u16string& type) {
+        const std::u16string token = type;
+        if (type == u"apptcard") {
+            forms[token] = start(token, true, u"Dedicated");
+        } else {
+            p.instances.self = token;
+            p.instances.running.push_back(token);
+            p.commandLine.args = {u"prog", u"-x", u"/tmp/receipt.ini"};
+            forms[token] = std::make_unique<app::TForm1>(p.bundle);
+            forms[token]->FormCreate();
+        }
+        return *forms[token];
+    }
+    // Runs an event of one process: its token is the one the platform answers with.
+    template <class F>
+    void as(const std::u16string& token, F&& event) {
+        p.instances.self = token;
+        event(*forms[token]);
+    }
+    void printOnLoad(const std::u16string& token) {
+        as(token, [](app::TForm1& f) { f.WebBrowser1NavigateComplete2(); });
+    }
+    bool done(const std::u16string& token) {
+        bool exited = false;
+        as(token, [&](app::TForm1& f) {
+            try {
+                f.ColorButton1Click();
+            } catch (const fakes::ProcessExited&) {
+                exited = true;
+            } catch (const Error&) {
+                // reported by the window; the process stays
+            }
+        });
+        if (exited) kill(token);
+        return exited;
+    }
+    void expectWorkstationAsFound() {
+        EXPECT_EQ(p.printers.defaultName, u"Office");
+        EXPECT_EQ(pageSetup(u"header"), u"H");
+        EXPECT_EQ(pageSetup(u"margin_left"), u"0.500000");
+        EXPECT_EQ(pageSetup(u"margin_top"), u"0.750000");
+        EXPECT_EQ(p.registry.getString(kRestoreJournalKeyPath, u"owners"), u"");
+    }
+};
+
+TEST_F(OverlapFixture, EachRequestPrintsOnItsPrinterWithItsPageSetupAndTheLastToEndRestores) {
+    struct Case {
+        const char* name;
+        std::vector<std::u16string> startOrder;
+        bool printBetweenStarts;  // staggered: the first prints before the second starts
+        std::vector<std::u16string> endOrder;
+    };
+    const Case cases[] = {
+        {"card first, DONE card first", {u"apptcard", u"receipt"}, false, {u"apptcard", u"receipt"}},
+        {"card first, DONE receipt first", {u"apptcard", u"receipt"}, false, {u"receipt", u"apptcard"}},
+        {"receipt first, DONE card first", {u"receipt", u"apptcard"}, false, {u"apptcard", u"receipt"}},
+        {"staggered, DONE card first", {u"apptcard", u"receipt"}, true, {u"apptcard", u"receipt"}},
+        {"staggered receipt first, DONE receipt first", {u"receipt", u"apptcard"}, true, {u"receipt", u"apptcard"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        p.browser.printedWith.clear();
+        p.browser.printedOn.clear();
+        open(c.startOrder[0]);
+        if (c.printBetweenStarts) printOnLoad(c.startOrder[0]);
+        open(c.startOrder[1]);
+        if (!c.printBetweenStarts) printOnLoad(c.startOrder[0]);
+        printOnLoad(c.startOrder[1]);
+        // And each prints again after both have switched.
+        for (const auto& token : c.startOrder) as(token, [](app::TForm1& f) { f.ColorButton2Click(); });
+
+        ASSERT_EQ(p.browser.printedOn.size(), 4u);
+        for (std::size_t i = 0; i < 4; ++i) {
+            const bool card = c.startOrder[i % 2] == u"apptcard";
+            EXPECT_EQ(p.browser.printedOn[i], card ? u"Zebra" : u"Epson") << i;
+            EXPECT_EQ(p.browser.printedWith[i].marginTop, card ? u"0" : u"0.750000") << i;
+            EXPECT_EQ(p.browser.printedWith[i].marginLeft, card ? u"0" : u"0.500000") << i;
+            EXPECT_EQ(p.browser.printedWith[i].header, u"") << i;
+        }
+
+        EXPECT_TRUE(done(c.endOrder[0]));
+        // Nothing is put back while the other request still prints.
+        EXPECT_NE(p.printers.defaultName, u"Office");
+        EXPECT_EQ(pageSetup(u"header"), u"");
+        EXPECT_TRUE(done(c.endOrder[1]));
+        expectWorkstationAsFound();
+        forms.clear();
+    }
+}
+
+TEST_F(OverlapFixture, AKilledRequestNeverSpoilsTheRestore) {
+    for (const std::u16string killed : {u"apptcard", u"receipt"}) {
+        SCOPED_TRACE(utf16ToUtf8(killed));
+        open(u"apptcard");
+        open(u"receipt");
+        const std::u16string survivor = killed == u"apptcard" ? u"receipt" : u"apptcard";
+        kill(killed);
+        // A start while the survivor is open restores nothing and keeps the survivor's record.
+        start(u"config", false, u"Dedicated");
+        EXPECT_NE(p.printers.defaultName, u"Office");
+        EXPECT_TRUE(done(survivor));
+        expectWorkstationAsFound();
+
+        // Both killed: the next start puts back what the first one found.
+        open(u"apptcard");
+        open(u"receipt");
+        kill(u"apptcard");
+        kill(u"receipt");
+        start(u"next", false, u"Dedicated");
+        expectWorkstationAsFound();
+        forms.clear();
+    }
+}
+
+TEST_F(OverlapFixture, AFailedDoneKeepsWhatIsToBeRestoredAndOffersAWayOut) {
+    app::TForm1& card = open(u"apptcard");
+    // The old default printer cannot be made the default again (it has been removed), twice.
+    p.printers.writeFailure = "Cannot make 'Office' the default printer: it is no longer installed";
+    EXPECT_FALSE(done(u"apptcard"));
+    EXPECT_FALSE(done(u"apptcard"));
+    EXPECT_TRUE(card.CloseAnywayVisible);
+    EXPECT_NE(card.PrintStatus.Caption.find(u"leave Zebra as the default printer"), std::u16string::npos);
+    EXPECT_EQ(p.logLines().back(),
+              "resetProgram failed: Cannot make 'Office' the default printer: it is no longer installed");
+    EXPECT_EQ(p.registry.getString(kRestoreJournalKeyPath, u"printer"), u"Office");
+
+    // Back again: DONE restores the printer of before the print, not the one the failed attempts found.
+    p.printers.writeFailure.reset();
+    EXPECT_TRUE(done(u"apptcard"));
+    expectWorkstationAsFound();
+
+    // "Close Anyway" ends at once and leaves the record, so the next start restores.
+    open(u"apptcard");
+    p.instances.self = u"apptcard";
+    EXPECT_THROW(forms[u"apptcard"]->CloseAnywayClick(), fakes::ProcessExited);
+    kill(u"apptcard");
+    EXPECT_EQ(p.printers.defaultName, u"Zebra");
+    start(u"next", false, u"Dedicated");
+    expectWorkstationAsFound();
 }
 
 }  // namespace

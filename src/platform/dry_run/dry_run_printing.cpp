@@ -78,9 +78,10 @@ void DryRunBrowser::navigate(const std::u16string& url, int flags) {
     writeEffect(out_, "navigate", {{"url", utf16ToUtf8(url)}}, {{"flags", flags}});
 }
 
-void DryRunBrowser::print(const PageSetupValues& pageSetup) {
+void DryRunBrowser::print(const PageSetupValues& pageSetup, const std::u16string& printer) {
     writeEffect(out_, "print",
-                {{"header", utf16ToUtf8(pageSetup.header)},
+                {{"printer", utf16ToUtf8(printer)},
+                 {"header", utf16ToUtf8(pageSetup.header)},
                  {"footer", utf16ToUtf8(pageSetup.footer)},
                  {"margin_top", utf16ToUtf8(pageSetup.marginTop)},
                  {"margin_bottom", utf16ToUtf8(pageSetup.marginBottom)},

@@ -4,7 +4,7 @@
 //   {"effect":"default-printer","value":"<device>,<driver>,<port>"}
 //   {"effect":"page-setup","name":"margin_top","value":"0"}
 //   {"effect":"navigate","url":"http://...","flags":4}
-//   {"effect":"print","header":"","footer":"","margin_top":"0",...}
+//   {"effect":"print","printer":"Zebra","header":"","footer":"","margin_top":"0",...}
 // Reads still reach the real services, and what the run itself wrote is read back, so the log and a DONE in
 // the same run show what would happen. Nothing of it lasts beyond the process, the restore journal included.
 
@@ -62,7 +62,7 @@ class DryRunBrowser final : public Browser {
 public:
     explicit DryRunBrowser(std::ostream& out) : out_(out) {}
     void navigate(const std::u16string& url, int flags) override;
-    void print(const PageSetupValues& pageSetup) override;
+    void print(const PageSetupValues& pageSetup, const std::u16string& printer) override;
 
 private:
     std::ostream& out_;

@@ -19,6 +19,6 @@ void NoClipboard::setText(const std::u16string&) {
     throw Error(formatMessage(messages::kCannotOpenClipboard, "no clipboard service is available"));
 }
 
-void NoBrowser::print(const PageSetupValues&) { throw Error("No page is loaded"); }
+void NoBrowser::print(const PageSetupValues&, const std::u16string&) { throw Error("No page is loaded"); }
 
 }  // namespace veltrane::platform::noop

@@ -36,7 +36,7 @@ public:
 class NoBrowser final : public Browser {
 public:
     void navigate(const std::u16string&, int) override {}
-    void print(const PageSetupValues&) override;
+    void print(const PageSetupValues&, const std::u16string&) override;
 };
 
 }  // namespace veltrane::platform::noop

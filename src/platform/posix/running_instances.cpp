@@ -1,12 +1,19 @@
 #include "platform/posix/running_instances.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "base/error.h"
 #include "base/text.h"
+#include "platform/posix/registry_file.h"
 
 namespace veltrane::platform::posix {
 
@@ -37,7 +44,33 @@ std::string startTime(long pid) {
     return {};
 }
 
+class FlockLock final : public InstancesLock {
+public:
+    explicit FlockLock(int fd) : fd_(fd) {}
+    ~FlockLock() override { ::close(fd_); }  // closing releases the lock
+    FlockLock(const FlockLock&) = delete;
+    FlockLock& operator=(const FlockLock&) = delete;
+
+private:
+    int fd_;
+};
+
 }  // namespace
+
+std::unique_ptr<InstancesLock> ProcRunningInstances::lockShared() {
+    const std::string path = lockPath_.empty() ? defaultRegistryFilePath() + ".journal-lock" : lockPath_;
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) throw Error("Cannot lock " + path + ": " + std::strerror(errno));
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno == EINTR) continue;
+        const int error = errno;
+        ::close(fd);
+        throw Error("Cannot lock " + path + ": " + std::strerror(error));
+    }
+    return std::make_unique<FlockLock>(fd);
+}
 
 std::u16string ProcRunningInstances::selfToken() {
     const long pid = static_cast<long>(getpid());

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "base/error.h"
 #include "platform/posix/module_path.h"
 
 namespace veltrane::platform::posix {
@@ -122,11 +123,15 @@ void UiLoader::navigate(const std::u16string& url, int flags) {
     if (ensureGui(/*forBrowser=*/true)) module_->browser().navigate(url, flags);
 }
 
-void UiLoader::print(const PageSetupValues& pageSetup) {
+void UiLoader::print(const PageSetupValues& pageSetup, const std::u16string& printer) {
     if (ensureGui())
-        module_->browser().print(pageSetup);
+        module_->browser().print(pageSetup, printer);
     else
-        noBrowser_.print(pageSetup);
+        noBrowser_.print(pageSetup, printer);
+}
+
+void UiLoader::ensureViewable() {
+    if (!ensureGui(/*forBrowser=*/true)) throw Error("The print window cannot be shown: " + reason_);
 }
 
 int UiLoader::runMainWindow(app::TForm1& form) {

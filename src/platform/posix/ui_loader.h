@@ -33,7 +33,9 @@ public:
     std::optional<std::u16string> chooseFileOrFolder(bool folderMode) override;
 
     void navigate(const std::u16string& url, int flags) override;
-    void print(const PageSetupValues& pageSetup) override;
+    void print(const PageSetupValues& pageSetup, const std::u16string& printer) override;
+    // Opens the GUI for the page; throws "The print window cannot be shown: <why>" when it cannot.
+    void ensureViewable() override;
 
     // Shows the main window and runs it; without a GUI, says why on stderr and returns kNoDisplayExitCode.
     int runMainWindow(app::TForm1& form);

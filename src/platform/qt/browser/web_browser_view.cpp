@@ -2,9 +2,10 @@
 
 #include <unistd.h>
 
-#include <QEventLoop>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPointer>
+#include <QVariant>
 #include <QWebEngineHttpRequest>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
@@ -17,6 +18,7 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "platform/cups/cups_print_job.h"
+#include "printing/load_failure.h"
 
 namespace veltrane::platform::qt {
 
@@ -26,7 +28,6 @@ namespace {
 constexpr double kDefaultMarginInches = 0.75;
 constexpr int kDefaultLoadTimeLimitMs = 60000;
 constexpr int kRenderTimeLimitMs = 60000;
-constexpr int kLoadSettleMs = 1000;
 
 std::string urlText(const QUrl& url) { return url.toString().toStdString(); }
 
@@ -56,8 +57,17 @@ WebBrowserView::WebBrowserView(QWidget* parent) : view_(new QWebEngineView(paren
     view_->settings()->setAttribute(QWebEngineSettings::PrintElementBackgrounds, true);
     timeLimit_.setSingleShot(true);
     connect(&timeLimit_, &QTimer::timeout, this, [this] { onTimeLimit(); });
+    renderLimit_.setSingleShot(true);
+    connect(&renderLimit_, &QTimer::timeout, this, [this] {
+        ++renderGeneration_;  // a result that still comes is dropped
+        finishPrint("The page could not be prepared for printing within " + std::to_string(kRenderTimeLimitMs / 1000) +
+                    " seconds");
+    });
     connect(view_->page(), &QWebEnginePage::loadingChanged, this,
             [this](const QWebEngineLoadingInfo& info) { onLoadingChanged(info); });
+    connect(view_->page(), &QWebEnginePage::loadProgress, this, [this](int percent) {
+        if (!loaded_ && onLoadProgress) onLoadProgress(percent);
+    });
 }
 
 WebBrowserView::~WebBrowserView() = default;
@@ -75,6 +85,7 @@ void WebBrowserView::navigate(const std::u16string& url, int flags) {
     }
     loaded_ = false;
     timedOut_ = false;
+    ++loadGeneration_;
     timeLimit_.start(loadTimeLimitMs());
     view_->load(request);
 }
@@ -88,16 +99,20 @@ void WebBrowserView::onLoadingChanged(const QWebEngineLoadingInfo& info) {
     switch (info.status()) {
         case QWebEngineLoadingInfo::LoadStartedStatus:
             return;
-        case QWebEngineLoadingInfo::LoadSucceededStatus:
+        case QWebEngineLoadingInfo::LoadSucceededStatus: {
             timeLimit_.stop();
-            loaded_ = true;
-            // A print asked for right as the engine reports the load at times never gets its rendered page back
-            // (seen on X11, more often on a busy machine; a print moments later always does), so the load is
-            // reported once the engine has settled.
-            QTimer::singleShot(kLoadSettleMs, this, [this] {
-                if (onNavigateComplete) onNavigateComplete();
-            });
+            // The load is reported once the renderer has answered a script on the loaded document: from then on
+            // a print gets the rendered page back. That round trip takes milliseconds where a fixed wait took a
+            // second, and it never waits in a nested event loop.
+            const int generation = loadGeneration_;
+            view_->page()->runJavaScript(QStringLiteral("document.readyState"),
+                                         [self = QPointer<WebBrowserView>(this), generation](const QVariant&) {
+                                             if (!self || generation != self->loadGeneration_) return;
+                                             self->loaded_ = true;
+                                             if (self->onNavigateComplete) self->onNavigateComplete();
+                                         });
             return;
+        }
         case QWebEngineLoadingInfo::LoadStoppedStatus:
         case QWebEngineLoadingInfo::LoadFailedStatus:
             break;
@@ -106,28 +121,39 @@ void WebBrowserView::onLoadingChanged(const QWebEngineLoadingInfo& info) {
     // An error page is never printed: the user is told what failed instead.
     loaded_ = false;
     std::string message;
+    const std::string url = urlText(info.url().isEmpty() ? requested_ : info.url());
     if (timedOut_) {
-        message = "The page " + urlText(info.url()) + " did not load within " +
-                  std::to_string((loadTimeLimitMs() + 999) / 1000) + " seconds";
+        message =
+            "The page " + url + " did not load within " + std::to_string((loadTimeLimitMs() + 999) / 1000) + " seconds";
     } else {
-        message = "The page " + urlText(info.url()) + " could not be loaded: " + info.errorString().toStdString();
-        if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain) {
-            message += " (HTTP " + std::to_string(info.errorCode()) + ")";
+        using printing::LoadFailureKind;
+        LoadFailureKind kind = LoadFailureKind::Other;
+        switch (info.errorDomain()) {
+            case QWebEngineLoadingInfo::HttpStatusCodeDomain:
+                kind = LoadFailureKind::HttpStatus;
+                break;
+            case QWebEngineLoadingInfo::CertificateErrorDomain:
+                kind = LoadFailureKind::Certificate;
+                break;
+            case QWebEngineLoadingInfo::ConnectionErrorDomain:
+            case QWebEngineLoadingInfo::DnsErrorDomain:
+            case QWebEngineLoadingInfo::HttpErrorDomain:
+                kind = LoadFailureKind::Network;
+                break;
+            default:
+                break;
         }
+        message = printing::describeLoadFailure(url, kind, info.errorCode(), info.errorString().toStdString());
     }
     if (onNavigateFailed) onNavigateFailed(message);
 }
 
-QPageLayout WebBrowserView::pageLayout(const PageSetupValues& pageSetup) const {
+QPageLayout WebBrowserView::pageLayout(const PageSetupValues& pageSetup, const std::string& printer) const {
     QPageSize size(QPageSize::A4);
-    try {
-        // The paper the printer takes by default, so a card or receipt printer gets its own size.
-        if (const auto media = cups::defaultMedia(cups::defaultPrinter())) {
-            size = QPageSize(QSizeF(media->widthMm, media->heightMm), QPageSize::Millimeter,
-                             QString::fromStdString(media->name), QPageSize::ExactMatch);
-        }
-    } catch (const Error&) {
-        // No default printer: the print itself reports that.
+    // The paper the printer takes by default, so a card or receipt printer gets its own size.
+    if (const auto media = cups::defaultMedia(printer)) {
+        size = QPageSize(QSizeF(media->widthMm, media->heightMm), QPageSize::Millimeter,
+                         QString::fromStdString(media->name), QPageSize::ExactMatch);
     }
     const auto margin = [](const std::u16string& text) {
         return marginInches(text).value_or(kDefaultMarginInches) * 25.4;
@@ -140,47 +166,57 @@ QPageLayout WebBrowserView::pageLayout(const PageSetupValues& pageSetup) const {
     return layout;
 }
 
-void WebBrowserView::print(const PageSetupValues& pageSetup) {
+void WebBrowserView::print(const PageSetupValues& pageSetup, const std::u16string& printer) {
     if (!loaded_) throw Error("There is no page to print: the document has not been loaded");
-    if (printing_) throw Error("The page is still being printed");
-    // The printer is the default of this moment, chosen before rendering so the page fits its paper.
-    const std::string printer = cups::defaultPrinter();
-    const QPageLayout layout = pageLayout(pageSetup);
+    // The printer is fixed now (the default of this moment when none is named), and the paper with it.
+    Job job;
+    job.printer = printer.empty() ? cups::defaultPrinter() : utf16ToUtf8(printer);
+    job.layout = pageLayout(pageSetup, job.printer);
+    queue_.push_back(std::move(job));
+    if (!printing_) startNextPrint();
+}
 
-    // Rendering is asynchronous; the print is one command to the caller, so wait here with a time limit.
-    // The result may come after the time limit, when this call has already returned: it then lands in a state
-    // that outlives the call and is dropped.
-    struct Render {
-        QByteArray pdf;
-        bool done = false;
-        QEventLoop loop;
-    };
-    auto render = std::make_shared<Render>();
+void WebBrowserView::startNextPrint() {
+    if (queue_.empty()) return;
     printing_ = true;
-    QTimer limit;
-    limit.setSingleShot(true);
-    connect(&limit, &QTimer::timeout, &render->loop, &QEventLoop::quit);
+    const int generation = ++renderGeneration_;
+    renderLimit_.start(kRenderTimeLimitMs);
+    // Rendering is asynchronous; the result comes back on the GUI thread and is handed to CUPS there.
     view_->page()->printToPdf(
-        [weak = std::weak_ptr<Render>(render)](const QByteArray& result) {
-            if (const auto state = weak.lock()) {
-                state->pdf = result;
-                state->done = true;
-                state->loop.quit();
-            }
+        [self = QPointer<WebBrowserView>(this), generation](const QByteArray& pdf) {
+            if (!self || generation != self->renderGeneration_) return;
+            self->renderLimit_.stop();
+            self->submit(pdf);
         },
-        layout);
-    limit.start(kRenderTimeLimitMs);
-    if (!render->done) render->loop.exec();
-    printing_ = false;
-    if (!render->done) {
-        throw Error("The page could not be prepared for printing within " + std::to_string(kRenderTimeLimitMs / 1000) +
-                    " seconds");
-    }
-    const QByteArray pdf = render->pdf;
-    if (pdf.isEmpty()) throw Error("The page could not be prepared for printing");
+        queue_.front().layout);
+}
 
-    cups::printPdf(printer, pdf.toStdString(),
-                   view_->title().isEmpty() ? urlText(requested_) : view_->title().toStdString());
+void WebBrowserView::submit(const QByteArray& pdf) {
+    if (pdf.isEmpty()) {
+        finishPrint("The page could not be prepared for printing");
+        return;
+    }
+    const std::string printer = queue_.front().printer;
+    try {
+        cups::printPdf(printer, pdf.toStdString(),
+                       view_->title().isEmpty() ? urlText(requested_) : view_->title().toStdString());
+    } catch (const Error& e) {
+        finishPrint(e.what());
+        return;
+    }
+    finishPrint({}, printer);
+}
+
+void WebBrowserView::finishPrint(const std::string& failure, const std::string& printer) {
+    if (!queue_.empty()) queue_.pop_front();
+    printing_ = false;
+    // The next print starts first, so a handler that shows a message box does not hold it up.
+    startNextPrint();
+    if (!failure.empty()) {
+        if (onPrintFailed) onPrintFailed(failure);
+    } else if (onPrinted) {
+        onPrinted(printer);
+    }
 }
 
 }  // namespace veltrane::platform::qt
