@@ -6,6 +6,8 @@ run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev li
               fonts-dejavu-core fonts-liberation)
 test_packages=(googletest libgtest-dev clang libclang-rt-14-dev xvfb xauth xclip x11-utils cups cups-client
                printer-driver-cups-pdf cups-filters poppler-utils python3 imagemagick locales xdotool)
+# The Windows build of the core and the Win32 backends, cross-built and tested under Wine.
+test_packages+=(g++-mingw-w64-x86-64-posix mingw-w64 wine64)
 
 packages=("${run_packages[@]}")
 if [ "${1:-run}" = test ]; then packages+=("${test_packages[@]}"); fi
