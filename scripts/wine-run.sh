@@ -21,8 +21,6 @@ export WINEPREFIX="${WINEPREFIX:-$build/wine-prefix}"
 export WINEDEBUG=-all
 # Without the crash debugger a crashing program exits with its exception code instead of 0.
 export WINEDLLOVERRIDES="winedbg.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
-# No Mono or Gecko install prompts: nothing here needs them.
-export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;mscoree=d;mshtml=d"
 
 if [ ! -f "$WINEPREFIX/.veltrane-ready" ]; then
     mkdir -p "$WINEPREFIX"
@@ -30,7 +28,9 @@ if [ ! -f "$WINEPREFIX/.veltrane-ready" ]; then
         flock 9
         if [ ! -f "$WINEPREFIX/.veltrane-ready" ]; then
             # wineboot's helpers keep inherited descriptors open for seconds: give them none of ours.
-            "$wine" wineboot --init </dev/null >"$WINEPREFIX/wineboot.log" 2>&1 || true
+            # No Mono or Gecko install prompts while the prefix is made: no package can be fetched here.
+            WINEDLLOVERRIDES="$WINEDLLOVERRIDES;mscoree=d;mshtml=d" \
+                "$wine" wineboot --init </dev/null >"$WINEPREFIX/wineboot.log" 2>&1 9>&- || true
             [ -d "$WINEPREFIX/drive_c/windows" ] || { echo "wine-run.sh: cannot create $WINEPREFIX" >&2; exit 1; }
             touch "$WINEPREFIX/.veltrane-ready"
         fi
