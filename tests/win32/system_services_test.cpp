@@ -50,6 +50,10 @@ TEST(Win32AnsiCodec, DecodesEveryByte) {
     const std::u16string text = codec.decode(all);
     EXPECT_EQ(text.size(), all.size());  // one character per byte in a single-byte page
     EXPECT_EQ(codec.decode("B\xFCro \x80"), u"Büro €");
+    // The five bytes 1252 leaves undefined come through as the control characters of the same number, as
+    // Windows maps them, and go back to the same bytes: nothing in a request file is lost on the way.
+    EXPECT_EQ(codec.decode("\x81\x8D\x8F\x90\x9D"), u"\u0081\u008D\u008F\u0090\u009D");
+    EXPECT_EQ(codec.encode(u"\u0081\u008D\u008F\u0090\u009D", false), "\x81\x8D\x8F\x90\x9D");
     // Encoding the decoded text gives the same bytes back for every byte the code page defines.
     EXPECT_EQ(codec.encode(codec.decode("Jos\xE9 \x80\x9C\xFF"), false), "Jos\xE9 \x80\x9C\xFF");
 }

@@ -10,7 +10,8 @@ public:
     int codePage() const override;
     // Best fit is WideCharToMultiByte's own table (Ł -> L); without it a missing character becomes '?'.
     std::string encode(std::u16string_view text, bool bestFit) override;
-    // MultiByteToWideChar's mapping; an invalid multi-byte sequence becomes U+FFFD.
+    // MultiByteToWideChar's mapping: the bytes a single-byte page leaves undefined become the control characters
+    // of the same number (0x81 -> U+0081), an invalid multi-byte sequence becomes U+FFFD.
     std::u16string decode(std::string_view bytes) override;
 };
 

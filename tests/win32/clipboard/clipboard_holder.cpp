@@ -2,8 +2,9 @@
 // X11 side of Wine serves the clipboard to X programs meanwhile.
 // Usage: clipboard-holder TEXT_FILE READY_FILE STOP_FILE   (TEXT_FILE in UTF-8; READY_FILE gets "ok" or the error)
 
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <filesystem>
 #include <fstream>
