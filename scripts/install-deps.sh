@@ -8,6 +8,8 @@ test_packages=(googletest libgtest-dev clang libclang-rt-14-dev xvfb xauth xclip
                printer-driver-cups-pdf cups-filters poppler-utils python3 imagemagick locales xdotool)
 # The Debian package is built and installed by the tests, and the window is tried under a real window manager.
 test_packages+=(dpkg-dev desktop-file-utils openbox)
+# The Windows build of the core and the Win32 backends, cross-built and tested under Wine.
+test_packages+=(g++-mingw-w64-x86-64-posix mingw-w64 wine64)
 
 packages=("${run_packages[@]}")
 if [ "${1:-run}" = test ]; then packages+=("${test_packages[@]}"); fi

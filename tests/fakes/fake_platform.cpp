@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/paths.h"
+
 namespace veltrane::fakes {
 
 bool FoldedLess::operator()(const std::u16string& a, const std::u16string& b) const {
@@ -174,9 +176,13 @@ bool FakeInstances::isRunning(const std::u16string& token) {
 
 void FakePlatform::enableLog() { registry.setString(kVeltraneKey, u"logging_enabled", u"True"); }
 
+std::u16string FakePlatform::logPath() const {
+    return folders.commonDocuments + platform::kPathDelimiter + u"clienttools.log";
+}
+
 std::vector<std::string> FakePlatform::logLines() const {
     std::vector<std::string> lines;
-    auto it = files.contents.find(u"/shared/clienttools.log");
+    auto it = files.contents.find(logPath());
     if (it == files.contents.end()) return lines;
     const std::string& all = it->second;
     std::size_t start = 0;

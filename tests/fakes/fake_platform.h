@@ -198,6 +198,8 @@ struct FakePlatform {
 
     // Switches the activity log on and returns the lines written so far (time stamps stripped).
     void enableLog();
+    // Where the activity log lands, with the platform's path delimiter.
+    std::u16string logPath() const;
     std::vector<std::string> logLines() const;
 };
 

@@ -22,7 +22,7 @@ TEST_F(LogFixture, WritesOnlyWhenTheSwitchIsExactlyTrue) {
         p.files.contents.clear();
         p.registry.setString(kVeltraneKey, u"logging_enabled", value);
         log.writeLog(u"x");
-        EXPECT_EQ(p.files.contents.count(u"/shared/clienttools.log"), written ? 1u : 0u) << utf16ToUtf8(value);
+        EXPECT_EQ(p.files.contents.count(p.logPath()), written ? 1u : 0u) << utf16ToUtf8(value);
     }
 }
 
@@ -30,7 +30,7 @@ TEST_F(LogFixture, LineIsStampColonBlankMessageCrLfInTheAnsiCodePage) {
     p.enableLog();
     log.writeLog(u"=== Load Client Tools ===");
     log.writeLog(u"Initial set new printer to Büro \u0141\u4E2D");
-    EXPECT_EQ(p.files.contents[u"/shared/clienttools.log"],
+    EXPECT_EQ(p.files.contents[p.logPath()],
               "9/12/2026 14:05:09: === Load Client Tools ===\r\n"
               "9/12/2026 14:05:09: Initial set new printer to B\xFCro ??\r\n");
 }
@@ -41,14 +41,14 @@ TEST_F(LogFixture, MidnightWritesTheDateAlone) {
     log.writeLog(u"");
     p.clock.time = {2026, 1, 2, 0, 0, 0, 1};  // a millisecond later the time is there again
     log.writeLog(u"a");
-    EXPECT_EQ(p.files.contents[u"/shared/clienttools.log"], "2/1/2026: \r\n2/1/2026 0:00:00: a\r\n");
+    EXPECT_EQ(p.files.contents[p.logPath()], "2/1/2026: \r\n2/1/2026 0:00:00: a\r\n");
 }
 
 TEST_F(LogFixture, MissingSharedFolderLogsAtTheRoot) {
     p.enableLog();
     p.folders.commonDocuments.clear();
     log.writeLog(u"m");
-    EXPECT_TRUE(p.files.contents.count(u"/clienttools.log"));
+    EXPECT_TRUE(p.files.contents.count(p.logPath()));
 }
 
 TEST_F(LogFixture, FileFailuresPassToTheCaller) {

@@ -6,12 +6,21 @@
 
 #include "app/tform1.h"
 #include "fakes/fake_platform.h"
+#include "platform/paths.h"
 
 namespace veltrane {
 namespace {
 
 using app::kImagingPages;
 using fakes::kVeltraneKey;
+
+// A path written with "/" in the platform's delimiter, as the pages store folder locations.
+std::u16string native(std::u16string path) {
+    for (char16_t& c : path) {
+        if (c == u'/') c = platform::kPathDelimiter;
+    }
+    return path;
+}
 
 struct ImagingPagesFixture : ::testing::Test {
     fakes::FakePlatform p;
@@ -109,9 +118,9 @@ TEST(ImagingPageTable, ParseItemIndex) {
 
 TEST(ImagingPageTable, StoredForms) {
     using app::StoreForm;
-    EXPECT_EQ(app::storedForm(u"", StoreForm::Folder), u"/");
-    EXPECT_EQ(app::storedForm(u"/srv/images", StoreForm::Folder), u"/srv/images/");
-    EXPECT_EQ(app::storedForm(u"/srv/images/", StoreForm::Folder), u"/srv/images/");
+    EXPECT_EQ(app::storedForm(u"", StoreForm::Folder), native(u"/"));
+    EXPECT_EQ(app::storedForm(native(u"/srv/images"), StoreForm::Folder), native(u"/srv/images/"));
+    EXPECT_EQ(app::storedForm(native(u"/srv/images/"), StoreForm::Folder), native(u"/srv/images/"));
     EXPECT_EQ(app::storedForm(u"", StoreForm::AsTyped), u"");
     EXPECT_EQ(app::storedForm(u"/opt/x.exe ", StoreForm::AsTyped), u"/opt/x.exe ");
 }
@@ -211,9 +220,9 @@ TEST_F(ImagingPagesFixture, EveryEditStoresItsFormWhenLeft) {
             const auto& edit = page.edits[static_cast<std::size_t>(e)];
             SCOPED_TRACE(utf16ToUtf8(edit.name));
             const bool folder = edit.form == app::StoreForm::Folder;
-            for (auto [typed, folderForm] : {std::pair<std::u16string, std::u16string>{u"", u"/"},
-                                             {u"/srv/x", u"/srv/x/"},
-                                             {u"/srv/x/", u"/srv/x/"}}) {
+            for (auto [typed, folderForm] : {std::pair<std::u16string, std::u16string>{u"", native(u"/")},
+                                             {native(u"/srv/x"), native(u"/srv/x/")},
+                                             {native(u"/srv/x/"), native(u"/srv/x/")}}) {
                 form.imagingEdit(edit.name).Text = typed;
                 form.imagingEditExit(edit.name);
                 EXPECT_EQ(stored(edit.value), folder ? folderForm : typed);
@@ -241,9 +250,10 @@ TEST_F(ImagingPagesFixture, EveryBrowseButtonShowsTheRightDialogAndStoresTheChoi
             EXPECT_EQ(stored(target.value), u"before");
             EXPECT_EQ(form.imagingEdit(target.name).Text, u"before");
 
-            p.dialogs.answers = {u"/srv/chosen"};
+            p.dialogs.answers = {native(u"/srv/chosen")};
             form.imagingBrowseClick(browse.name);
-            const std::u16string expected = browse.folderMode ? u"/srv/chosen/" : u"/srv/chosen";
+            const std::u16string expected =
+                browse.folderMode ? native(u"/srv/chosen/") : native(u"/srv/chosen");
             EXPECT_EQ(stored(target.value), expected);
             EXPECT_EQ(form.imagingEdit(target.name).Text, expected);
         }
@@ -281,12 +291,12 @@ TEST_F(ImagingPagesFixture, HandlersRunByTheirNames) {
     form.imagingCheckBox(u"CheckBox_dbswin_noid").Checked = true;
     EXPECT_TRUE(form.runImagingHandler(u"CheckBox_dbswin_noidClick"));
     EXPECT_EQ(stored(u"dbswin_noid"), u"True");
-    form.imagingEdit(u"Edit_cliniview_config").Text = u"/srv/cv";
+    form.imagingEdit(u"Edit_cliniview_config").Text = native(u"/srv/cv");
     EXPECT_TRUE(form.runImagingHandler(u"Edit_cliniview_configExit"));
-    EXPECT_EQ(stored(u"cliniview_images"), u"/srv/cv/");
-    p.dialogs.answers = {u"/srv/pdata"};
+    EXPECT_EQ(stored(u"cliniview_images"), native(u"/srv/cv/"));
+    p.dialogs.answers = {native(u"/srv/pdata")};
     EXPECT_TRUE(form.runImagingHandler(u"Button27Click"));
-    EXPECT_EQ(stored(u"sirona_images"), u"/srv/pdata/");
+    EXPECT_EQ(stored(u"sirona_images"), native(u"/srv/pdata/"));
     for (const char16_t* unknown : {u"Button2Click", u"TabSheet19Show", u"Edit_nothingExit", u"Show", u""})
         EXPECT_FALSE(form.runImagingHandler(unknown)) << utf16ToUtf8(unknown);
 }

@@ -1,0 +1,15 @@
+#pragma once
+// The request file through GetPrivateProfileStringW itself, so the platform's own rules apply (a file named
+// without a folder is looked up in the Windows folder).
+
+#include "platform/ini_reader.h"
+
+namespace veltrane::platform::win32 {
+
+class ProfileIniReader final : public IniReader {
+public:
+    std::u16string getString(const std::u16string& file, const std::u16string& section, const std::u16string& key,
+                             const std::u16string& defaultValue) override;
+};
+
+}  // namespace veltrane::platform::win32

@@ -1,0 +1,86 @@
+#include "platform/win32/shell_launcher.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/text.h"
+#include "win32_test_support.h"
+
+namespace veltrane::platform::win32 {
+namespace {
+
+using veltrane::testing::readBytes;
+using veltrane::testing::u16path;
+using veltrane::testing::waitFor;
+using veltrane::testing::Win32TempDir;
+
+class ShellLauncherFixture : public ::testing::Test {
+protected:
+    Win32TempDir dir;
+    ShellLauncher launcher;
+    const std::u16string recorder = utf8ToUtf16(VELTRANE_WIN32_RECORDER);
+
+    // Starts request with the recorder writing to name; returns what it recorded, or "" after the deadline.
+    std::string launchAndRecord(LaunchRequest request, const std::string& name) {
+        const auto out = dir.file(name);
+        SetEnvironmentVariableW(L"VELTRANE_RECORDER_OUT", out.c_str());
+        launcher.launch(request);
+        if (!waitFor([&] { return std::filesystem::exists(out); })) return "";
+        return readBytes(out);
+    }
+};
+
+// The imaging program gets the parameters exactly as the bridge built them, after its own quoted path.
+TEST_F(ShellLauncherFixture, ProgramGetsTheParametersExactly) {
+    const std::u16string parameters[] = {
+        u"/ID=1042 /FN=Anna /LN=Berg /BD=19800102 /Sex=F",
+        u"-p \"C:\\Images Folder\\x.txt\" -n \"O'Brien\"",
+        u"\"a \\\" b\" \\\\server\\share\\",
+        u"Łódź 日本 \U0001F9B7",
+        u"",
+    };
+    int run = 0;
+    for (const std::u16string& p : parameters) {
+        SCOPED_TRACE(utf16ToUtf8(p));
+        LaunchRequest request;
+        request.file = recorder;
+        request.parameters = p;
+        const std::string record = launchAndRecord(request, "record" + std::to_string(++run));
+        ASSERT_FALSE(record.empty()) << "the recorder did not run";
+        const std::string commandLine = record.substr(4, record.find('\n') - 4);
+        const std::string program = "\"" + utf16ToUtf8(recorder) + "\"";
+        EXPECT_EQ(commandLine, p.empty() ? program : program + " " + utf16ToUtf8(p));
+    }
+}
+
+TEST_F(ShellLauncherFixture, ProgramStartsInTheGivenFolder) {
+    std::filesystem::create_directories(dir.path() / L"Working Ø");
+    LaunchRequest request;
+    request.file = recorder;
+    request.directory = u16path(dir.path() / L"Working Ø");
+    const std::string record = launchAndRecord(request, "record");
+    ASSERT_FALSE(record.empty()) << "the recorder did not run";
+    EXPECT_NE(record.find("\ncwd " + utf16ToUtf8(request.directory) + "\n"), std::string::npos) << record;
+}
+
+// A zero inside a text would cut it and start something other than what was asked: nothing starts. The
+// recorder started right after proves the launcher is working, so the absence of the first record means something.
+TEST_F(ShellLauncherFixture, TextHoldingAZeroStartsNothing) {
+    LaunchRequest cut;
+    cut.file = recorder + std::u16string(u"\0.txt", 5);
+    const auto refused = dir.file("refused");
+    SetEnvironmentVariableW(L"VELTRANE_RECORDER_OUT", refused.c_str());
+    launcher.launch(cut);
+    LaunchRequest whole;
+    whole.file = recorder;
+    whole.parameters = std::u16string(u"a\0b", 3);
+    launcher.launch(whole);
+    LaunchRequest fine;
+    fine.file = recorder;
+    EXPECT_FALSE(launchAndRecord(fine, "afterwards").empty());
+    EXPECT_FALSE(std::filesystem::exists(refused));
+}
+
+}  // namespace
+}  // namespace veltrane::platform::win32
