@@ -67,11 +67,11 @@ private slots:
         QTest::addColumn<QStringList>("order");  // from the page tabs round to them again
         const QString strip1 = QStringLiteral("PageControl1"), strip2 = QStringLiteral("PageControl2"),
                       done = QStringLiteral("ColorButton1");
+        // "Print Again" is disabled until a page has loaded, so Tab passes it by here.
         QTest::newRow("Printers")
             << 0 << -1 << 0
-            << QStringList{
-                   strip1,         "Button2", "Button3", "ComboBoxApptType", "ComboBoxReceiptType", "ListBoxPrinters",
-                   "ColorButton2", done,      strip1};
+            << QStringList{strip1, "Button2", "Button3", "ComboBoxApptType", "ComboBoxReceiptType", "ListBoxPrinters",
+                           done,   strip1};
         // Tab leaves Memo1 instead of typing into it.
         QTest::newRow("Config") << 1 << -1 << 0
                                 << QStringList{strip1, "Memo1", "CheckBoxLogging", "CheckBoxSSL", done, strip1};
