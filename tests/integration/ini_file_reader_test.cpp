@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "../support/utf16le_bytes.h"
 #include "base/text.h"
 #include "platform/posix/iconv_codec.h"
 #include "posix_test_support.h"
@@ -17,16 +18,8 @@ namespace {
 
 using namespace std::string_literals;
 using veltrane::testing::TempDir;
+using veltrane::testing::utf16le;
 using veltrane::testing::writeFile;
-
-std::string utf16le(std::u16string_view text) {
-    std::string out = "\xFF\xFE";
-    for (char16_t c : text) {
-        out.push_back(static_cast<char>(c & 0xFF));
-        out.push_back(static_cast<char>(c >> 8));
-    }
-    return out;
-}
 
 std::string utf16be(std::u16string_view text) {
     std::string out = "\xFE\xFF";

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/utf16le_bytes.h"
 #include "base/text.h"
 #include "platform/posix/ini_file_reader.h"
 #include "platform/win32/profile_ini_reader.h"
@@ -19,17 +20,9 @@ namespace {
 
 using namespace std::string_literals;
 using veltrane::testing::u16path;
+using veltrane::testing::utf16le;
 using veltrane::testing::Win32TempDir;
 using veltrane::testing::writeBytes;
-
-std::string utf16le(std::u16string_view text) {
-    std::string out = "\xFF\xFE";
-    for (char16_t c : text) {
-        out.push_back(static_cast<char>(c & 0xFF));
-        out.push_back(static_cast<char>(c >> 8));
-    }
-    return out;
-}
 
 // Files that probe the reader's rules: letter case, quotes, blanks, repeats, broken lines, line ends, lengths,
 // byte-order marks, control characters.
