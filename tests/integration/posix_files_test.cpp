@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/error_text.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "posix_test_support.h"
@@ -26,6 +27,7 @@
 namespace veltrane::platform::posix {
 namespace {
 
+using veltrane::testing::errorText;
 using veltrane::testing::readFile;
 using veltrane::testing::runInChild;
 using veltrane::testing::TempDir;
@@ -47,21 +49,11 @@ void becomeUser(uid_t uid) {
 }
 
 std::string appendError(PosixFiles& files, const std::string& path, const std::string& bytes = "line\r\n") {
-    try {
-        files.appendToFile(wide(path), bytes);
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "no error";
+    return errorText([&] { files.appendToFile(wide(path), bytes); });
 }
 
 std::string writeError(PosixFiles& files, const std::string& path, const std::string& bytes = "line\r\n") {
-    try {
-        files.writeWholeFile(wide(path), bytes);
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "no error";
+    return errorText([&] { files.writeWholeFile(wide(path), bytes); });
 }
 
 class PosixFilesTest : public ::testing::Test {

@@ -7,12 +7,14 @@
 #include "app/tform1.h"
 #include "fakes/fake_platform.h"
 #include "platform/paths.h"
+#include "support/error_text.h"
 
 namespace veltrane {
 namespace {
 
 using app::kImagingPages;
 using fakes::kVeltraneKey;
+using testing::errorText;
 
 // A path written with "/" in the platform's delimiter, as the pages store folder locations.
 std::u16string native(std::u16string path) {
@@ -31,14 +33,6 @@ struct ImagingPagesFixture : ::testing::Test {
     }
     std::optional<std::u16string> stored(std::u16string_view name) {
         return p.registry.getString(kVeltraneKey, std::u16string(name));
-    }
-    std::string errorOf(const std::function<void()>& f) {
-        try {
-            f();
-        } catch (const Error& e) {
-            return e.what();
-        }
-        return "(no error)";
     }
 };
 
@@ -173,7 +167,7 @@ TEST_F(ImagingPagesFixture, ABadFlagStopsTheShowAfterWhatWasAlreadyFilled) {
     store(u"dbswin_images", u"/srv/dbswin/");
     store(u"dbswin_enabled", u"yes");
     store(u"dbswin_noid", u"True");
-    EXPECT_EQ(errorOf([&] { form.imagingPageShow(0); }), "'yes' is not a valid boolean value");
+    EXPECT_EQ(errorText([&] { form.imagingPageShow(0); }), "'yes' is not a valid boolean value");
     EXPECT_EQ(form.imagingEdit(u"Edit_dbswin_images").Text, u"/srv/dbswin/");
     EXPECT_FALSE(form.imagingCheckBox(u"CheckBox_dbswin_noid").Checked);  // never reached
 }
@@ -252,8 +246,7 @@ TEST_F(ImagingPagesFixture, EveryBrowseButtonShowsTheRightDialogAndStoresTheChoi
 
             p.dialogs.answers = {native(u"/srv/chosen")};
             form.imagingBrowseClick(browse.name);
-            const std::u16string expected =
-                browse.folderMode ? native(u"/srv/chosen/") : native(u"/srv/chosen");
+            const std::u16string expected = browse.folderMode ? native(u"/srv/chosen/") : native(u"/srv/chosen");
             EXPECT_EQ(stored(target.value), expected);
             EXPECT_EQ(form.imagingEdit(target.name).Text, expected);
         }
@@ -280,7 +273,7 @@ TEST_F(ImagingPagesFixture, WithoutASettingsKeyShowsEmptyTheControlsAndStoreNoth
     form.imagingPageShow(2);
     EXPECT_EQ(form.imagingEdit(u"Edit_dexis_program").Text, u"");
     EXPECT_FALSE(form.imagingCheckBox(u"CheckBox_dexis_enabled").Checked);
-    EXPECT_EQ(errorOf([&] { form.imagingPageShow(5); }), "'' is not a valid integer value");
+    EXPECT_EQ(errorText([&] { form.imagingPageShow(5); }), "'' is not a valid integer value");
     EXPECT_TRUE(p.registry.keys.empty());
 }
 

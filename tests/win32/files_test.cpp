@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
+#include "../support/error_text.h"
 #include "base/error.h"
 #include "platform/win32/win32_files.h"
 #include "win32_test_support.h"
@@ -10,19 +10,11 @@
 namespace veltrane::platform::win32 {
 namespace {
 
+using veltrane::testing::errorText;
 using veltrane::testing::readBytes;
 using veltrane::testing::u16path;
 using veltrane::testing::Win32TempDir;
 using veltrane::testing::writeBytes;
-
-std::string errorOf(const std::function<void()>& operation) {
-    try {
-        operation();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 TEST(Win32Files, AppendAddsAndWriteWholeReplaces) {
     Win32TempDir dir;
@@ -68,8 +60,8 @@ TEST(Win32Files, FailuresCarryTheFileTexts) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(errorOf([&] { files.appendToFile(c.path, "x"); }), c.expected);
-        EXPECT_EQ(errorOf([&] { files.writeWholeFile(c.path, "x"); }), c.expected);
+        EXPECT_EQ(errorText([&] { files.appendToFile(c.path, "x"); }), c.expected);
+        EXPECT_EQ(errorText([&] { files.writeWholeFile(c.path, "x"); }), c.expected);
     }
     CloseHandle(locked);
     // Nothing was written into the file that refused.
