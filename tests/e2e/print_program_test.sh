@@ -50,13 +50,23 @@ if [ $status -eq 77 ]; then echo "SKIP: no private CUPS scheduler"; exit 77; fi
 eval "$env_text"  # CUPS_SERVER, CUPS_SERVERROOT and HOME (the user's default printer and settings file live there)
 lpoptions -d vtOffice >/dev/null
 
-# A private X server; it picks a free display itself and names it once it is ready, so runs side by side never
-# meet on one number.
-exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -screen 0 1024x768x24 -dpi 96 -nolisten tcp 2>"$work/xvfb.err" &
-xvfb_pid=$!
-read -r -t 20 number <&"$displayfd" || { echo "FAIL: Xvfb did not start: $(cat "$work/xvfb.err")" >&2; exit 1; }
-export DISPLAY=":$number"
+# A private X server on a free display number, away from the low numbers that desktops and other tools take.
+for n in $(seq 140 199); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -dpi 96 -nolisten tcp 2>"$work/xvfb.err" &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        [ -e "/tmp/.X11-unix/X$n" ] && DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && break
+        kill -0 $xvfb_pid 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 $xvfb_pid 2>/dev/null; then
+        export DISPLAY=:$n
+        break
+    fi
+    xvfb_pid=  # taken meanwhile by another server: try the next number
+done
+[ -n "$xvfb_pid" ] || { echo "FAIL: Xvfb did not start: $(cat "$work/xvfb.err")" >&2; exit 1; }
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM XDG_CONFIG_HOME
 export LANG=C.UTF-8 LC_ALL=C.UTF-8 VELTRANE_SHARED_DIR=$work/shared
 mkdir -p "$VELTRANE_SHARED_DIR" "$HOME/.config/veltrane-client-tools"
