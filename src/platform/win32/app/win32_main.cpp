@@ -1,0 +1,118 @@
+// The Windows process entry: the program's own options, the Win32 services, start-up, and the outermost error
+// report. The native window is not built yet: a run that would show it says so and ends with a non-zero code.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/program_options.h"
+#include "app/tform1.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "platform/known_folders.h"
+#include "platform/win32/app/win32_platform.h"
+#include "platform/win32/parent_console.h"
+#include "platform/win32/program_command_line.h"
+#include "platform/win32/shell_folders.h"
+#include "platform/win32/wide_text.h"
+
+using namespace veltrane;
+
+namespace {
+
+// Exit codes besides 0, as --help states them: a bad option or settings transfer (1), the window is needed (2).
+constexpr int kFailed = 1;
+constexpr int kNeedsWindow = 2;
+
+void printError(const std::string& message) {
+    std::fprintf(stderr, "veltrane-client-tools: %s\n", message.c_str());
+    std::fflush(stderr);
+}
+
+// The arguments that splitProgramOptions kept, as the original UTF-16 texts: a name that UTF-8 cannot carry
+// (a lone surrogate is a valid Windows file name) must reach start-up unchanged.
+std::vector<std::u16string> keptOriginals(const std::vector<std::u16string>& all, const std::vector<std::string>& utf8,
+                                          const std::vector<std::string>& kept) {
+    std::vector<std::u16string> result;
+    std::size_t next = 0;
+    for (const std::string& argument : kept) {
+        while (next < utf8.size() && utf8[next] != argument) ++next;
+        result.push_back(next < utf8.size() ? all[next++] : utf8ToUtf16(argument));
+    }
+    return result;
+}
+
+std::string settingsLocation() { return "HKEY_CURRENT_USER\\Software\\Veltrane (registry key)"; }
+
+std::string logLocation() {
+    platform::win32::ShellFolders folders;
+    const std::u16string documents = folders.folderPath(platform::kCommonDocuments);
+    return utf16ToUtf8(documents.empty() ? u"clienttools.log" : documents + u"\\clienttools.log");
+}
+
+// Settings export and import run instead of the program; the registry transfer is wired in here.
+int transferSettings(const app::ProgramOptions&) {
+    printError("--export-settings and --import-settings are not available in this Windows build yet");
+    return kFailed;
+}
+
+int run() {
+    const std::vector<std::u16string> all =
+        platform::win32::splitProgramArguments(platform::win32::fromWide(GetCommandLineW()));
+    std::vector<std::string> utf8;
+    for (const auto& argument : all) utf8.push_back(utf16ToUtf8(argument));
+    if (utf8.empty()) utf8.emplace_back();
+
+    app::ProgramOptions options;
+    const std::vector<std::string> kept = app::splitProgramOptions(utf8, options);
+    if (!options.error.empty()) {
+        printError(options.error);
+        return kFailed;
+    }
+    // Help and version need neither the settings nor a window.
+    if (options.help) {
+        std::fputs(app::helpText(settingsLocation(), logLocation()).c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("veltrane-client-tools %s\n", VELTRANE_VERSION);
+        return 0;
+    }
+    if (!options.exportSettings.empty() || !options.importSettings.empty()) return transferSettings(options);
+
+    platform::win32::Win32Services services(keptOriginals(all, utf8, kept), {.dryRun = options.dryRun});
+    app::TForm1 form(services.bundle());
+    // An error during start-up is reported as the window's creation step reports it.
+    bool reported = false;
+    try {
+        form.FormCreate();
+    } catch (const std::exception& e) {
+        services.dialogs().showError(utf8ToUtf16(e.what()));
+        reported = true;
+    }
+    // Still running: the window would open now (after a start-up error too), and this build cannot show it yet.
+    // After a reported error the user already knows why nothing more happens.
+    if (reported) return kNeedsWindow;
+    services.dialogs().showMessage(utf8ToUtf16(platform::win32::kNoWindowYet),
+                                   platform::MessagePlacement::ScreenCentered);
+    return kNeedsWindow;
+}
+
+}  // namespace
+
+int wmain(int, wchar_t**) {
+    platform::win32::attachParentConsole();
+    int code = kFailed;
+    try {
+        code = run();
+    } catch (const std::exception& e) {
+        // Nothing of the program is left to report it: say it in a box, or on standard error without a desktop.
+        platform::win32::MessageBoxDialogs().showError(utf8ToUtf16(e.what()));
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+    return code;
+}

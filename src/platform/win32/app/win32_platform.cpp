@@ -1,0 +1,126 @@
+#include "platform/win32/app/win32_platform.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <iostream>
+#include <optional>
+
+#include "base/error.h"
+#include "base/text.h"
+#include "platform/dry_run/dry_run_printing.h"
+#include "platform/dry_run/dry_run_services.h"
+#include "platform/win32/profile_ini_reader.h"
+#include "platform/win32/program_command_line.h"
+#include "platform/win32/shell_folders.h"
+#include "platform/win32/shell_launcher.h"
+#include "platform/win32/spooler_printers.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_ansi_codec.h"
+#include "platform/win32/win32_clipboard.h"
+#include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_locale.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_running_instances.h"
+#include "platform/win32/win32_system_info.h"
+
+namespace veltrane::platform::win32 {
+
+namespace {
+
+constexpr const wchar_t* kCaption = L"Veltrane Client Tools";
+
+// Ends at once, past the window's close path; the C runtime still flushes what was printed.
+class Win32Process final : public Process {
+public:
+    [[noreturn]] void exit(int code) override { std::exit(code); }
+};
+
+// A print request asks before it switches anything, so nothing is left switched that no DONE could put back.
+class NoWindowBrowser final : public Browser {
+public:
+    void navigate(const std::u16string&, int) override { throw Error(kNoPrintWindowYet); }
+    void print(const PageSetupValues&, const std::u16string&) override { throw Error(kNoPrintWindowYet); }
+    void ensureViewable() override { throw Error(kNoPrintWindowYet); }
+};
+
+bool showBox(const std::u16string& text, UINT style) {
+    // A zero inside would cut the text short: the box shows it as a blank instead.
+    std::u16string shown = text;
+    for (char16_t& c : shown)
+        if (c == u'\0') c = u' ';
+    return MessageBoxW(nullptr, wide(shown), kCaption, MB_OK | MB_SETFOREGROUND | style) == IDOK;
+}
+
+}  // namespace
+
+void MessageBoxDialogs::showMessage(const std::u16string& text, MessagePlacement) {
+    // A box without an owner window is centred on the screen either way.
+    if (!showBox(text, 0)) std::fprintf(stderr, "%s\n", utf16ToUtf8(text).c_str());
+}
+
+void MessageBoxDialogs::showError(const std::u16string& text) {
+    if (!showBox(text, MB_ICONERROR)) std::fprintf(stderr, "Error: %s\n", utf16ToUtf8(text).c_str());
+}
+
+struct Win32Services::Parts {
+    Parts(std::vector<std::u16string> arguments, const Options& options) : commandLine(std::move(arguments)) {
+        if (options.dryRun) {
+            dryRegistry.emplace(registry, std::cout);
+            dryPrinters.emplace(printers, std::cout);
+            dryBrowser.emplace(std::cout);
+            dryLauncher.emplace(effects);
+            dryFiles.emplace(effects, files);
+            dryClipboard.emplace(effects);
+        }
+        // Built last, so it takes the decorators of a dry run.
+        bundle.emplace(Platform{pick<Registry>(registry, dryRegistry), ini, pick<FileSystem>(files, dryFiles), ansi,
+                                clock, locale, folders, commandLine, pick<Printers>(printers, dryPrinters),
+                                pick<Launcher>(launcher, dryLauncher), pick<Clipboard>(clipboard, dryClipboard),
+                                dialogs, pick<Browser>(browser, dryBrowser), process, system, instances});
+    }
+
+    template <typename Interface, typename Real, typename Dry>
+    static Interface& pick(Real& real, std::optional<Dry>& dry) {
+        return dry ? static_cast<Interface&>(*dry) : static_cast<Interface&>(real);
+    }
+
+    Win32Registry registry;
+    ProfileIniReader ini;
+    Win32Files files;
+    Win32AnsiCodec ansi;
+    Win32Clock clock;
+    Win32Locale locale;
+    ShellFolders folders;
+    Win32CommandLine commandLine;
+    SpoolerPrinters printers;
+    ShellLauncher launcher;
+    Win32Clipboard clipboard;
+    MessageBoxDialogs dialogs;
+    NoWindowBrowser browser;
+    Win32Process process;
+    Win32SystemInfo system;
+    Win32RunningInstances instances;
+
+    std::optional<dry_run::DryRunRegistry> dryRegistry;
+    std::optional<dry_run::DryRunPrinters> dryPrinters;
+    std::optional<dry_run::DryRunBrowser> dryBrowser;
+    dry_run::EffectPrinter effects{stdout};
+    std::optional<dry_run::DryRunLauncher> dryLauncher;
+    std::optional<dry_run::DryRunFiles> dryFiles;
+    std::optional<dry_run::DryRunClipboard> dryClipboard;
+
+    std::optional<Platform> bundle;
+};
+
+Win32Services::Win32Services(std::vector<std::u16string> arguments, const Options& options)
+    : parts_(std::make_unique<Parts>(std::move(arguments), options)) {}
+
+Win32Services::~Win32Services() = default;
+
+Platform& Win32Services::bundle() { return *parts_->bundle; }
+
+Dialogs& Win32Services::dialogs() { return parts_->dialogs; }
+
+}  // namespace veltrane::platform::win32

@@ -1,0 +1,192 @@
+#!/usr/bin/env bash
+# veltrane-client-tools.exe under Wine, end to end.
+# Usage: program_test.sh veltrane-client-tools.exe command-line-recorder.exe message-box-closer.exe WORKDIR
+set -uo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+run="$here/../../../scripts/wine-run.sh"
+program="$1"
+recorder="$2"
+closer="$3"
+# The prefixes stay between runs (making one takes half a minute); everything else starts afresh.
+mkdir -p "$4"
+work="$(cd "$4" && pwd)"
+rm -rf "$work/run"
+mkdir -p "$work/run"
+R="$work/run"
+export WINEPREFIX="$work/wine-prefix"
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+unset DISPLAY WAYLAND_DISPLAY
+xvfb=""
+cleanup() { [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; true; }
+trap cleanup EXIT
+
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); echo "ok $1"; }
+fail() { failed=$((failed + 1)); echo "FAIL $1" >&2; }
+expect_eq() {  # expect_eq WHAT EXPECTED ACTUAL
+    if [ "$2" == "$3" ]; then pass "$1"; else fail "$1: expected [$2], got [$3]"; fi
+}
+expect_contains() {  # expect_contains WHAT TEXT FILE
+    if grep -qF -- "$2" "$3"; then pass "$1"; else fail "$1: [$2] not in [$(cat "$3")]"; fi
+}
+
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+# JSON string content of a text (backslashes and quotes escaped).
+json() { printf '%s' "$1" | sed -e 's/\\/\\\\/g' -e 's/"/\\"/g'; }
+
+# settings NAME=VALUE ...: the program's key holds exactly these text values.
+settings() {
+    {
+        printf 'REGEDIT4\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n'
+        for pair in "$@"; do
+            local value="${pair#*=}"
+            value="${value//\\/\\\\}"
+            printf '"%s"="%s"\r\n' "${pair%%=*}" "${value//\"/\\\"}"
+        done
+    } >"$R/settings.reg"
+    "$run" regedit /s "$(winpath "$R/settings.reg")" </dev/null >"$R/regedit.log" 2>&1
+}
+
+# program ARGS...: runs the program; its exit code in $code, its output in $R/out and $R/err.
+program() {
+    code=0
+    "$run" "$program" "$@" </dev/null >"$R/out" 2>"$R/err" || code=$?
+}
+
+# wait_for FILE: true once the file exists, false after 30 seconds.
+wait_for() {
+    for _ in $(seq 300); do [ -e "$1" ] && return 0; sleep 0.1; done
+    return 1
+}
+
+# ---- The program's own options.
+program --version
+expect_eq "--version exits 0" 0 "$code"
+expect_eq "--version prints the version" "veltrane-client-tools 4.26" "$(tr -d '\r' <"$R/out")"
+program --help
+expect_eq "--help exits 0" 0 "$code"
+expect_contains "--help shows the usage" "Usage: veltrane-client-tools" "$R/out"
+expect_contains "--help names the settings key" 'HKEY_CURRENT_USER\Software\Veltrane' "$R/out"
+expect_contains "--help names the log in the shared documents" 'Public\Documents\clienttools.log' "$R/out"
+program --dry-runn -x r.ini
+expect_eq "an unknown option exits 1" 1 "$code"
+expect_contains "an unknown option is named" "--dry-runn" "$R/err"
+
+REQUEST="$R/request.ini"
+printf '[settings]\r\naction=images\r\npatient_id=1042\r\nforenames=Anna\r\nsurname=Berg\r\ndob=19800102\r\ngender=F\r\ntitle=Mrs\r\n' \
+    >"$REQUEST"
+export VELTRANE_RECORDER_OUT
+VELTRANE_RECORDER_OUT="$(winpath "$R/record")"
+
+# ---- One enabled system with a command line: the imaging program gets exactly its command line.
+mkdir -p "$R/Dental Eye"
+cp "$recorder" "$R/Dental Eye/cmdlink.exe"
+folder="$(winpath "$R/Dental Eye")\\"
+settings "dentaleye_enabled=True" "dentaleye_program=$folder"
+program -s practice.example -x "$(winpath "$REQUEST")"
+expect_eq "one system: exit code" 0 "$code"
+if wait_for "$R/record"; then
+    expect_eq "one system: the command line" "cmd \"${folder}cmdlink.exe\" /ID=1042 /FN=Anna /LN=Berg /BD=19800102 /Sex=F" \
+        "$(head -n 1 "$R/record")"
+else
+    fail "one system: the imaging program was not started ($(cat "$R/err"))"
+fi
+
+# ---- A dry run prints the launch and starts nothing.
+rm -f "$R/record"
+program --dry-run -x "$(winpath "$REQUEST")"
+expect_eq "dry run: exit code" 0 "$code"
+expect_eq "dry run: the launch effect" \
+    "{\"effect\":\"launch\",\"verb\":\"open\",\"file\":\"$(json "${folder}cmdlink.exe")\",\"parameters\":\"/ID=1042 /FN=Anna /LN=Berg /BD=19800102 /Sex=F\",\"directory\":\"\",\"showCommand\":1}" \
+    "$(tr -d '\r' <"$R/out")"
+[ ! -e "$R/record" ] && pass "dry run: nothing started" || fail "dry run: the imaging program was started"
+
+# ---- An exchange-file bridge: the file holds exactly its bytes in the ANSI code page before the program starts.
+{
+    printf '\xff\xfe'
+    printf '[settings]\r\naction=images\r\npatient_id=1042\r\nforenames=Łucja\r\nsurname=Müller\r\ndob=19800102\r\ngender=F\r\n' |
+        iconv -f UTF-8 -t UTF-16LE
+} >"$R/request16.ini"
+mkdir -p "$R/dexis"
+cp "$recorder" "$R/dexis/dexis.exe"
+rm -f "$R/record"
+folder="$(winpath "$R/dexis")\\"
+settings "dexis_enabled=True" "dexis_program=$folder"
+program -x "$(winpath "$R/request16.ini")"
+expect_eq "exchange file: exit code" 0 "$code"
+printf 'M\xfcller, Lucja  02/01/1980  (1042)\r\nPN=1042\r\nLN=M\xfcller\r\nFN=Lucja\r\nBD=02/01/1980\r\nSX=F\r\n' >"$R/expected"
+if cmp -s "$R/expected" "$R/dexis/InfoFile.txt"; then
+    pass "exchange file: its bytes"
+else
+    fail "exchange file: expected $(od -c "$R/expected" | head -5), got $(od -c "$R/dexis/InfoFile.txt" 2>&1 | head -5)"
+fi
+if wait_for "$R/record"; then
+    expect_eq "exchange file: the program gets the file" "cmd \"${folder}dexis.exe\" @${folder}InfoFile.txt" \
+        "$(head -n 1 "$R/record")"
+else
+    fail "exchange file: the imaging program was not started"
+fi
+
+# ---- Requests that need the window: said plainly (on standard error, no desktop here) and a non-zero exit.
+window_message="The configuration window is not available in this Windows build yet."
+program
+expect_eq "no request: exit code" 2 "$code"
+expect_contains "no request: the message" "$window_message" "$R/err"
+
+rm -f "$R/record"
+settings "dentaleye_enabled=True" "dentaleye_program=$(winpath "$R/Dental Eye")\\" "dexis_enabled=True" \
+    "dexis_program=$(winpath "$R/dexis")\\"
+program -x "$(winpath "$REQUEST")"
+expect_eq "several systems: exit code" 2 "$code"
+expect_contains "several systems: the message" "$window_message" "$R/err"
+[ ! -e "$R/record" ] && pass "several systems: nothing started" || fail "several systems: a program was started"
+
+printf '[settings]\r\naction=print\r\ntype=apptcard\r\npatient_id=1042\r\n' >"$R/print.ini"
+settings "apptcard_printer=Card Printer" "appt_type=Dedicated" "server_ip=practice.example"
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\PageSetup]\r\n"header"="&w&bPage &p"\r\n"margin_top"="0.750000"\r\n' \
+    >"$R/pagesetup.reg"
+"$run" regedit /s "$(winpath "$R/pagesetup.reg")" </dev/null >>"$R/regedit.log" 2>&1
+switched() {  # what a print would change: the page setup and the default-printer entry
+    "$run" reg query 'HKCU\Software\Microsoft\Internet Explorer\PageSetup' </dev/null 2>&1
+    "$run" reg query 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device </dev/null 2>&1
+}
+switched >"$R/before"
+program -x "$(winpath "$R/print.ini")"
+expect_eq "print request: exit code" 2 "$code"
+expect_contains "print request: the reason" \
+    "Error: The print window cannot be shown: the window is not available in this Windows build yet." "$R/err"
+switched >"$R/after"
+grep -q 'Page &p' "$R/before" || fail "print request: the page setup was not seeded: $(cat "$R/before")"
+if cmp -s "$R/before" "$R/after"; then
+    pass "print request: page setup and default printer left alone"
+else
+    fail "print request: something was switched: $(diff "$R/before" "$R/after")"
+fi
+
+# ---- The message box on a desktop: a user reads it and presses OK.
+if command -v Xvfb >/dev/null; then
+    export WINEPREFIX="$work/desktop-prefix"
+    exec 3>"$R/display"
+    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$R/xvfb.log" 2>&1 &
+    xvfb=$!
+    exec 3>&-
+    for _ in $(seq 100); do [ -s "$R/display" ] && break; sleep 0.1; done
+    export DISPLAY=":$(head -n 1 "$R/display")"
+    settings
+    "$run" "$program" </dev/null >"$R/out" 2>"$R/err" &
+    shown=$!
+    closed=0
+    "$run" "$closer" "$(winpath "$R/box")" 120 </dev/null >"$R/closer.log" 2>&1 || closed=$?
+    code=0
+    wait "$shown" || code=$?
+    expect_eq "message box: a box was shown and closed" 0 "$closed"
+    expect_eq "message box: its text" "$window_message" "$(cat "$R/box" 2>/dev/null)"
+    expect_eq "message box: exit code after OK" 2 "$code"
+    if grep -qF "$window_message" "$R/err"; then fail "message box: also printed on standard error"; else pass "message box: only in the box"; fi
+else
+    echo "skipped: the message box on a desktop (Xvfb is missing)"
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
