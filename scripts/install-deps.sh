@@ -9,9 +9,12 @@ test_packages=(googletest libgtest-dev clang libclang-rt-14-dev xvfb xauth xclip
 # The Debian package is built and installed by the tests, and the window is tried under a real window manager.
 test_packages+=(dpkg-dev desktop-file-utils openbox)
 # The Windows build of the core and the Win32 backends, cross-built and tested under Wine.
-test_packages+=(g++-mingw-w64-x86-64-posix mingw-w64 wine64)
+test_packages+=(g++-mingw-w64-x86-64-posix mingw-w64 wine64 wixl msitools)
+# The Windows program and its installer alone (scripts/build-windows.sh); the test sources come from googletest.
+windows_packages=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix mingw-w64 wixl msitools)
 
 packages=("${run_packages[@]}")
+if [ "${1:-run}" = windows ]; then packages=("${windows_packages[@]}"); fi
 if [ "${1:-run}" = test ]; then packages+=("${test_packages[@]}"); fi
 # The print benchmark compares against headless Chromium.
 if [ "${1:-run}" = bench ]; then packages+=("${test_packages[@]}" chromium); fi
