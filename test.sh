@@ -16,6 +16,9 @@ cmake --build "$here/build-test" -j "$jobs"
 "$here/scripts/build-windows.sh" "$here/build-win"
 cmake --build "$here/build-win" -j "$jobs"
 (cd "$here/build-win" && ctest --output-on-failure -j "$jobs" -L win32 --timeout 600)
+# Both builds exist now: the Windows dry run must print what the Linux one prints, bridge by bridge.
+python3 "$here/tests/win32/program/dry_run_same.py" "$here/build-test/bin/veltrane-client-tools" \
+    "$here/build-win/bin/veltrane-client-tools.exe" "$here/build-win/dry-run-work"
 
 cmake -S "$here" -B "$here/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELTRANE_SANITIZE=ON \
     -DVELTRANE_WITH_QT=OFF >/dev/null
