@@ -83,9 +83,16 @@ VELTRANE_RECORDER_OUT="$(winpath "$R/record")"
 mkdir -p "$R/Dental Eye"
 cp "$recorder" "$R/Dental Eye/cmdlink.exe"
 folder="$(winpath "$R/Dental Eye")\\"
-settings "dentaleye_enabled=True" "dentaleye_program=$folder"
+settings "logging_enabled=True" "dentaleye_enabled=True" "dentaleye_program=$folder"
+log="$WINEPREFIX/drive_c/users/Public/Documents/clienttools.log"
+rm -f "$log"
 program -s practice.example -x "$(winpath "$REQUEST")"
 expect_eq "one system: exit code" 0 "$code"
+# The shared log: local time, ": ", the message, CR LF.
+expect_eq "one system: the log's last lines" "Start loading imaging dentaleye|resetProgram|*** Done resetProgram + close ***" \
+    "$(sed -e 's/\r$//' -e 's/^[^:]*:[^:]*:[^:]*: //' "$log" 2>/dev/null | tail -n 3 | paste -sd'|')"
+[ "$(head -c 2000 "$log" | tr -cd '\r' | wc -c)" -eq "$(head -c 2000 "$log" | tr -cd '\n' | wc -c)" ] &&
+    pass "one system: the log's lines end in CR LF" || fail "one system: the log's line ends"
 if wait_for "$R/record"; then
     expect_eq "one system: the command line" "cmd \"${folder}cmdlink.exe\" /ID=1042 /FN=Anna /LN=Berg /BD=19800102 /Sex=F" \
         "$(head -n 1 "$R/record")"
