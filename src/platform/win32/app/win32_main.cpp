@@ -60,11 +60,12 @@ int transferSettings(const app::ProgramOptions&) {
 }
 
 int run() {
-    const std::vector<std::u16string> all =
+    std::vector<std::u16string> all =
         platform::win32::splitProgramArguments(platform::win32::fromWide(GetCommandLineW()));
+    // The program's name comes first; a parent may start it with an empty command line.
+    if (all.empty()) all.emplace_back();
     std::vector<std::string> utf8;
     for (const auto& argument : all) utf8.push_back(utf16ToUtf8(argument));
-    if (utf8.empty()) utf8.emplace_back();
 
     app::ProgramOptions options;
     const std::vector<std::string> kept = app::splitProgramOptions(utf8, options);
