@@ -42,19 +42,15 @@ platform::PageSetupValues pageSetupForPrint(platform::Registry& registry, Restor
     const auto current = [&](const std::u16string& name) { return key ? key->read(name) : std::u16string(); };
     values.header = ownSetup ? std::u16string() : current(u"header");
     values.footer = ownSetup ? std::u16string() : current(u"footer");
-    std::u16string margins[4];
+    std::u16string* margins[] = {&values.marginBottom, &values.marginTop, &values.marginLeft, &values.marginRight};
     for (int i = 0; i < 4; ++i) {
         if (ownSetup && dedicated)
-            margins[i] = u"0";
+            margins[i]->assign(1, u'0');
         else if (const auto found = ownSetup ? journal.margin(i) : std::nullopt)
-            margins[i] = *found;  // a dedicated request has zeroed them meanwhile: the user's own
+            *margins[i] = *found;  // a dedicated request has zeroed them meanwhile: the user's own
         else
-            margins[i] = current(kMargins[i]);
+            *margins[i] = current(kMargins[i]);
     }
-    values.marginBottom = margins[0];
-    values.marginTop = margins[1];
-    values.marginLeft = margins[2];
-    values.marginRight = margins[3];
     return values;
 }
 
