@@ -11,6 +11,8 @@
 
 #include <algorithm>
 
+#include "settings/activity_log.h"
+
 namespace veltrane::printing {
 
 namespace {

@@ -9,7 +9,10 @@
 #include "platform/running_instances.h"
 #include "printing/default_printer.h"
 #include "printing/page_setup.h"
-#include "settings/activity_log.h"
+
+namespace veltrane::settings {
+class ActivityLog;
+}
 
 namespace veltrane::printing {
 
