@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "base/error.h"
+#include "base/numbers.h"
 #include "base/text.h"
 #include "platform/paths.h"
 
@@ -184,42 +185,11 @@ std::u16string storedForm(const std::u16string& text, StoreForm form) {
 }
 
 int parseItemIndex(const std::u16string& text, int maxIndex) {
-    auto invalid = [&] { return Error(formatMessage(messages::kInvalidInteger, utf16ToUtf8(text))); };
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == u' ') ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
-    int base = 10;
-    if (i < text.size() && text[i] == u'$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < text.size() && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i == text.size()) throw invalid();
-    std::int64_t value = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        int digit;
-        if (c >= u'0' && c <= u'9')
-            digit = c - u'0';
-        else if (base == 16 && c >= u'a' && c <= u'f')
-            digit = c - u'a' + 10;
-        else if (base == 16 && c >= u'A' && c <= u'F')
-            digit = c - u'A' + 10;
-        else
-            throw invalid();
-        value = value * base + digit;
-        // Beyond the 32-bit range the text is not an integer the settings can hold.
-        if (value > (base == 16 ? 0xFFFFFFFFLL : 0x80000000LL)) throw invalid();
-    }
-    std::int64_t signedValue = negative ? -value : value;
-    if (base == 16 && !negative && value > 0x7FFFFFFF) signedValue = value - 0x100000000LL;  // two's complement
-    if (base == 10 && !negative && value > 0x7FFFFFFF) throw invalid();
-    if (signedValue < -1) return -1;
-    if (signedValue > maxIndex) return maxIndex;
-    return static_cast<int>(signedValue);
+    const auto value = parseInteger(text);
+    if (!value) throw Error(formatMessage(messages::kInvalidInteger, utf16ToUtf8(text)));
+    if (*value < -1) return -1;
+    if (*value > maxIndex) return maxIndex;
+    return static_cast<int>(*value);
 }
 
 std::map<std::u16string, TCheckBox, std::less<>> makeImagingCheckBoxes() {

@@ -1,7 +1,7 @@
 #pragma once
 // The main window object: all state that outlives one event, and every operation of the program.
-// The operations are defined in the unit of the subsystem they belong to (app/, settings/, imaging/,
-// printing/, ui/ handlers); this class only gathers them so they share the fields.
+// The operations are defined in app/; the work behind them lives in imaging/, printing/ and settings/, whose parts
+// receive only the services and values they use and never see this class.
 
 #include <cstddef>
 #include <map>
@@ -12,6 +12,9 @@
 #include "app/controls.h"
 #include "app/imaging_pages.h"
 #include "platform/platform.h"
+#include "printing/default_printer.h"
+#include "printing/page_setup.h"
+#include "printing/restore_journal.h"
 #include "settings/activity_log.h"
 #include "settings/settings_store.h"
 
@@ -78,10 +81,10 @@ public:
 
     // ---- Request dispatch (app/request_dispatch.cpp) ----
     void parseIniFile();
-    // The print branch of the request (printing/print_request.cpp).
+    // The print branch of the request (app/print_session.cpp).
     void runPrintBranch();
 
-    // ---- Imaging (imaging/selection.cpp, imaging/dispatch.cpp, imaging/bridge_executor.cpp) ----
+    // ---- Imaging (app/imaging_request.cpp) ----
     // The images branch of the request: finds the enabled systems and opens them or offers buttons.
     void runImagingSelection();
     // Click handler of the imaging button at buttonIndex in FlowPanel1.Buttons; it runs the system whose display
@@ -100,7 +103,7 @@ public:
     void writeLog(const std::u16string& message) { log_.writeLog(message); }
     settings::SettingsStore& settingsStore() { return store_; }
 
-    // ---- Printing (printing/) ----
+    // ---- Printing (app/print_session.cpp, app/print_view.cpp) ----
     std::u16string getCurrentPrinter();
     // By value: the restoring call passes oldPrinter, which the call itself overwrites.
     void SetDefaultPrinter(std::u16string name);
@@ -112,10 +115,10 @@ public:
     void ColorButton2Click();
     // Restores what a print switched, logs, and ends the process; returns only by throwing.
     void resetProgram();
-    // Puts back what a print request whose process has died left switched (printing/restore_journal.cpp).
+    // Puts back what a print request whose process has died left switched (the restore journal).
     void restoreInterruptedPrint();
 
-    // ---- The print view's feedback and the browser's later events (printing/print_job.cpp) ----
+    // ---- The print view's feedback and the browser's later events (app/print_view.cpp) ----
     // The status line over the page: what is loading, where the page was printed, what failed.
     TLabel PrintStatus;
     // "Print Again" needs a loaded page.
@@ -164,31 +167,9 @@ public:
 
 private:
     void makeImagingButton(const std::u16string& shortName);
-    // The installed printers, taken once when first needed.
-    const std::vector<std::u16string>& printerList();
-    int currentDefaultPrinterPosition();
-    // Writes the default-printer entry for every printer-list entry equal to name; false when none is.
-    bool writeDefaultEntryFor(const std::u16string& name);
-    // Writes the saved page setup back (resetIE's rules); margins only when asked.
-    void writeBackPageSetup(bool margins);
-    // The restore journal (printing/restore_journal.cpp).
-    void journalPrinterSwitch(const std::u16string& previous);
-    void journalPageSetup();
-    // What DONE is to put back; see restore_journal.cpp.
-    struct RestorePlan {
-        bool othersOpen = false;  // another live request switched too: the last one to end restores
-        bool recorded = false;    // this request is in the journal, so the fields below hold its record
-        std::u16string printer;
-        bool headerFooter = false;
-        bool margins = false;
-        std::u16string saved[6];  // footer, header, margin_bottom, margin_top, margin_left, margin_right
-    };
-    RestorePlan restorePlan();
-    void leaveJournal();
-    // The margins the first dedicated request of the open ones found, when one of them changed the margins.
-    std::optional<std::u16string> journalMargin(int index);
+    // The page setup as oldFooter ... oldMarginRight hold it.
+    printing::SavedPageSetup savedPageSetup() const;
     void failRestore(const std::string& reason);
-    platform::PageSetupValues printPageSetup();
 
     // What this request's own print uses, whatever other requests switch meanwhile.
     std::u16string printerToRestore_;  // the default found by this request's switch; never overwritten after
@@ -201,8 +182,8 @@ private:
     platform::Platform& platform_;
     settings::SettingsStore store_;
     settings::ActivityLog log_;
-    std::optional<std::vector<std::u16string>> printerList_;
-    std::optional<int> printerSelection_;
+    printing::DefaultPrinter defaultPrinter_;
+    printing::RestoreJournal journal_;
     // Whether the Romexis page has been shown, so leaving the imaging pages never stores its still-empty edit.
     bool romexisPageShown_ = false;
     void setPrinterSetting(const std::u16string& name, TLabel& label, const std::u16string& confirmation);

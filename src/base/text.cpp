@@ -131,4 +131,32 @@ bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
+std::vector<std::uint8_t> utf16leBytes(std::u16string_view text) {
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(text.size() * 2);
+    for (char16_t c : text) {
+        bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(c >> 8));
+    }
+    return bytes;
+}
+
+std::u16string utf16leText(const std::vector<std::uint8_t>& bytes) {
+    std::u16string text;
+    text.reserve(bytes.size() / 2);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+        text.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+    return text;
+}
+
+std::u16string netbiosName(std::u16string_view hostName) {
+    constexpr std::size_t kNetbiosLength = 15;
+    std::u16string name(hostName.substr(0, hostName.find(u'.')));
+    if (name.size() > kNetbiosLength) name.resize(kNetbiosLength);
+    for (auto& c : name) {
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+    }
+    return name;
+}
+
 }  // namespace veltrane

@@ -1,6 +1,7 @@
 #include "imaging/launch_conventions.h"
 
 #include "base/error.h"
+#include "base/numbers.h"
 #include "base/text.h"
 
 namespace veltrane::imaging {
@@ -28,36 +29,9 @@ std::u16string padPatientId(std::u16string_view id, long long length) {
 
 long long padLengthFromSetting(std::u16string_view text) {
     if (text.empty()) return 0;
-    // A whole number as the platform's integer conversion reads it: optional sign, decimal digits, or $/0x hex.
-    auto fail = [&] { throw Error(formatMessage(messages::kInvalidInteger, utf16ToUtf8(text))); };
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == u' ') ++i;  // leading blanks are allowed
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
-    int base = 10;
-    if (i < text.size() && text[i] == u'$') {
-        base = 16, ++i;
-    } else if (i + 1 < text.size() && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
-        base = 16, i += 2;
-    }
-    if (i >= text.size()) fail();
-    long long value = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        int digit = 0;
-        if (c >= u'0' && c <= u'9') {
-            digit = c - u'0';
-        } else if (base == 16 && c >= u'a' && c <= u'f') {
-            digit = c - u'a' + 10;
-        } else if (base == 16 && c >= u'A' && c <= u'F') {
-            digit = c - u'A' + 10;
-        } else {
-            fail();
-        }
-        value = value * base + digit;
-        if (value > 0x7FFFFFFFLL + (negative ? 1 : 0)) fail();  // a 32-bit integer, as the platform's
-    }
-    return negative ? -value : value;
+    const auto value = parseInteger(text);
+    if (!value) throw Error(formatMessage(messages::kInvalidInteger, utf16ToUtf8(text)));
+    return *value;
 }
 
 std::u16string programInFolder(std::u16string_view folderLocation, std::u16string_view fileName) {

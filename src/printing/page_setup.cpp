@@ -1,66 +1,57 @@
-// Saving, clearing and restoring the browser's page setup around a print.
-
 #include "printing/page_setup.h"
 
-#include "app/tform1.h"
+#include "printing/restore_journal.h"
 
-namespace veltrane::app {
+namespace veltrane::printing {
 
 namespace {
 const std::u16string kMargins[] = {u"margin_bottom", u"margin_top", u"margin_left", u"margin_right"};
 }
 
-void TForm1::setIE() {
-    writeLog(u"Start setIE");
-    {
-        auto opened = platform_.registry.openKey(printing::kPageSetupKeyPath, /*create=*/true);
-        if (opened) {
-            settings::OpenSettingsKey key(std::move(opened));
-            writeLog(u"OK to setIE");
-            oldFooter = key.read(u"footer");
-            oldHeader = key.read(u"header");
-            if (printType == u"Dedicated") {
-                oldMarginBottom = key.read(u"margin_bottom");
-                oldMarginTop = key.read(u"margin_top");
-                oldMarginLeft = key.read(u"margin_left");
-                oldMarginRight = key.read(u"margin_right");
-            }
-            // Recorded before the first write, so a process that dies before DONE can be undone later.
-            journalPageSetup();
-            if (printType == u"Dedicated") {
-                for (const auto& margin : kMargins) key.write(margin, u"0");
-            }
-            key.write(u"header", u"");
-            key.write(u"footer", u"");
-            pageSetupSet_ = true;
-        }
+std::optional<settings::OpenSettingsKey> openPageSetup(platform::Registry& registry, bool create) {
+    auto key = registry.openKey(kPageSetupKeyPath, create);
+    if (!key) return std::nullopt;
+    return settings::OpenSettingsKey(std::move(key));
+}
+
+void clearPageSetup(settings::OpenSettingsKey& key, bool margins) {
+    if (margins) {
+        for (const auto& margin : kMargins) key.write(margin, u"0");
     }
-    writeLog(u"Done setIE");
+    key.write(u"header", u"");
+    key.write(u"footer", u"");
 }
 
-void TForm1::resetIE() {
-    writeLog(u"Start resetIE");
-    // Margins also when an earlier open request of the dedicated type changed them and this one restores for it.
-    writeBackPageSetup(printType == u"Dedicated" || restoreMargins_);
-    writeLog(u"Done resetIE");
-}
-
-void TForm1::writeBackPageSetup(bool margins) {
-    {
-        auto opened = platform_.registry.openKey(printing::kPageSetupKeyPath, /*create=*/true);
-        if (opened) {
-            settings::OpenSettingsKey key(std::move(opened));
-            // An empty saved value is never written back: the value keeps what setIE wrote.
-            if (!oldFooter.empty()) key.write(u"footer", oldFooter);
-            if (!oldHeader.empty()) key.write(u"header", oldHeader);
-            if (margins) {
-                const std::u16string* saved[] = {&oldMarginBottom, &oldMarginTop, &oldMarginLeft, &oldMarginRight};
-                for (int i = 0; i < 4; ++i) {
-                    if (!saved[i]->empty()) key.write(kMargins[i], *saved[i]);
-                }
-            }
+void putBackPageSetup(platform::Registry& registry, const SavedPageSetup& saved, bool margins) {
+    auto key = openPageSetup(registry, /*create=*/true);
+    if (!key) return;
+    if (!saved.footer.empty()) key->write(u"footer", saved.footer);
+    if (!saved.header.empty()) key->write(u"header", saved.header);
+    if (margins) {
+        const std::u16string* values[] = {&saved.marginBottom, &saved.marginTop, &saved.marginLeft, &saved.marginRight};
+        for (int i = 0; i < 4; ++i) {
+            if (!values[i]->empty()) key->write(kMargins[i], *values[i]);
         }
     }
 }
 
-}  // namespace veltrane::app
+platform::PageSetupValues pageSetupForPrint(platform::Registry& registry, RestoreJournal& journal, bool ownSetup,
+                                            bool dedicated) {
+    platform::PageSetupValues values;
+    auto key = openPageSetup(registry, /*create=*/false);
+    const auto current = [&](const std::u16string& name) { return key ? key->read(name) : std::u16string(); };
+    values.header = ownSetup ? std::u16string() : current(u"header");
+    values.footer = ownSetup ? std::u16string() : current(u"footer");
+    std::u16string* margins[] = {&values.marginBottom, &values.marginTop, &values.marginLeft, &values.marginRight};
+    for (int i = 0; i < 4; ++i) {
+        if (ownSetup && dedicated)
+            margins[i]->assign(1, u'0');
+        else if (const auto found = ownSetup ? journal.margin(i) : std::nullopt)
+            *margins[i] = *found;  // a dedicated request has zeroed them meanwhile: the user's own
+        else
+            *margins[i] = current(kMargins[i]);
+    }
+    return values;
+}
+
+}  // namespace veltrane::printing

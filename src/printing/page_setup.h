@@ -1,6 +1,13 @@
 #pragma once
+// The browser's page setup around a print: clearing it, putting back what the print found, and the values a
+// print is given.
 
+#include <optional>
 #include <string>
+
+#include "platform/browser.h"
+#include "platform/registry.h"
+#include "settings/settings_store.h"
 
 namespace veltrane::printing {
 
@@ -12,5 +19,30 @@ inline const std::u16string kPageSetupKeyPath = u"\\Software\\Microsoft\\Interne
 #else
 inline const std::u16string kPageSetupKeyPath = u"\\Software\\Veltrane\\PageSetup";
 #endif
+
+// What a print found before it cleared the page setup, to be put back when it ends.
+struct SavedPageSetup {
+    std::u16string footer;
+    std::u16string header;
+    std::u16string marginBottom;
+    std::u16string marginTop;
+    std::u16string marginLeft;
+    std::u16string marginRight;
+};
+
+class RestoreJournal;
+
+// nullopt when the key cannot be opened (or, without create, does not exist).
+std::optional<settings::OpenSettingsKey> openPageSetup(platform::Registry& registry, bool create);
+// Empties header and footer, and zeroes the margins when asked (a dedicated printer prints without them).
+void clearPageSetup(settings::OpenSettingsKey& key, bool margins);
+// Writes the saved values back, the margins only when asked. An empty saved value is never written: the value
+// keeps what the print wrote.
+void putBackPageSetup(platform::Registry& registry, const SavedPageSetup& saved, bool margins);
+// The page setup a print is given. A request that set the page setup itself (ownSetup) prints with what it set,
+// not with what the shared values hold by now: another request printing alongside may have changed them since.
+// Without one, the values that stand when the print is given, as the engine would read them.
+platform::PageSetupValues pageSetupForPrint(platform::Registry& registry, RestoreJournal& journal, bool ownSetup,
+                                            bool dedicated);
 
 }  // namespace veltrane::printing

@@ -11,12 +11,9 @@
 
 #include <algorithm>
 
-#include "app/tform1.h"
-#include "base/error.h"
-#include "base/text.h"
-#include "printing/page_setup.h"
+#include "settings/activity_log.h"
 
-namespace veltrane::app {
+namespace veltrane::printing {
 
 namespace {
 
@@ -31,7 +28,7 @@ const std::u16string kSavedNames[] = {u"footer",     u"header",      u"margin_bo
                                       u"margin_top", u"margin_left", u"margin_right"};
 
 std::optional<settings::OpenSettingsKey> openJournal(platform::Registry& registry, bool create) {
-    auto key = registry.openKey(printing::kRestoreJournalKeyPath, create);
+    auto key = registry.openKey(kRestoreJournalKeyPath, create);
     if (!key) return std::nullopt;
     return settings::OpenSettingsKey(std::move(key));
 }
@@ -83,13 +80,21 @@ void join(settings::OpenSettingsKey& journal, const std::u16string& self, std::v
     writeOwners(journal, owners);
 }
 
+SavedPageSetup readSaved(settings::OpenSettingsKey& journal) {
+    SavedPageSetup saved;
+    std::u16string* values[] = {&saved.footer,    &saved.header,     &saved.marginBottom,
+                                &saved.marginTop, &saved.marginLeft, &saved.marginRight};
+    for (int i = 0; i < 6; ++i) *values[i] = journal.read(kSavedNames[i]);
+    return saved;
+}
+
 }  // namespace
 
-void TForm1::journalPrinterSwitch(const std::u16string& previous) {
-    const auto lock = platform_.instances.lockShared();
-    auto journal = openJournal(platform_.registry, /*create=*/true);
+void RestoreJournal::recordPrinterSwitch(const std::u16string& previous) {
+    const auto lock = instances_.lockShared();
+    auto journal = openJournal(registry_, /*create=*/true);
     if (!journal) return;
-    const std::u16string self = platform_.instances.selfToken();
+    const std::u16string self = instances_.selfToken();
     auto owners = readOwners(*journal);
     // The restoring call from DONE finds itself already recorded: the printer to go back to stays.
     if (contains(owners, self)) return;
@@ -99,83 +104,83 @@ void TForm1::journalPrinterSwitch(const std::u16string& previous) {
     if (first || journal->read(kPrinter).empty()) journal->write(kPrinter, previous);
 }
 
-void TForm1::journalPageSetup() {
-    const auto lock = platform_.instances.lockShared();
-    auto journal = openJournal(platform_.registry, /*create=*/true);
+void RestoreJournal::recordPageSetup(const SavedPageSetup& found, bool dedicated) {
+    const auto lock = instances_.lockShared();
+    auto journal = openJournal(registry_, /*create=*/true);
     if (!journal) return;
     auto owners = readOwners(*journal);
-    join(*journal, platform_.instances.selfToken(), owners);
+    join(*journal, instances_.selfToken(), owners);
     // Recorded once, by the first request: a later one reads what the first has already cleared.
     if (journal->read(kPageSetup) != kSaved) {
-        journal->write(kSavedNames[0], oldFooter);
-        journal->write(kSavedNames[1], oldHeader);
+        journal->write(kSavedNames[0], found.footer);
+        journal->write(kSavedNames[1], found.header);
         journal->write(kPageSetup, kSaved);
     }
     // Only a dedicated request changes the margins, so the first of those finds them as the user had them.
-    if (printType == u"Dedicated" && !marginsRecorded(*journal)) {
-        const std::u16string* saved[] = {&oldMarginBottom, &oldMarginTop, &oldMarginLeft, &oldMarginRight};
-        for (int i = 0; i < 4; ++i) journal->write(kSavedNames[2 + i], *saved[i]);
+    if (dedicated && !marginsRecorded(*journal)) {
+        const std::u16string* margins[] = {&found.marginBottom, &found.marginTop, &found.marginLeft,
+                                           &found.marginRight};
+        for (int i = 0; i < 4; ++i) journal->write(kSavedNames[2 + i], *margins[i]);
         journal->write(kMarginsSaved, kSaved);
     }
 }
 
-std::optional<std::u16string> TForm1::journalMargin(int index) {
-    auto journal = openJournal(platform_.registry, /*create=*/false);
+std::optional<std::u16string> RestoreJournal::margin(int index) {
+    auto journal = openJournal(registry_, /*create=*/false);
     if (!journal || !marginsRecorded(*journal) || readOwners(*journal).empty()) return std::nullopt;
     return journal->read(kSavedNames[2 + index]);
 }
 
-TForm1::RestorePlan TForm1::restorePlan() {
+RestorePlan RestoreJournal::restorePlan() {
     RestorePlan plan;
-    const auto lock = platform_.instances.lockShared();
-    auto journal = openJournal(platform_.registry, /*create=*/false);
+    const auto lock = instances_.lockShared();
+    auto journal = openJournal(registry_, /*create=*/false);
     if (!journal) return plan;
-    const std::u16string self = platform_.instances.selfToken();
+    const std::u16string self = instances_.selfToken();
     const auto owners = readOwners(*journal);
     if (!contains(owners, self)) return plan;
     plan.recorded = true;
     for (const auto& owner : owners) {
-        if (owner != self && platform_.instances.isRunning(owner)) plan.othersOpen = true;
+        if (owner != self && instances_.isRunning(owner)) plan.othersOpen = true;
     }
     plan.printer = journal->read(kPrinter);
     plan.headerFooter = journal->read(kPageSetup) == kSaved;
     plan.margins = marginsRecorded(*journal);
-    for (int i = 0; i < 6; ++i) plan.saved[i] = journal->read(kSavedNames[i]);
+    plan.saved = readSaved(*journal);
     return plan;
 }
 
-void TForm1::leaveJournal() {
-    const auto lock = platform_.instances.lockShared();
-    auto journal = openJournal(platform_.registry, /*create=*/false);
+void RestoreJournal::leave() {
+    const auto lock = instances_.lockShared();
+    auto journal = openJournal(registry_, /*create=*/false);
     if (!journal) return;
     auto owners = readOwners(*journal);
-    const std::u16string self = platform_.instances.selfToken();
+    const std::u16string self = instances_.selfToken();
     if (!contains(owners, self)) return;
     // Requests that died meanwhile go too; whoever is still open keeps the record.
-    std::erase_if(owners,
-                  [&](const std::u16string& owner) { return owner == self || !platform_.instances.isRunning(owner); });
+    std::erase_if(owners, [&](const std::u16string& owner) { return owner == self || !instances_.isRunning(owner); });
     if (owners.empty())
         closeRecord(*journal);
     else
         writeOwners(*journal, owners);
 }
 
-void TForm1::restoreInterruptedPrint() {
+void RestoreJournal::restoreInterrupted(settings::ActivityLog& log, DefaultPrinter& printer) {
     // Read without the lock first: a start with nothing pending (nearly every start) takes no lock.
     {
-        auto journal = openJournal(platform_.registry, /*create=*/false);
+        auto journal = openJournal(registry_, /*create=*/false);
         if (!journal) return;
         const auto owners = readOwners(*journal);
         if (std::all_of(owners.begin(), owners.end(),
-                        [&](const std::u16string& owner) { return platform_.instances.isRunning(owner); }))
+                        [&](const std::u16string& owner) { return instances_.isRunning(owner); }))
             return;
     }
-    const auto lock = platform_.instances.lockShared();
-    auto journal = openJournal(platform_.registry, /*create=*/false);
+    const auto lock = instances_.lockShared();
+    auto journal = openJournal(registry_, /*create=*/false);
     if (!journal) return;
     auto owners = readOwners(*journal);
     const auto before = owners.size();
-    std::erase_if(owners, [&](const std::u16string& owner) { return !platform_.instances.isRunning(owner); });
+    std::erase_if(owners, [&](const std::u16string& owner) { return !instances_.isRunning(owner); });
     if (owners.size() == before) return;
     // A request still open restores for itself, and for the dead ones, when its DONE is pressed.
     if (!owners.empty()) {
@@ -183,31 +188,30 @@ void TForm1::restoreInterruptedPrint() {
         return;
     }
 
-    writeLog(u"Restore after an interrupted print request");
-    const std::u16string printer = journal->read(kPrinter);
-    if (!printer.empty()) {
-        writeLog(u"Restore default printer " + printer);
-        writeDefaultEntryFor(printer);
+    log.writeLog(u"Restore after an interrupted print request");
+    const std::u16string previous = journal->read(kPrinter);
+    if (!previous.empty()) {
+        log.writeLog(u"Restore default printer " + previous);
+        printer.writeDefaultEntryFor(previous);
     }
     const bool headerFooter = journal->read(kPageSetup) == kSaved;
     const bool margins = marginsRecorded(*journal);
     if (headerFooter || margins) {
-        writeLog(u"Restore page setup");
-        std::u16string saved[6];
-        for (int i = 0; i < 6; ++i) saved[i] = journal->read(kSavedNames[i]);
-        auto opened = platform_.registry.openKey(printing::kPageSetupKeyPath, /*create=*/true);
-        if (opened) {
-            settings::OpenSettingsKey key(std::move(opened));
+        log.writeLog(u"Restore page setup");
+        const SavedPageSetup saved = readSaved(*journal);
+        if (auto key = openPageSetup(registry_, /*create=*/true)) {
             // Every recorded value goes back, an empty one too: an absent margin read as empty, and writing it
             // empty gives the engine's default again instead of leaving the print's zero behind.
+            const std::u16string* values[] = {&saved.footer,    &saved.header,     &saved.marginBottom,
+                                              &saved.marginTop, &saved.marginLeft, &saved.marginRight};
             for (int i = 0; i < 6; ++i) {
-                if (i < 2 ? headerFooter : margins) key.write(kSavedNames[i], saved[i]);
+                if (i < 2 ? headerFooter : margins) key->write(kSavedNames[i], *values[i]);
             }
         }
     }
     // Closed only when everything is back, so a failure here is tried again at the next start.
     closeRecord(*journal);
-    writeLog(u"Done restore after an interrupted print request");
+    log.writeLog(u"Done restore after an interrupted print request");
 }
 
-}  // namespace veltrane::app
+}  // namespace veltrane::printing

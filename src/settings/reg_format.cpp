@@ -4,6 +4,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "base/numbers.h"
 #include "base/text.h"
 
 namespace veltrane::settings {
@@ -54,13 +55,6 @@ std::u16string_view trim(std::u16string_view t) {
 
 bool startsWithIgnoreCase(std::u16string_view t, std::u16string_view prefix) {
     return t.size() >= prefix.size() && equalsIgnoreCase(t.substr(0, prefix.size()), prefix);
-}
-
-int hexDigit(char16_t c) {
-    if (c >= u'0' && c <= u'9') return c - u'0';
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-    return -1;
 }
 
 // 1 to maxDigits hex digits and nothing else.
@@ -353,10 +347,7 @@ private:
 // The text of a string value when it can be written between quotes and read back to the same bytes.
 std::optional<std::u16string> plainString(const RegValue& v) {
     if (v.type != RegType::Sz || v.data.size() < 2 || v.data.size() % 2 != 0) return std::nullopt;
-    std::u16string text;
-    for (std::size_t i = 0; i + 1 < v.data.size(); i += 2) {
-        text.push_back(static_cast<char16_t>(v.data[i] | (v.data[i + 1] << 8)));
-    }
+    std::u16string text = utf16leText(v.data);
     if (text.back() != 0) return std::nullopt;
     text.pop_back();
     if (!isPlainText(text)) return std::nullopt;
@@ -505,12 +496,7 @@ bool isWritableKeyPath(std::u16string_view path) {
 }
 
 std::vector<std::uint8_t> stringValueData(std::u16string_view text) {
-    std::vector<std::uint8_t> data;
-    data.reserve(text.size() * 2 + 2);
-    for (char16_t c : text) {
-        data.push_back(static_cast<std::uint8_t>(c & 0xFF));
-        data.push_back(static_cast<std::uint8_t>(c >> 8));
-    }
+    std::vector<std::uint8_t> data = utf16leBytes(text);
     data.push_back(0);
     data.push_back(0);
     return data;

@@ -1,5 +1,7 @@
 #include "settings/settings_store.h"
 
+#include <algorithm>
+
 #include "base/error.h"
 #include "base/text.h"
 
@@ -12,13 +14,8 @@ std::u16string valueText(const std::optional<platform::RegValue>& value, const s
     if (value->type != RegType::Sz && value->type != RegType::ExpandSz) {
         throw Error(formatMessage(messages::kInvalidDataType, utf16ToUtf8(name)));
     }
-    std::u16string text;
-    const auto& d = value->data;
-    for (std::size_t i = 0; i + 1 < d.size(); i += 2) {
-        const auto c = static_cast<char16_t>(d[i] | (d[i + 1] << 8));
-        if (c == 0) break;
-        text.push_back(c);
-    }
+    std::u16string text = utf16leText(value->data);
+    text.resize(std::min(text.size(), text.find(u'\0')));
     return text;
 }
 

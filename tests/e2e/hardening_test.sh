@@ -8,11 +8,14 @@ REQUEST="$E2E_DIR/request.ini"
 printf '[settings]\r\naction=images\r\npatient_id=1042\r\nforenames=Anna\r\nsurname=Berg\r\ndob=19800102\r\ngender=F\r\n' >"$REQUEST"
 P="$E2E_DIR/p/"
 mkdir -p "$P"
-# The imaging program notes that it ran; with SLEEP set it first runs that long.
+# The imaging program notes that it ran; with HOLD set it finishes only once the file "go" exists (or after 30 s,
+# so a caller that waits for it still ends).
 cat >"${P}dexis.exe" <<SCRIPT
 #!/bin/sh
 touch '$E2E_DIR/started'
-[ -n "\${SLEEP:-}" ] && sleep "\$SLEEP"
+if [ -n "\${HOLD:-}" ]; then
+    for _ in \$(seq 300); do [ -e '$E2E_DIR/go' ] && break; sleep 0.1; done
+fi
 touch '$E2E_DIR/finished'
 SCRIPT
 chmod +x "${P}dexis.exe"
@@ -44,9 +47,10 @@ wait_for "$E2E_DIR/started" || fail "the imaging program was not started"
 expect_eq "mode of a new exchange file" 600 "$(stat -c %a "${P}InfoFile.txt")"
 
 # A caller that reads our output to its end is not held while the imaging program runs.
-rm -f "$E2E_DIR/started" "$E2E_DIR/finished"
-SLEEP=5 "$PROGRAM" -x "$REQUEST" 2>&1 | cat >/dev/null
+rm -f "$E2E_DIR/started" "$E2E_DIR/finished" "$E2E_DIR/go"
+HOLD=1 "$PROGRAM" -x "$REQUEST" 2>&1 | cat >/dev/null
 [ ! -e "$E2E_DIR/finished" ] || fail "our output stayed open until the imaging program ended"
+touch "$E2E_DIR/go"
 wait_for "$E2E_DIR/finished" || fail "the imaging program did not run"
 
 # The shared log against another user: needs root to make the users.

@@ -5,10 +5,12 @@ source "$(dirname "$0")/lib.sh"
 
 IMAGING="$E2E_DIR/imaging programs"
 mkdir -p "$IMAGING"
-# Stands in for the imaging program: writes its arguments, one per line, after a pause that outlasts our exit.
+# Stands in for the imaging program: writes its arguments, one per line, once the test has seen our program exit
+# (the file "go"), so an args file before then means the program waited for it. It gives up waiting after 30 s, so
+# a program that does wait still ends.
 cat >"$IMAGING/SOPRO Imaging.exe" <<'SCRIPT'
 #!/bin/sh
-sleep 0.5
+for _ in $(seq 300); do [ -e "$(dirname "$0")/go" ] && break; sleep 0.1; done
 out="$(dirname "$0")/args.txt"
 for a in "$@"; do printf '%s\n' "$a"; done >"$out.tmp"
 mv "$out.tmp" "$out"
@@ -27,6 +29,7 @@ if grep -E 'calling init: .*lib(Qt|X11|xcb|cups)' "$E2E_DIR/ld" >"$E2E_DIR/heavy
     fail "the fast path mapped: $(sort -u "$E2E_DIR/heavy" | head -5)"
 fi
 
+touch "$IMAGING/go"
 for _ in $(seq 100); do [ -e "$IMAGING/args.txt" ] && break; sleep 0.1; done
 [ -e "$IMAGING/args.txt" ] || fail "the imaging program was not started"
 # The Windows command-line rules split the quoted arguments; nothing went through a shell.

@@ -97,7 +97,7 @@ request "$work/appt.ini" apptcard 1234
 run --print-again 1 -- -x "$work/appt.ini" -s "$server"
 expect_eq "exit code after DONE" 0 $?
 wait_pdfs vtZebra 2 || fail "two PDFs on vtZebra (print and Print Again); found $(pdf_count vtZebra)"
-sleep 1
+wait_jobs_done
 expect_eq "PDFs on vtOffice" 0 "$(pdf_count vtOffice)"
 expect_eq "PDFs on vtEpson" 0 "$(pdf_count vtEpson)"
 pdf=$(newest_pdf vtZebra)

@@ -171,7 +171,9 @@ TEST(RunningInstances, TellsLiveProcessesFromEndedOnes) {
     close(ready[0]);
     ASSERT_GT(n, 0);
     const std::u16string childToken = utf8ToUtf16(std::string(buffer, static_cast<std::size_t>(n)));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // Until the child has exited, without reaping it.
+    siginfo_t info{};
+    ASSERT_EQ(waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT), 0);
     EXPECT_FALSE(instances.isRunning(childToken));  // ended, not yet reaped
     waitpid(child, nullptr, 0);
     EXPECT_FALSE(instances.isRunning(childToken));

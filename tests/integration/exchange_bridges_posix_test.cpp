@@ -421,7 +421,18 @@ TEST(ExchangeBridgesOnLinux, AFileThatCannotBeWrittenStartsNothing) {
         EXPECT_EQ(onFullDisk, "Disk full|0");
     }
 
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // A run that does start its program, from a folder of its own: once its record is there, a program that one of
+    // the failed runs had started would have written its record too.
+    const std::string laterProgram = root + "/later-program/";
+    const std::string laterImages = root + "/later-images/";
+    fs::create_directories(laterProgram);
+    fs::create_directories(laterImages);
+    const std::string later = root + "/later";
+    installRecorder(laterProgram + "SCANORA.exe", laterImages + "SCANORA.ini", later);
+    LinuxPlatform host;
+    host.run(kScanoraBridge,
+             {{u"scanora_program", utf8ToUtf16(laterProgram)}, {u"scanora_images", utf8ToUtf16(laterImages)}}, kSmith);
+    ASSERT_TRUE(waitForFile(later)) << "the later run started nothing";
     EXPECT_FALSE(fs::exists(record)) << "an imaging program was started after a failed write";
 }
 

@@ -132,6 +132,7 @@ TEST(PosixLauncher, TheProgramOutlivesItsStarterAndInheritsOnlyTheStandardDescri
     TempDir dir;
     installRecorder(dir.path / "tw.exe");
     const fs::path out = dir.path / "record";
+    const fs::path gate = dir.path / "gate";
     // A descriptor the program must not see.
     const int stray = open("/dev/null", O_RDONLY);
     ASSERT_GT(stray, 2);
@@ -139,7 +140,7 @@ TEST(PosixLauncher, TheProgramOutlivesItsStarterAndInheritsOnlyTheStandardDescri
     ASSERT_GE(starter, 0);
     if (starter == 0) {
         setenv("VELTRANE_RECORDER_OUT", out.c_str(), 1);
-        setenv("VELTRANE_RECORDER_SLEEP_MS", "700", 1);
+        setenv("VELTRANE_RECORDER_GATE", gate.c_str(), 1);
         LaunchRequest request;
         request.file = utf8ToUtf16((dir.path / "tw.exe").string());
         request.parameters = u"-P1042";
@@ -150,6 +151,7 @@ TEST(PosixLauncher, TheProgramOutlivesItsStarterAndInheritsOnlyTheStandardDescri
     ASSERT_EQ(waitpid(starter, &status, 0), starter);
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_FALSE(fs::exists(out)) << "the launch waited for the program";
+    std::ofstream{gate};
     const auto recorded = waitForRecord(out);
     close(stray);
     ASSERT_TRUE(recorded);
@@ -167,6 +169,7 @@ TEST(PosixLauncher, ACallerReadingOurOutputIsNotHeldByTheProgram) {
     TempDir dir;
     installRecorder(dir.path / "tw.exe");
     const fs::path out = dir.path / "record";
+    const fs::path gate = dir.path / "gate";
     int output[2];
     ASSERT_EQ(pipe(output), 0);
     const pid_t starter = fork();
@@ -178,7 +181,7 @@ TEST(PosixLauncher, ACallerReadingOurOutputIsNotHeldByTheProgram) {
         close(output[0]);
         close(output[1]);
         setenv("VELTRANE_RECORDER_OUT", out.c_str(), 1);
-        setenv("VELTRANE_RECORDER_SLEEP_MS", "3000", 1);
+        setenv("VELTRANE_RECORDER_GATE", gate.c_str(), 1);
         LaunchRequest request;
         request.file = utf8ToUtf16((dir.path / "tw.exe").string());
         platform::posix::PosixLauncher().launch(request);
@@ -190,6 +193,7 @@ TEST(PosixLauncher, ACallerReadingOurOutputIsNotHeldByTheProgram) {
     }
     // The end of our output came while the program was still running.
     EXPECT_FALSE(fs::exists(out)) << "the program held the caller's pipe until it ended";
+    std::ofstream{gate};
     close(output[0]);
     int status = 0;
     waitpid(starter, &status, 0);

@@ -1,7 +1,8 @@
 // Stands in for an imaging program: writes what it was started with to $VELTRANE_RECORDER_OUT, one item per
 // line after a tag: "arg <text>" per argument (argv[0] included), "fd <n>" per open descriptor and "fdlink <n>
-// <target>" for what it refers to, "ppid", "sid" and "pid". With $VELTRANE_RECORDER_SLEEP_MS it first waits, to outlive
-// whoever started it; the file is written to a temporary name and renamed, so a reader never sees half of it.
+// <target>" for what it refers to, "ppid", "sid" and "pid". With $VELTRANE_RECORDER_GATE it first waits until that file
+// exists, to outlive whoever started it; the file is written to a temporary name and renamed, so a reader never
+// sees half of it.
 
 #include <dirent.h>
 #include <unistd.h>
@@ -30,8 +31,13 @@ int main(int argc, char** argv) {
         }
         closedir(dir);
     }
-    if (const char* ms = std::getenv("VELTRANE_RECORDER_SLEEP_MS")) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(ms)));
+    // Holds the record back until the test has made its check, so "not yet written" proves the starter did not
+    // wait for us; given up after a deadline, so a starter that does wait still ends and the test fails.
+    if (const char* gate = std::getenv("VELTRANE_RECORDER_GATE")) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (access(gate, F_OK) != 0 && std::chrono::steady_clock::now() < until) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
     }
     const std::string tmp = std::string(out) + ".tmp";
     {

@@ -70,7 +70,8 @@ TEST(PadLengthFromSetting, ReadsWholeNumbersOnly) {
                          {u"$10", 16},
                          {u"0x1F", 31},
                          {u"2147483647", 2147483647},
-                         {u"-2147483648", -2147483648LL}};
+                         {u"-2147483648", -2147483648LL},
+                         {u"$FFFFFFFF", -1}};  // all 32 bits, as the radio-group index reads them
     for (const auto& c : good) EXPECT_EQ(imaging::padLengthFromSetting(c.text), c.expected) << utf16ToUtf8(c.text);
     for (const std::u16string bad : {u"abc", u"6 ", u"1.5", u"-", u" ", u"2147483648", u"12a", u"١٢"}) {
         try {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/error.h"
+#include "base/numbers.h"
 #include "base/text.h"
 #include "imaging/bridges/exchange_file_bridges.h"
 #include "imaging/launch_conventions.h"
@@ -15,14 +16,6 @@ using namespace std::string_view_literals;
 
 // A zero byte separates the fields, so one inside a value would shift every field after it.
 constexpr std::string_view kFieldBreakers = "\0"sv;
-constexpr std::size_t kMaxNetbiosLength = 15;
-
-int hexDigit(char16_t c) {
-    if (c >= u'0' && c <= u'9') return c - u'0';
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    return -1;
-}
 
 std::string twoHexDigits(std::size_t value) {
     char buffer[3];
@@ -87,14 +80,7 @@ std::u16string hexToText(std::u16string_view hex) {
     return text;
 }
 
-std::u16string getComputerName(std::u16string_view platformName) {
-    std::u16string name(platformName.substr(0, platformName.find(u'.')));
-    if (name.size() > kMaxNetbiosLength) name.resize(kMaxNetbiosLength);
-    for (auto& c : name) {
-        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-    }
-    return name;
-}
+std::u16string getComputerName(std::u16string_view platformName) { return netbiosName(platformName); }
 
 std::string frameSidexisRecord(std::string_view body) {
     // The length counts the bytes actually written, so a code page with multi-byte characters keeps the framing.

@@ -5,19 +5,11 @@
 #include "printing/device_entry.h"
 #include "printing/page_setup.h"
 #include "printing/restore_journal.h"
+#include "settings/reg_format.h"
 
 namespace veltrane::platform::dry_run {
 
 namespace {
-
-std::vector<std::uint8_t> utf16leWithZero(const std::u16string& text) {
-    std::vector<std::uint8_t> data;
-    for (char16_t c : text + u'\0') {
-        data.push_back(static_cast<std::uint8_t>(c & 0xFF));
-        data.push_back(static_cast<std::uint8_t>(c >> 8));
-    }
-    return data;
-}
 
 // A key whose writes stay in this process; reads see them first, then the real key (when there is one).
 class OverlayKey final : public RegistryKey {
@@ -26,7 +18,7 @@ public:
         : real_(std::move(real)), overlay_(overlay), effects_(effects) {}
     std::optional<RegValue> queryValue(const std::u16string& name) override {
         const auto it = overlay_.values.find(name);
-        if (it != overlay_.values.end()) return RegValue{RegType::Sz, utf16leWithZero(it->second)};
+        if (it != overlay_.values.end()) return RegValue{RegType::Sz, settings::stringValueData(it->second)};
         return real_ ? real_->queryValue(name) : std::nullopt;
     }
     bool setStringValue(const std::u16string& name, const std::u16string& value) override {

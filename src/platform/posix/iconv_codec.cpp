@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
+#include <vector>
+
+#include "base/text.h"
 
 namespace veltrane::platform::posix {
 
@@ -65,14 +68,6 @@ constexpr LocaleCodePage kLanguageCodePages[] = {
     {"iw", 1255}, {"yi", 1255}, {"ar", 1256}, {"fa", 1256}, {"ur", 1256}, {"lt", 1257}, {"lv", 1257}, {"et", 1257},
     {"vi", 1258}, {"th", 874},  {"ja", 932},  {"ko", 949},
 };
-
-void appendUtf16Le(std::string& out, std::u16string_view text) {
-    out.reserve(out.size() + text.size() * 2);
-    for (char16_t c : text) {
-        out.push_back(static_cast<char>(c & 0xFF));
-        out.push_back(static_cast<char>(c >> 8));
-    }
-}
 
 }  // namespace
 
@@ -159,8 +154,8 @@ IconvAnsiCodec::~IconvAnsiCodec() {
 }
 
 std::string IconvAnsiCodec::encode(std::u16string_view text, bool bestFit) {
-    std::string input;
-    appendUtf16Le(input, text);
+    const std::vector<std::uint8_t> utf16le = utf16leBytes(text);
+    std::string input(utf16le.begin(), utf16le.end());
     std::string out;
     out.reserve(text.size() + 8);
     char buffer[1024];

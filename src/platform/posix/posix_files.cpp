@@ -36,20 +36,6 @@ std::string toNativePath(const std::u16string& path) {
     return utf16ToUtf8(path);
 }
 
-// Writes all of bytes; a regular file takes them in one call, the loop only covers short writes and signals.
-void writeAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throwFileError(errno);
-        }
-        if (n == 0) throwFileError(ENOSPC);
-        done += static_cast<std::size_t>(n);
-    }
-}
-
 // Closes fd; a failing close (a delayed write error on a network file system) is reported like a failed write.
 void closeChecked(int fd) {
     if (::close(fd) != 0 && errno != EINTR) throwFileError(errno);
@@ -57,7 +43,7 @@ void closeChecked(int fd) {
 
 void writeAndClose(int fd, const std::string& bytes) {
     try {
-        writeAll(fd, bytes);
+        if (const int error = writeAll(fd, bytes)) throwFileError(error);
     } catch (...) {
         ::close(fd);
         throw;

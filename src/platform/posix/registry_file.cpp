@@ -46,19 +46,6 @@ bool writableEntry(const std::string& path) {
     return ::access(path.c_str(), W_OK) == 0;
 }
 
-bool writeAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Temporary files are only made while the lock is held, so any found by the lock holder are left by a
 // process that was killed while writing.
 void removeStaleTemporaries(const std::string& target) {
@@ -113,10 +100,8 @@ int replaceFileAtomically(const std::string& path, const std::string& bytes, uns
     std::string temp = target + ".tmp.XXXXXX";
     FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (fd.get() < 0) return errno;
-    int error = 0;
-    if (::fchmod(fd.get(), static_cast<mode_t>(mode)) != 0 || !writeAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) {
-        error = errno;
-    }
+    int error = ::fchmod(fd.get(), static_cast<mode_t>(mode)) != 0 ? errno : writeAll(fd.get(), bytes);
+    if (error == 0 && ::fsync(fd.get()) != 0) error = errno;
     if (::close(fd.release()) != 0 && error == 0) error = errno;
     if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0) error = errno;
     if (error != 0) {

@@ -9,6 +9,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "platform/posix/file_descriptor.h"
 #include "settings/settings_store.h"
 
 namespace veltrane::platform::posix {
@@ -19,20 +20,6 @@ using settings::RegKeyBlock;
 namespace {
 
 std::u16string programKeyPath() { return *currentUserKeyPath(settings::kSettingsKeyPath); }
-
-// 0 or the errno; for standard output and devices, where a rename cannot take the file's place.
-int writeDirectly(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return 0;
-}
 
 }  // namespace
 
@@ -57,7 +44,7 @@ void exportSettings(RegistryFile& store, const std::string& outPath) {
     const std::string bytes = settings::serializeRegText(out);
 
     if (outPath == "-") {
-        if (const int error = writeDirectly(STDOUT_FILENO, bytes)) {
+        if (const int error = writeAll(STDOUT_FILENO, bytes)) {
             throw Error(std::string("Cannot write the settings export to standard output: ") + std::strerror(error));
         }
         return;
@@ -69,7 +56,7 @@ void exportSettings(RegistryFile& store, const std::string& outPath) {
         if (fd < 0) {
             error = errno;
         } else {
-            error = writeDirectly(fd, bytes);
+            error = writeAll(fd, bytes);  // a device or standard output: no rename can take its place
             if (::close(fd) != 0 && error == 0) error = errno;
         }
     } else {

@@ -24,38 +24,12 @@ void TForm1::printBrowserPage() {
                           (printDestination_.empty() ? std::u16string(u"the default printer") : printDestination_) +
                           u" \u2026";
     try {
-        platform_.browser.print(printPageSetup(), printDestination_);
+        platform_.browser.print(
+            printing::pageSetupForPrint(platform_.registry, journal_, pageSetupSet_, printType == u"Dedicated"),
+            printDestination_);
     } catch (const Error& e) {
         WebBrowser1PrintFailed(e.what());
     }
-}
-
-platform::PageSetupValues TForm1::printPageSetup() {
-    platform::PageSetupValues values;
-    auto opened = platform_.registry.openKey(printing::kPageSetupKeyPath, /*create=*/false);
-    std::optional<settings::OpenSettingsKey> key;
-    if (opened) key.emplace(std::move(opened));
-    const auto current = [&](const std::u16string& name) { return key ? key->read(name) : std::u16string(); };
-    // With a page setup of its own, the request prints with what it set, not with what the shared values hold by
-    // now: another request printing alongside may have changed them since. Without one, the values that stand
-    // when the print is given, as the engine would read them.
-    values.header = pageSetupSet_ ? std::u16string() : current(u"header");
-    values.footer = pageSetupSet_ ? std::u16string() : current(u"footer");
-    const std::u16string names[] = {u"margin_bottom", u"margin_top", u"margin_left", u"margin_right"};
-    std::u16string margins[4];
-    for (int i = 0; i < 4; ++i) {
-        if (pageSetupSet_ && printType == u"Dedicated")
-            margins[i] = u"0";
-        else if (const auto found = pageSetupSet_ ? journalMargin(i) : std::nullopt)
-            margins[i] = *found;  // a dedicated request has zeroed them meanwhile: the user's own
-        else
-            margins[i] = current(names[i]);
-    }
-    values.marginBottom = margins[0];
-    values.marginTop = margins[1];
-    values.marginLeft = margins[2];
-    values.marginRight = margins[3];
-    return values;
 }
 
 void TForm1::WebBrowser1NavigateComplete2() {
@@ -106,7 +80,7 @@ void TForm1::resetProgram() {
     // Only a request that switched something reads the journal; other runs end without touching it.
     const bool switched = !printerToRestore_.empty() || pageSetupSet_;
     try {
-        RestorePlan plan = switched ? restorePlan() : RestorePlan{};
+        const printing::RestorePlan plan = switched ? journal_.restorePlan() : printing::RestorePlan{};
         if (plan.othersOpen) {
             // The default printer and page setup are shared: putting them back now would pull them from under
             // a request still printing. The last one to end restores what the first one found.
@@ -117,14 +91,14 @@ void TForm1::resetProgram() {
                 if (!plan.printer.empty()) target = plan.printer;
                 // The record holds what the first request found; this one may have started later.
                 if (plan.headerFooter) {
-                    oldFooter = plan.saved[0];
-                    oldHeader = plan.saved[1];
+                    oldFooter = plan.saved.footer;
+                    oldHeader = plan.saved.header;
                 }
                 if (plan.margins) {
-                    oldMarginBottom = plan.saved[2];
-                    oldMarginTop = plan.saved[3];
-                    oldMarginLeft = plan.saved[4];
-                    oldMarginRight = plan.saved[5];
+                    oldMarginBottom = plan.saved.marginBottom;
+                    oldMarginTop = plan.saved.marginTop;
+                    oldMarginLeft = plan.saved.marginLeft;
+                    oldMarginRight = plan.saved.marginRight;
                     restoreMargins_ = true;
                 }
             }
@@ -136,7 +110,7 @@ void TForm1::resetProgram() {
             }
         }
         // Everything is back (or left to the last open request): a later start has nothing to restore.
-        if (switched) leaveJournal();
+        if (switched) journal_.leave();
     } catch (const Error& e) {
         failRestore(e.what());
         throw;
