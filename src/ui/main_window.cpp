@@ -262,8 +262,11 @@ QWidget* MainWindow::makeWidget(const app::ControlRow& row, QWidget* parent) {
         }
         case K::PageControl: {
             auto* pages = new PageControl(parent);
-            app::TPageControl& model = row.name == u"PageControl1" ? form_.PageControl1 : form_.PageControl2;
-            pages->onTabChosen = [this, &model](int index) { handle([&] { model.ActivePageIndex = index; }); };
+            app::TPageControl* model = row.name == u"PageControl1"   ? &form_.PageControl1
+                                       : row.name == u"PageControl2" ? &form_.PageControl2
+                                                                     : nullptr;
+            if (!model) throw Error("The window model has no page control named " + utf16ToUtf8(row.name));
+            pages->onTabChosen = [this, model](int index) { handle([&] { model->ActivePageIndex = index; }); };
             if (row.name == u"PageControl1") pageControl1_ = pages;
             if (row.name == u"PageControl2") pageControl2_ = pages;
             if (!handler.empty()) exitHandlers_[pages] = handler;
