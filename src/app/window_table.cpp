@@ -17,6 +17,7 @@ std::u16string str(std::u16string_view text) { return std::u16string(text); }
 
 class TableBuilder {
 public:
+    // The reference stays valid only until the next add.
     ControlRow& add(std::u16string_view name, K kind, std::u16string_view parent, std::u16string_view caption,
                     Bounds bounds, int tab = -1, std::u16string_view handler = {}) {
         ControlRow row{str(name), kind, str(parent), str(caption), bounds, tab};
@@ -31,7 +32,6 @@ public:
             if (rows_[i].name == name) return &rows_[i];
         return nullptr;
     }
-    // A reference from add stays valid only until the next add.
     std::vector<ControlRow> take() { return std::move(rows_); }
 
 private:
