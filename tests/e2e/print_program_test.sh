@@ -183,9 +183,16 @@ click() {  # x y width height
     eval "$(xdotool getwindowgeometry --shell "$window")"
     xdotool mousemove $((X + $1 + $3 / 2)) $((Y + $2 + $4 / 2)) click 1
 }
-# The Printers page sits in the page control at 8,46, inside its frame (4) below one row of tabs (22 + 2).
-click_print_again() { click $((8 + 4 + 405)) $((46 + 24 + 144)) 140 40; }
-click_done() { click 456 8 106 49; }
+# Clicks a control by its name, at the place the window table gives it; a page sits inside its page control's
+# frame (4) below one row of tabs (22 + 2).
+click_control() {  # name
+    local place
+    place=$("$(dirname "$program")/window-table" place "$1") || fail "no place for $1 in the window table"
+    read -r cx cy cw ch pages <<<"$place"
+    click $((cx + pages * 4)) $((cy + pages * 24)) "$cw" "$ch"
+}
+click_print_again() { click_control ColorButton2; }
+click_done() { click_control ColorButton1; }
 wait_exit() {  # seconds; sets exit_code
     for _ in $(seq $(($1 * 10))); do alive "$app_pid" || break; sleep 0.1; done
     if alive "$app_pid"; then

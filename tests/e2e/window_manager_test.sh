@@ -88,7 +88,9 @@ xdotool windowminimize "$window"
 wait_for 5 sh -c "xprop -id $window WM_STATE | grep -q 'window state: Normal'" || fail "the minimised window did not come back"
 # DONE ends it with exit code 0.
 eval "$(xdotool getwindowgeometry --shell "$window")"
-xdotool mousemove $((X + 456 + 53)) $((Y + 8 + 24)) click 1
+place="$("$(dirname "$PROGRAM")/window-table" place ColorButton1)" || fail "no place for DONE in the window table"
+read -r cx cy cw ch _ <<<"$place"
+xdotool mousemove $((X + cx + cw / 2)) $((Y + cy + ch / 2)) click 1
 ended_with 0
 
 # ---- Config: Tab leaves Memo1 for the check boxes.

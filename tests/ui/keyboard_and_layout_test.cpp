@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "app/window_table.h"
 #include "imaging/catalogue.h"
 #include "ui/page_control.h"
 #include "window_harness.h"
@@ -142,7 +143,8 @@ private slots:
         h.start(3, systems);
         auto* panel = h.window->findChild<QWidget*>(QStringLiteral("FlowPanel1"));
         QVERIFY(panel);
-        QCOMPARE(panel->size(), QSize(548, 390));
+        const auto& designed = app::findControl(u"FlowPanel1")->bounds;
+        QCOMPARE(panel->size(), QSize(designed.width, designed.height));
         std::vector<QPushButton*> buttons;
         for (int i = 0; i < systems; ++i) {
             auto* b = h.window->findChild<QPushButton*>(QStringLiteral("ImagingButton%1").arg(i));
