@@ -2,27 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <sstream>
 
 namespace veltrane {
 namespace {
 
 using namespace platform::dry_run;
 
-// Captures what the printer writes, through a real FILE as stdout would be.
+// Captures what the writer writes.
 struct Capture {
-    std::FILE* file = std::tmpfile();
-    EffectPrinter printer{file};
-    ~Capture() { std::fclose(file); }
-    std::string text() {
-        std::fflush(file);
-        std::rewind(file);
-        std::string out;
-        char buffer[512];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) out.append(buffer, n);
-        return out;
-    }
+    std::ostringstream stream;
+    EffectWriter printer{stream};
+    std::string text() const { return stream.str(); }
 };
 
 class RecordingFiles final : public platform::FileSystem {
