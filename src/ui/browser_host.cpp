@@ -31,8 +31,7 @@ std::string browserModulePath() {
     return ownFolder() + "/" VELTRANE_BROWSER_MODULE_FILE;
 }
 
-BrowserHost::BrowserHost()
-    : ownLoader_(std::make_unique<platform::posix::DlModuleLoader>()), loader_(*ownLoader_) {}
+BrowserHost::BrowserHost() : ownLoader_(std::make_unique<platform::posix::DlModuleLoader>()), loader_(*ownLoader_) {}
 
 BrowserHost::BrowserHost(platform::ModuleLoader& loader) : loader_(loader) {}
 

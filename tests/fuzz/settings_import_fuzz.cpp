@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "base/text.h"
-#include "settings/settings_transfer.h"
 #include "settings/reg_format.h"
+#include "settings/settings_transfer.h"
 
 namespace {
 

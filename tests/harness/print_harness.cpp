@@ -28,13 +28,13 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "fakes/fake_platform.h"
-#include "platform/qt/browser_view.h"
 #include "platform/cups/cups_printers.h"
 #include "platform/noop/noop_services.h"
 #include "platform/posix/command_line.h"
 #include "platform/posix/dl_module_loader.h"
 #include "platform/posix/process.h"
 #include "platform/posix/running_instances.h"
+#include "platform/qt/browser_view.h"
 
 using namespace veltrane;
 
@@ -241,7 +241,8 @@ private:
         std::string why;
         const auto handle = modules_.load(module, why);
         if (!handle) throw Error("Cannot load the browser: " + why);
-        auto* create = modules_.function<decltype(veltrane_create_browser_view)>(handle, kBrowserViewFactorySymbol, why);
+        auto* create =
+            modules_.function<decltype(veltrane_create_browser_view)>(handle, kBrowserViewFactorySymbol, why);
         if (!create) throw Error("Cannot load the browser: no factory in " + module);
         window_.resize(540, 214);
         view_.reset(create(&window_));

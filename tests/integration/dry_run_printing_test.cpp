@@ -1,8 +1,6 @@
 // A dry run of a print request shows the printer switch, the page-setup writes and the page request, and makes
 // none of them.
 
-#include "platform/dry_run/dry_run_platform.h"
-
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -10,6 +8,7 @@
 #include "app/dry_run_keys.h"
 #include "app/tform1.h"
 #include "fakes/fake_platform.h"
+#include "platform/dry_run/dry_run_platform.h"
 #include "printing/device_entry.h"
 #include "printing/page_setup.h"
 #include "printing/restore_journal.h"

@@ -88,7 +88,8 @@ void DryRunPrinters::writeDefaultDeviceEntry(const std::u16string& value) {
 }
 
 std::unique_ptr<RegistryKey> DryRunRegistry::openKey(const std::u16string& path, bool create) {
-    const auto overlaid = std::find_if(keys_.begin(), keys_.end(), [&](const OverlaidKey& k) { return k.path == path; });
+    const auto overlaid =
+        std::find_if(keys_.begin(), keys_.end(), [&](const OverlaidKey& k) { return k.path == path; });
     if (overlaid == keys_.end()) return real_.openKey(path, create);
     auto real = real_.openKey(path, /*create=*/false);
     auto& overlay = overlays_[path];

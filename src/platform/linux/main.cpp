@@ -6,11 +6,10 @@
 #include <cstring>
 #include <exception>
 #include <iostream>
-#include <string>
-#include <vector>
-
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/dry_run_keys.h"
 #include "app/program_options.h"
@@ -20,8 +19,8 @@
 #include "platform/dry_run/dry_run_platform.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/posix/registry_file.h"
-#include "platform/posix/shared_folders.h"
 #include "platform/posix/settings_transfer.h"
+#include "platform/posix/shared_folders.h"
 
 using namespace veltrane;
 

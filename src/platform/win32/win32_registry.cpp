@@ -57,7 +57,8 @@ public:
         DWORD count = 0, longest = 0;
         LONG result = RegQueryInfoKeyW(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longest,
                                        nullptr, nullptr, nullptr);
-        if (result != ERROR_SUCCESS) throw Error("The registry key cannot be listed: " + systemMessage(static_cast<unsigned long>(result)));
+        if (result != ERROR_SUCCESS)
+            throw Error("The registry key cannot be listed: " + systemMessage(static_cast<unsigned long>(result)));
         std::vector<std::u16string> names;
         std::wstring buffer;
         for (DWORD index = 0;; ++index) {
@@ -71,7 +72,8 @@ public:
                 --index;
                 continue;
             }
-            if (result != ERROR_SUCCESS) throw Error("The registry key cannot be listed: " + systemMessage(static_cast<unsigned long>(result)));
+            if (result != ERROR_SUCCESS)
+                throw Error("The registry key cannot be listed: " + systemMessage(static_cast<unsigned long>(result)));
             names.push_back(fromWide(buffer.data(), length));
         }
         return names;
@@ -95,8 +97,8 @@ public:
                     else
                         RegDeleteValueW(key_, wide(it->first));
                 }
-                throw Error("The registry value \"" + utf16ToUtf8(v.name) + "\" cannot be written: " +
-                            systemMessage(static_cast<unsigned long>(result)));
+                throw Error("The registry value \"" + utf16ToUtf8(v.name) +
+                            "\" cannot be written: " + systemMessage(static_cast<unsigned long>(result)));
             }
         }
     }
