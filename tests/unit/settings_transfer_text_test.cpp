@@ -84,7 +84,9 @@ TEST(SettingsTransferText, ARefusedOrBadImportSaysSoAndChangesNothing) {
         } catch (const Error& e) {
             EXPECT_EQ(std::string(e.what()), c.message);
         }
-        if (!c.refuseCreate) EXPECT_EQ(registry.getString(kVeltraneKey, u"server_ip"), u"old");
+        if (!c.refuseCreate) {
+            EXPECT_EQ(registry.getString(kVeltraneKey, u"server_ip"), u"old");
+        }
         EXPECT_TRUE(registry.writeLog.empty());
     }
 }

@@ -156,6 +156,15 @@ TEST_F(RegistryFixture, ValuesAreListedAndTypedValuesWrittenTogether) {
                  Error);
     EXPECT_EQ(key->queryValue(u"dword")->type, RegType::Dword) << "nothing of a refused call is written";
 
+    // A write the registry itself refuses (a name beyond its limit of 16383 units) comes after one it took:
+    // that one is put back.
+    EXPECT_THROW(key->setValues({{u"dword", {RegType::Sz, settings::stringValueData(u"x")}},
+                                 {u"fresh", {RegType::Sz, settings::stringValueData(u"y")}},
+                                 {std::u16string(20000, u'z'), {RegType::Sz, settings::stringValueData(u"z")}}}),
+                 Error);
+    EXPECT_EQ(key->queryValue(u"dword")->type, RegType::Dword);
+    EXPECT_FALSE(key->queryValue(u"fresh").has_value());
+
     // A key opened to read lists its values and refuses every write, saying why.
     auto reader = registry.openKeyToRead(keyPath);
     ASSERT_NE(reader, nullptr);
