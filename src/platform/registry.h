@@ -31,6 +31,11 @@ struct RegValue {
     std::vector<std::uint8_t> data;
 };
 
+struct RegNamedValue {
+    std::u16string name;
+    RegValue value;
+};
+
 // An open key. Closing it is destroying it.
 class RegistryKey {
 public:
@@ -39,6 +44,11 @@ public:
     virtual std::optional<RegValue> queryValue(const std::u16string& name) = 0;
     // Creates or replaces a plain string value; false when the write is refused.
     virtual bool setStringValue(const std::u16string& name, const std::u16string& value) = 0;
+    // The names of the key's values, in the store's order. Throws veltrane::Error when the store cannot be read.
+    virtual std::vector<std::u16string> valueNames() = 0;
+    // Creates or replaces values of any type, in order. Throws veltrane::Error with the reason when the store
+    // refuses one; the key is then as it was before the call.
+    virtual void setValues(const std::vector<RegNamedValue>& values) = 0;
 };
 
 class Registry {
@@ -47,6 +57,9 @@ public:
     // path is relative to HKEY_CURRENT_USER, e.g. u"\\Software\\Veltrane". Returns nullptr when the key cannot
     // be opened (or, with create, cannot be created). Throws veltrane::Error when the store is unreadable.
     virtual std::unique_ptr<RegistryKey> openKey(const std::u16string& path, bool create) = 0;
+    // Opens an existing key for reading only, so a key the user may not change can still be read (as an export
+    // does); nullptr when it does not exist. Where access makes no difference this is openKey without create.
+    virtual std::unique_ptr<RegistryKey> openKeyToRead(const std::u16string& path) { return openKey(path, false); }
 };
 
 }  // namespace veltrane::platform

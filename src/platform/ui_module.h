@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/browser.h"
 #include "platform/dialogs.h"
@@ -17,10 +18,11 @@ namespace veltrane::platform {
 class UiModule {
 public:
     virtual ~UiModule() = default;
-    // Creates the application object. False, with the reason, when no display can be reached; the module must
-    // then not be used further. argc and argv must outlive the module. withBrowser prepares for the browser engine
-    // (shared GL contexts), which costs a GL context at start, so only a run that shows a page asks for it.
-    virtual bool openGui(int& argc, char** argv, bool withBrowser, std::string& reason) = 0;
+    // Creates the application object with args (the toolkit's arguments, the program's path first), which the
+    // module keeps for as long as it lives. False, with the reason, when no display can be reached; the module
+    // must then not be used further. withBrowser prepares for the browser engine (shared GL contexts), which
+    // costs a GL context at start, so only a run that shows a page asks for it.
+    virtual bool openGui(const std::vector<std::string>& args, bool withBrowser, std::string& reason) = 0;
 
     // Valid after a successful openGui.
     virtual void showMessage(const std::u16string& text, MessagePlacement placement) = 0;
@@ -37,4 +39,3 @@ public:
 // Exported by the window module: creates its one instance (owned by the caller, never unloaded).
 extern "C" veltrane::platform::UiModule* veltrane_create_ui_module();
 inline constexpr const char* kUiModuleFactorySymbol = "veltrane_create_ui_module";
-inline constexpr const char* kUiModuleFileName = "libveltrane-ui.so";

@@ -6,11 +6,15 @@
 #include <cstdlib>
 
 #include "base/error.h"
+#include "platform/posix/dl_module_loader.h"
+
+#ifndef VELTRANE_BROWSER_MODULE_FILE
+#error "the build names the browser module (VELTRANE_BROWSER_MODULE_FILE)"
+#endif
 
 namespace veltrane::ui {
 
 namespace {
-constexpr const char* kBrowserModuleFileName = "libveltrane-browser.so";
 
 // The folder this module was loaded from.
 std::string ownFolder() {
@@ -24,8 +28,14 @@ std::string ownFolder() {
 
 std::string browserModulePath() {
     if (const char* overridden = std::getenv("VELTRANE_BROWSER_MODULE"); overridden && *overridden) return overridden;
-    return ownFolder() + "/" + kBrowserModuleFileName;
+    return ownFolder() + "/" VELTRANE_BROWSER_MODULE_FILE;
 }
+
+BrowserHost::BrowserHost() : ownLoader_(std::make_unique<platform::posix::DlModuleLoader>()), loader_(*ownLoader_) {}
+
+BrowserHost::BrowserHost(platform::ModuleLoader& loader) : loader_(loader) {}
+
+BrowserHost::~BrowserHost() = default;
 
 void BrowserHost::navigate(const std::u16string& url, int flags) {
     if (panel_ && ensureView()) {
@@ -54,15 +64,13 @@ bool BrowserHost::ensureView() {
     if (view_) return true;
     if (loadFailed_ || !panel_) return false;
     const std::string path = browserModulePath();
-    // Never closed: the engine keeps threads that must not lose their code.
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    auto factory =
-        handle ? reinterpret_cast<decltype(&veltrane_create_browser_view)>(dlsym(handle, kBrowserViewFactorySymbol))
+    std::string why;
+    const auto module = loader_.load(path, why);
+    auto* factory =
+        module ? loader_.function<decltype(veltrane_create_browser_view)>(module, kBrowserViewFactorySymbol, why)
                : nullptr;
     if (!factory) {
-        const char* why = dlerror();
-        std::fprintf(stderr, "veltrane-client-tools: the browser module could not be loaded: %s\n",
-                     why ? why : path.c_str());
+        std::fprintf(stderr, "veltrane-client-tools: the browser module could not be loaded: %s\n", why.c_str());
         loadFailed_ = true;
         return false;
     }

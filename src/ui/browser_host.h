@@ -5,11 +5,13 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/browser.h"
-#include "platform/browser_view.h"
+#include "platform/module_loader.h"
+#include "platform/qt/browser_view.h"
 
 namespace veltrane::ui {
 
@@ -27,6 +29,11 @@ struct BrowserEvents {
 
 class BrowserHost final : public platform::Browser {
 public:
+    // The browser module is loaded through loader; without one, through the dynamic linker.
+    BrowserHost();
+    explicit BrowserHost(platform::ModuleLoader& loader);
+    ~BrowserHost() override;
+
     void navigate(const std::u16string& url, int flags) override;
     // Throws "No page is loaded" when no page was ever requested or the browser module is missing.
     void print(const platform::PageSetupValues& pageSetup, const std::u16string& printer) override;
@@ -38,6 +45,8 @@ public:
 private:
     bool ensureView();
 
+    std::unique_ptr<platform::ModuleLoader> ownLoader_;
+    platform::ModuleLoader& loader_;
     QPointer<QWidget> panel_;
     platform::BrowserView* view_ = nullptr;  // lives as long as the window; its widget belongs to the panel
     bool loadFailed_ = false;

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "ui/browser_host.h"
 #include "ui/main_window.h"
@@ -16,12 +18,18 @@ namespace {
 
 class QtUiModule final : public platform::UiModule {
 public:
-    bool openGui(int& argc, char** argv, bool withBrowser, std::string& reason) override {
+    bool openGui(const std::vector<std::string>& args, bool withBrowser, std::string& reason) override {
+        // The application object keeps argc and argv for its whole life, so they are this module's own.
+        args_ = args;
+        argv_.clear();
+        for (auto& arg : args_) argv_.push_back(arg.data());
+        argv_.push_back(nullptr);
+        argc_ = static_cast<int>(args_.size());
         // The browser engine needs shared GL contexts, and the flag must be set before the application exists.
         // It makes the application create a GL context at once (about 200 ms and 55 MiB on a software renderer),
         // so the configuration window goes without it.
         if (withBrowser) QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-        app_ = std::make_unique<QApplication>(argc, argv);
+        app_ = std::make_unique<QApplication>(argc_, argv_.data());
         if (!QGuiApplication::primaryScreen()) {
             reason = "the display has no screen";
             return false;
@@ -48,6 +56,9 @@ public:
     }
 
 private:
+    std::vector<std::string> args_;
+    std::vector<char*> argv_;
+    int argc_ = 0;
     std::unique_ptr<QApplication> app_;
     QtDialogs dialogs_;
     BrowserHost browser_;

@@ -40,6 +40,20 @@ public:
         return true;
     }
 
+    std::vector<std::u16string> valueNames() override {
+        std::vector<std::u16string> names;
+        for (const auto& [name, value] : owner_.keys.at(path_)) names.push_back(name);
+        return names;
+    }
+    void setValues(const std::vector<RegNamedValue>& values) override {
+        if (owner_.refuseWrites) throw Error("The fake registry refuses writes");
+        for (const auto& v : values) {
+            owner_.keys[path_][v.name] = v.value;
+            owner_.writeLog.push_back(path_ + u"|" + v.name + u":" +
+                                      utf8ToUtf16(std::to_string(static_cast<unsigned>(v.value.type))));
+        }
+    }
+
 private:
     FakeRegistry& owner_;
     std::u16string path_;

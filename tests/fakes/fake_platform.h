@@ -12,6 +12,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "fakes/test_platform.h"
 #include "platform/platform.h"
 
 namespace veltrane::fakes {
@@ -193,8 +194,7 @@ struct FakePlatform {
     FakeProcess process;
     FakeSystemInfo system;
     FakeInstances instances;
-    Platform bundle{registry, ini,      files,     ansi,    clock,   locale,  folders, commandLine,
-                    printers, launcher, clipboard, dialogs, browser, process, system,  instances};
+    Platform bundle = makeTestPlatform(*this);
 
     // Switches the activity log on and returns the lines written so far (time stamps stripped).
     void enableLog();

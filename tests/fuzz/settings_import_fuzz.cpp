@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "base/text.h"
-#include "platform/posix/settings_transfer.h"
 #include "settings/reg_format.h"
+#include "settings/settings_transfer.h"
 
 namespace {
 
@@ -37,10 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const veltrane::Error&) {
         return 0;
     }
-    const RegKeyBlock* source = veltrane::platform::posix::programKeyOf(incoming);
+    const RegKeyBlock* source = veltrane::settings::programKeyOf(incoming);
     if (!source) return 0;
     const RegDocument before = stored;
-    veltrane::platform::posix::mergeProgramKey(stored, *source);
+    veltrane::settings::mergeProgramKey(stored, *source);
 
     const std::string text = veltrane::settings::serializeRegText(stored);
     const RegDocument back = veltrane::settings::parseRegText(text, "rewritten");
@@ -55,6 +55,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     // A second import of the same file changes nothing.
-    if (veltrane::platform::posix::mergeProgramKey(stored, *source)) std::abort();
+    if (veltrane::settings::mergeProgramKey(stored, *source)) std::abort();
     return 0;
 }

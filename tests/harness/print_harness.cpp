@@ -1,4 +1,4 @@
-// A print request end to end with the real printing pieces: the core, CUPS, the browser module (loaded with dlopen
+// A print request end to end with the real printing pieces: the core, CUPS, the browser module (loaded on demand
 // as the window loads it), process liveness and the process exit. The settings file, the request-file reader and
 // the log file are simple stand-ins kept in plain files, so several runs can share one workstation.
 //
@@ -10,7 +10,6 @@
 // each time FILE appears (and removes it), so a test decides the order in which overlapping requests end; a
 // failed DONE leaves the request open for the next. A start without a print request presses DONE at once.
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -29,12 +28,13 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "fakes/fake_platform.h"
-#include "platform/browser_view.h"
 #include "platform/cups/cups_printers.h"
 #include "platform/noop/noop_services.h"
 #include "platform/posix/command_line.h"
+#include "platform/posix/dl_module_loader.h"
 #include "platform/posix/process.h"
 #include "platform/posix/running_instances.h"
+#include "platform/qt/browser_view.h"
 
 using namespace veltrane;
 
@@ -128,6 +128,32 @@ public:
         registry_.save(values);
         return true;
     }
+    std::vector<std::u16string> valueNames() override {
+        std::vector<std::u16string> names;
+        const auto values = registry_.load();
+        if (const auto key = values.find(path_); key != values.end()) {
+            for (const auto& [name, value] : key->second) names.push_back(name);
+        }
+        return names;
+    }
+    // The stand-in keeps text only: nothing of the print path writes another type.
+    void setValues(const std::vector<platform::RegNamedValue>& values) override {
+        for (const auto& v : values) {
+            if (v.value.type != platform::RegType::Sz) throw Error("The stand-in registry keeps text values only");
+        }
+        const auto held = registry_.lock();
+        auto stored = registry_.load();
+        for (const auto& v : values) {
+            std::u16string text;
+            for (std::size_t i = 0; i + 1 < v.value.data.size(); i += 2) {
+                const auto c = static_cast<char16_t>(v.value.data[i] | v.value.data[i + 1] << 8);
+                if (c == 0) break;
+                text.push_back(c);
+            }
+            stored[path_][v.name] = text;
+        }
+        registry_.save(stored);
+    }
 
 private:
     const FileRegistry& registry_;
@@ -210,12 +236,13 @@ private:
     platform::BrowserView& view() {
         if (view_) return *view_;
         const std::string module =
-            (std::filesystem::path(platform::posix::executablePath("")).parent_path() / "libveltrane-browser.so")
+            (std::filesystem::path(platform::posix::executablePath("")).parent_path() / VELTRANE_BROWSER_MODULE_FILE)
                 .string();
-        void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!handle) throw Error(std::string("Cannot load the browser: ") + dlerror());
+        std::string why;
+        const auto handle = modules_.load(module, why);
+        if (!handle) throw Error("Cannot load the browser: " + why);
         auto* create =
-            reinterpret_cast<decltype(&veltrane_create_browser_view)>(dlsym(handle, kBrowserViewFactorySymbol));
+            modules_.function<decltype(veltrane_create_browser_view)>(handle, kBrowserViewFactorySymbol, why);
         if (!create) throw Error("Cannot load the browser: no factory in " + module);
         window_.resize(540, 214);
         view_.reset(create(&window_));
@@ -236,6 +263,7 @@ private:
         std::fprintf(stderr, "harness: browser module loaded at %.0f ms\n", elapsedMs());
         return *view_;
     }
+    platform::posix::DlModuleLoader modules_;
     QWidget window_;
     std::unique_ptr<platform::BrowserView> view_;
 };
@@ -276,22 +304,28 @@ int main(int argc, char** argv) {
     FileRegistry registry(registryFile);
     SimpleIni ini;
     AppendFiles files;
-    fakes::FakeAnsi ansi;
-    fakes::FakeClock clock;
-    fakes::FakeLocale locale;
+    // The ANSI code page, clock, locale, launcher and computer name are the fakes'.
+    fakes::FakePlatform fakes;
     FolderOf folders(utf8ToUtf16(logFile));
     platform::posix::PosixCommandLine commandLine(programArgs);
     platform::cups::CupsPrinters printers;
-    fakes::FakeLauncher launcher;
     platform::noop::NoClipboard clipboard;
     platform::noop::StderrDialogs dialogs;
     ModuleBrowser browser;
     platform::posix::PosixProcess process;
-    fakes::FakeSystemInfo system;
     // The lock of the requests' shared record beside the stand-in settings, as the program keeps it beside its own.
     platform::posix::ProcRunningInstances instances(registryFile + ".journal-lock");
-    platform::Platform bundle{registry, ini,      files,     ansi,    clock,   locale,  folders, commandLine,
-                              printers, launcher, clipboard, dialogs, browser, process, system,  instances};
+    platform::Platform bundle = fakes::makeTestPlatform(fakes, {.registry = &registry,
+                                                                .ini = &ini,
+                                                                .files = &files,
+                                                                .folders = &folders,
+                                                                .commandLine = &commandLine,
+                                                                .printers = &printers,
+                                                                .clipboard = &clipboard,
+                                                                .dialogs = &dialogs,
+                                                                .browser = &browser,
+                                                                .process = &process,
+                                                                .instances = &instances});
     app::TForm1 form(bundle);
 
     // Each event catches what it raises and shows it, as the window's error report does.

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/error.h"
+#include "fakes/fake_platform.h"
 #include "platform/noop/noop_services.h"
 #include "platform/posix/command_line.h"
 #include "platform/posix/iconv_codec.h"
@@ -55,6 +56,10 @@ private:
             return result;
         }
         bool setStringValue(const std::u16string&, const std::u16string&) override { return false; }
+        std::vector<std::u16string> valueNames() override { return {u"logging_enabled"}; }
+        void setValues(const std::vector<platform::RegNamedValue>&) override {
+            throw Error("The log switch is read-only here");
+        }
 
     private:
         std::u16string value_;
@@ -104,8 +109,23 @@ protected:
     platform::posix::PosixProcess process;
     platform::posix::PosixSystemInfo system;
     platform::posix::ProcRunningInstances instances;
-    platform::Platform platform{unusedRegistry, ini,      files,     ansi,    clock,   locale,  folders, commandLine,
-                                printers,       launcher, clipboard, dialogs, browser, process, system,  instances};
+    fakes::FakePlatform fakes;
+    platform::Platform platform = fakes::makeTestPlatform(fakes, {.registry = &unusedRegistry,
+                                                                  .ini = &ini,
+                                                                  .files = &files,
+                                                                  .ansi = &ansi,
+                                                                  .clock = &clock,
+                                                                  .locale = &locale,
+                                                                  .folders = &folders,
+                                                                  .commandLine = &commandLine,
+                                                                  .printers = &printers,
+                                                                  .launcher = &launcher,
+                                                                  .clipboard = &clipboard,
+                                                                  .dialogs = &dialogs,
+                                                                  .browser = &browser,
+                                                                  .process = &process,
+                                                                  .system = &system,
+                                                                  .instances = &instances});
 };
 
 TEST_F(ActivityLogOnLinux, AppendsTimeStampedLinesInTheCodePage) {

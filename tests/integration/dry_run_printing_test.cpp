@@ -1,14 +1,14 @@
 // A dry run of a print request shows the printer switch, the page-setup writes and the page request, and makes
 // none of them.
 
-#include "platform/dry_run/dry_run_printing.h"
-
 #include <gtest/gtest.h>
 
 #include <sstream>
 
+#include "app/dry_run_keys.h"
 #include "app/tform1.h"
 #include "fakes/fake_platform.h"
+#include "platform/dry_run/dry_run_platform.h"
 #include "printing/device_entry.h"
 #include "printing/page_setup.h"
 #include "printing/restore_journal.h"
@@ -32,13 +32,8 @@ TEST(DryRunPrinting, ShowsEveryChangeOfAPrintRequestAndMakesNone) {
     p.commandLine.args = {u"prog", u"-x", u"r.ini", u"-s", u"srv"};
 
     std::ostringstream out;
-    platform::dry_run::DryRunPrinters printers(p.printers, out);
-    platform::dry_run::DryRunRegistry registry(p.registry, out);
-    platform::dry_run::DryRunBrowser browser(out);
-    platform::Platform bundle{registry,  p.ini,         p.files,  p.ansi,     p.clock,     p.locale,
-                              p.folders, p.commandLine, printers, p.launcher, p.clipboard, p.dialogs,
-                              browser,   p.process,     p.system, p.instances};
-    app::TForm1 form(bundle);
+    platform::dry_run::DryRunPlatform dryRun(p.bundle, out, app::dryRunOverlaidKeys());
+    app::TForm1 form(dryRun.platform());
     form.FormCreate();
     form.WebBrowser1NavigateComplete2();
     EXPECT_THROW(form.ColorButton1Click(), fakes::ProcessExited);

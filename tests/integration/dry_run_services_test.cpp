@@ -2,27 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <sstream>
+
+#include "fakes/fake_platform.h"
+#include "platform/dry_run/dry_run_printing.h"
 
 namespace veltrane {
 namespace {
 
 using namespace platform::dry_run;
 
-// Captures what the printer writes, through a real FILE as stdout would be.
+// Captures what the writer writes.
 struct Capture {
-    std::FILE* file = std::tmpfile();
-    EffectPrinter printer{file};
-    ~Capture() { std::fclose(file); }
-    std::string text() {
-        std::fflush(file);
-        std::rewind(file);
-        std::string out;
-        char buffer[512];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) out.append(buffer, n);
-        return out;
-    }
+    std::ostringstream stream;
+    EffectWriter printer{stream};
+    std::string text() const { return stream.str(); }
 };
 
 class RecordingFiles final : public platform::FileSystem {
@@ -53,6 +47,30 @@ TEST(DryRun, PrintsEachEffectAsOneJsonLineInOrder) {
               "\"parameters\":\"/p\\\"Berg, Anna::::1042::01-02-80::F\\\"\",\"directory\":\"\",\"showCommand\":1}\n"
               "{\"effect\":\"clipboard\",\"text\":\"$$DFWIN$$ OPEN -n\\\"Zoë\\\" -c\\\"1042\\\" -r -a\"}\n");
     EXPECT_EQ(real.calls, std::vector<std::string>{"append line\r\n"});
+}
+
+// The dry run's own writes are listed and read back with their types; a shown key prints them, a silent one
+// does not; the real registry never sees them.
+TEST(DryRun, OverlaidKeysKeepTypedWritesInTheProcess) {
+    Capture out;
+    fakes::FakeRegistry real;
+    real.setString(u"\\Shown", u"old", u"1");
+    DryRunRegistry registry(real, out.printer, {{u"\\Shown", "page-setup"}, {u"\\Silent", ""}});
+
+    auto shown = registry.openKey(u"\\Shown", true);
+    shown->setValues(
+        {{u"header", {platform::RegType::Sz, {'H', 0, 0, 0}}}, {u"count", {platform::RegType::Dword, {1, 0, 0, 0}}}});
+    EXPECT_EQ(shown->valueNames(), (std::vector<std::u16string>{u"old", u"count", u"header"}));
+    EXPECT_EQ(shown->queryValue(u"count")->type, platform::RegType::Dword);
+    EXPECT_EQ(registry.openKey(u"\\Silent", false), nullptr) << "a key nobody made does not exist";
+    registry.openKey(u"\\Silent", true)->setValues({{u"owner", {platform::RegType::Sz, {'x', 0, 0, 0}}}});
+    EXPECT_EQ(registry.openKey(u"\\Silent", false)->valueNames(), std::vector<std::u16string>{u"owner"});
+
+    EXPECT_EQ(out.text(),
+              "{\"effect\":\"page-setup\",\"name\":\"header\",\"value\":\"H\"}\n"
+              "{\"effect\":\"page-setup\",\"name\":\"count\",\"data_base64\":\"AQAAAA==\",\"type\":4}\n");
+    EXPECT_TRUE(real.writeLog.empty());
+    EXPECT_FALSE(real.keys.count(u"\\Silent"));
 }
 
 TEST(DryRun, JsonStringsEscapeWhatJsonRequires) {

@@ -13,11 +13,13 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 #include "app/tform1.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "fakes/fake_platform.h"
 #include "imaging/bridge_executor.h"
 #include "imaging/bridges/exchange_file_bridges.h"
 #include "platform/dry_run/dry_run_services.h"
@@ -92,8 +94,23 @@ struct LinuxPlatform {
     platform::posix::PosixProcess process;
     platform::posix::PosixSystemInfo system;
     platform::posix::ProcRunningInstances instances;
-    platform::Platform bundle{registry, ini,      files,     ansi,    clock,   locale,  folders, commandLine,
-                              printers, launcher, clipboard, dialogs, browser, process, system,  instances};
+    fakes::FakePlatform fakes;
+    platform::Platform bundle = fakes::makeTestPlatform(fakes, {.registry = &registry,
+                                                                .ini = &ini,
+                                                                .files = &files,
+                                                                .ansi = &ansi,
+                                                                .clock = &clock,
+                                                                .locale = &locale,
+                                                                .folders = &folders,
+                                                                .commandLine = &commandLine,
+                                                                .printers = &printers,
+                                                                .launcher = &launcher,
+                                                                .clipboard = &clipboard,
+                                                                .dialogs = &dialogs,
+                                                                .browser = &browser,
+                                                                .process = &process,
+                                                                .system = &system,
+                                                                .instances = &instances});
     std::vector<std::u16string> memo;
 
     // The bridge's plan for patient, carried out; throws what the executor throws.
@@ -263,11 +280,7 @@ TEST(ExchangeBridgesOnLinux, ImagesRequestRunsTheBridgeThroughTheFrame) {
 
     LinuxPlatform host;
     platform::posix::RegistryFile settingsFile(root + "/settings.reg");
-    platform::Platform bundle = host.bundle;
-    platform::Platform withSettings{settingsFile,    bundle.ini,      bundle.files,     bundle.ansi,
-                                    bundle.clock,    bundle.locale,   bundle.folders,   bundle.commandLine,
-                                    bundle.printers, bundle.launcher, bundle.clipboard, bundle.dialogs,
-                                    bundle.browser,  bundle.process,  bundle.system,    bundle.instances};
+    platform::Platform withSettings = fakes::makeTestPlatform(host.bundle, {.registry = &settingsFile});
     app::TForm1 form(withSettings);
     form.iniFileName = utf8ToUtf16(root + "/request.ini");
 
@@ -305,26 +318,18 @@ TEST(ExchangeBridgesOnLinux, ImagesRequestRunsTheBridgeThroughTheFrame) {
 TEST(ExchangeBridgesOnLinux, DryRunPrintsTheFileWithItsExactBytes) {
     TempDir dir;
     const std::string folder = fs::canonical(dir.path()).string() + "/";
-    std::FILE* out = std::tmpfile();
-    ASSERT_NE(out, nullptr);
-    platform::dry_run::EffectPrinter printer(out);
+    std::ostringstream out;
+    platform::dry_run::EffectWriter printer(out);
     LinuxPlatform host;
     platform::dry_run::DryRunFiles files(printer, host.files);
     platform::dry_run::DryRunLauncher launcher(printer);
-    platform::Platform b = host.bundle;
-    platform::Platform dryRun{b.registry, b.ini,         files,      b.ansi,     b.clock,     b.locale,
-                              b.folders,  b.commandLine, b.printers, launcher,   b.clipboard, b.dialogs,
-                              b.browser,  b.process,     b.system,   b.instances};
+    platform::Platform dryRun = fakes::makeTestPlatform(host.bundle, {.files = &files, .launcher = &launcher});
     BridgeContext context{host.ansi, u"WS01", {2024, 3, 5, 14, 7, 9, 0}};
     const BridgePlan plan = kSironaBridge.plan(
         {{u"sirona_program", utf8ToUtf16(folder)}, {u"sirona_images", utf8ToUtf16(folder)}}, kSmith, context);
     executePlan(plan, dryRun, host.memo);
 
-    std::fflush(out);
-    std::rewind(out);
-    std::string printed;
-    for (int c; (c = std::fgetc(out)) != EOF;) printed.push_back(static_cast<char>(c));
-    std::fclose(out);
+    const std::string printed = out.str();
     const std::string expected =
         "{\"effect\":\"file\",\"path\":" + platform::dry_run::jsonString(folder + "sidexis.sdx") +
         ",\"content_base64\":\"" + platform::dry_run::base64(plan.file->bytes) + "\"}\n" +

@@ -17,6 +17,7 @@
 #include <sstream>
 #include <thread>
 
+#include "base/error.h"
 #include "base/text.h"
 #include "settings/settings_store.h"
 
@@ -191,6 +192,48 @@ TEST_F(RegistryFileTest, AReadOnlyFileOrFolderIsNeverWritten) {
     // A folder that cannot be created: its parent is a file.
     RegistryFile blocked(path_ + "/registry.reg");
     EXPECT_EQ(blocked.openKey(kKey, true), nullptr);
+}
+
+TEST_F(RegistryFileTest, ValuesAreListedInFileOrderAndTypedValuesAreWrittenTogether) {
+    seed("[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"b\"=\"1\"\r\n\"a\"=dword:00000002\r\n@=\"default\"\r\n");
+    RegistryFile file(path_);
+    auto key = file.openKey(kKey, false);
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->valueNames(), (std::vector<std::u16string>{u"b", u"a", u""}));
+
+    key->setValues({{u"c", {RegType::Binary, {0, 0xFF}}}, {u"A", {RegType::Sz, settings::stringValueData(u"x")}}});
+    EXPECT_EQ(key->valueNames(), (std::vector<std::u16string>{u"b", u"a", u"", u"c"})) << "the holder sees its writes";
+    auto reopened = file.openKey(kKey, false);
+    EXPECT_EQ(reopened->valueNames(), (std::vector<std::u16string>{u"b", u"a", u"", u"c"}));
+    EXPECT_EQ(reopened->queryValue(u"c")->data, (std::vector<std::uint8_t>{0, 0xFF}));
+    EXPECT_EQ(read(file, u"a"), u"x");
+
+    // One value that cannot be written stops them all.
+    const std::string before = readAll(path_);
+    EXPECT_THROW(key->setValues({{u"d", {RegType::Sz, settings::stringValueData(u"1")}},
+                                 {u"bad\nname", {RegType::Sz, settings::stringValueData(u"2")}}}),
+                 Error);
+    EXPECT_EQ(readAll(path_), before);
+}
+
+TEST_F(RegistryFileTest, AReadOnlyFileStillShowsItsValuesToAReaderAndRefusesTypedWritesWithTheReason) {
+    seed("[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"server_ip\"=\"10.0.0.5\"\r\n");
+    const std::string before = readAll(path_);
+    RegistryFile file(path_);
+    auto writer = file.openKey(kKey, false);
+    ASSERT_NE(writer, nullptr);
+    ::chmod(path_.c_str(), 0400);
+    auto reader = file.openKeyToRead(kKey);
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(reader->valueNames(), std::vector<std::u16string>{u"server_ip"});
+    EXPECT_EQ(file.openKeyToRead(kKey + u"\\Missing"), nullptr);
+    try {
+        writer->setValues({{u"server_ip", {RegType::Sz, settings::stringValueData(u"new")}}});
+        ADD_FAILURE() << "wrote a read-only file";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), "Settings file " + path_ + " cannot be written: Permission denied");
+    }
+    EXPECT_EQ(readAll(path_), before);
 }
 
 TEST_F(RegistryFileTest, ABrokenFileIsReportedWithItsLineAndNeverOverwritten) {

@@ -10,6 +10,7 @@
 
 #include "base/text.h"
 #include "settings/settings_store.h"
+#include "settings/settings_transfer.h"
 
 namespace veltrane::platform::posix {
 namespace {
@@ -167,6 +168,23 @@ TEST_F(SettingsTransferTest, AStoreThatCannotBeWrittenOrReadStopsTheTransfer) {
     }
     EXPECT_EQ(readAll(store.filePath()), "not a registry file\r\n");
     EXPECT_FALSE(fs::exists(root_ + "/out.reg"));
+}
+
+// A settings file the administrator made read-only is still exported whole, and in regedit's encoding too.
+TEST_F(SettingsTransferTest, AReadOnlyStoreExportsItsValuesInEitherEncoding) {
+    RegistryFile store(storePath("managed"));
+    SettingsStore(store).writeSetting(u"server_ip", u"10.0.0.9");
+    ::chmod(store.filePath().c_str(), 0400);
+    const std::string utf8 = root_ + "/utf8.reg", utf16 = root_ + "/utf16.reg";
+    exportSettings(store, utf8);
+    exportSettings(store, utf16, settings::RegFileEncoding::Utf16LeBom);
+    EXPECT_NE(readAll(utf8).find("\"server_ip\"=\"10.0.0.9\"\r\n"), std::string::npos) << readAll(utf8);
+    EXPECT_EQ(readAll(utf16), utf16LeWithBom(readAll(utf8)));
+
+    RegistryFile target(storePath("b"));
+    std::ostringstream notes;
+    EXPECT_EQ(importSettings(target, utf16, notes).valuesImported, 1u);
+    EXPECT_EQ(SettingsStore(target).readSetting(u"server_ip"), u"10.0.0.9");
 }
 
 TEST_F(SettingsTransferTest, ExportWithoutSettingsWritesAnEmptyKeyAndReportsUnwritableTargets) {

@@ -16,6 +16,7 @@
 
 #include "base/error.h"
 #include "platform/posix/command_line.h"
+#include "platform/posix/dl_module_loader.h"
 
 namespace veltrane {
 namespace {
@@ -57,10 +58,11 @@ TEST(UiLoader, DisplayReachable) {
         {{{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ":97"}}, false, "cannot connect to the X display \":97\""},
         {{{"WAYLAND_DISPLAY", "wayland-0"}}, true, ""},
     };
+    platform::posix::DlModuleLoader modules;
     for (const auto& c : cases) {
         DisplayEnvironment env(c.env);
         std::string reason;
-        EXPECT_EQ(displayReachable(reason), c.reachable) << reason;
+        EXPECT_EQ(displayReachable(modules, reason), c.reachable) << reason;
         EXPECT_EQ(reason, c.reason);
     }
 }
@@ -83,7 +85,8 @@ TEST(UiLoader, AnXDisplayThatAnswersIsReachable) {
     std::string reason;
     {
         DisplayEnvironment env(std::map<std::string, std::string>{{"DISPLAY", display}});
-        reachable = displayReachable(reason);
+        platform::posix::DlModuleLoader modules;
+        reachable = displayReachable(modules, reason);
     }
     kill(server, SIGTERM);
     waitpid(server, nullptr, 0);
@@ -104,7 +107,8 @@ TEST(UiLoader, ModulePathIsBesideTheProgramUnlessOverridden) {
 
 TEST(UiLoader, WithoutAGuiMessagesGoToStderrAndDialogsCountAsCancelled) {
     DisplayEnvironment env(std::map<std::string, std::string>{});
-    UiLoader ui("/opt/vct/veltrane-client-tools");
+    platform::posix::DlModuleLoader modules;
+    UiLoader ui(modules, "/opt/vct/veltrane-client-tools");
     ::testing::internal::CaptureStderr();
     ui.showMessage(u"Default Receipt Printer set to Zebra", platform::MessagePlacement::ScreenCentered);
     ui.showError(u"'maybe' is not a valid boolean value");
@@ -135,7 +139,8 @@ TEST(UiLoader, WithoutAGuiMessagesGoToStderrAndDialogsCountAsCancelled) {
 TEST(UiLoader, AModuleThatCannotBeLoadedIsReportedWithItsReason) {
     DisplayEnvironment env(std::map<std::string, std::string>{
         {"QT_QPA_PLATFORM", "offscreen"}, {"VELTRANE_UI_MODULE", "/nonexistent/libveltrane-ui.so"}});
-    UiLoader ui("veltrane-client-tools");
+    platform::posix::DlModuleLoader modules;
+    UiLoader ui(modules, "veltrane-client-tools");
     EXPECT_FALSE(ui.ensureGui());
     EXPECT_NE(ui.unavailableReason().find("the window module could not be loaded: /nonexistent/libveltrane-ui.so"),
               std::string::npos)

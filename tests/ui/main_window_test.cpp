@@ -115,9 +115,7 @@ private slots:
         if (child == 0) {
             fakes::FakePlatform p;
             ExitingProcess process;
-            platform::Platform bundle{p.registry, p.ini,         p.files,    p.ansi,     p.clock,     p.locale,
-                                      p.folders,  p.commandLine, p.printers, p.launcher, p.clipboard, p.dialogs,
-                                      p.browser,  process,       p.system,   p.instances};
+            platform::Platform bundle = fakes::makeTestPlatform(p, {.process = &process});
             app::TForm1 form(bundle);
             form.FormCreate();
             ui::BrowserHost browser;
@@ -153,9 +151,7 @@ private slots:
             } process;
             process.launcher = &p.launcher;
             process.fd = pipeFds[1];
-            platform::Platform bundle{p.registry, p.ini,         p.files,    p.ansi,     p.clock,     p.locale,
-                                      p.folders,  p.commandLine, p.printers, p.launcher, p.clipboard, p.dialogs,
-                                      p.browser,  process,       p.system,   p.instances};
+            platform::Platform bundle = fakes::makeTestPlatform(p, {.process = &process});
             app::TForm1 form(bundle);
             form.FormCreate();
             // As the imaging selection leaves it for two enabled systems.

@@ -19,9 +19,7 @@ namespace {
 struct Harness {
     fakes::FakePlatform p;
     ui::BrowserHost host;
-    platform::Platform bundle{p.registry, p.ini,         p.files,    p.ansi,     p.clock,     p.locale,
-                              p.folders,  p.commandLine, p.printers, p.launcher, p.clipboard, p.dialogs,
-                              host,       p.process,     p.system,   p.instances};
+    platform::Platform bundle = fakes::makeTestPlatform(p, {.browser = &host});
     app::TForm1 form{bundle};
     std::unique_ptr<ui::MainWindow> window;
     void open() {

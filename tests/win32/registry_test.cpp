@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "base/error.h"
 #include "base/text.h"
 #include "platform/win32/win32_registry.h"
 #include "settings/settings_store.h"
+#include "settings/settings_transfer.h"
 
 namespace veltrane::platform::win32 {
 namespace {
@@ -124,6 +128,79 @@ TEST_F(RegistryFixture, TextWithAZeroInsideIsStoredWholeAndReadUpToIt) {
     ASSERT_TRUE(key->setStringValue(u"v", std::u16string(u"ab\0cd", 5)));
     EXPECT_EQ(key->queryValue(u"v")->data.size(), 12u);
     EXPECT_EQ(settings::valueText(key->queryValue(u"v"), u"v"), u"ab");
+}
+
+// Every value is listed, however long its name, and typed values are written exactly; one that cannot be
+// written leaves the key as it was.
+TEST_F(RegistryFixture, ValuesAreListedAndTypedValuesWrittenTogether) {
+    HKEY raw = rawKey();
+    const DWORD number = 7;
+    RegSetValueExW(raw, L"dword", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    RegCloseKey(raw);
+    const std::u16string longName(300, u'n');
+    auto key = registry.openKey(keyPath, false);
+    ASSERT_NE(key, nullptr);
+    key->setValues({{u"binary", {RegType::Binary, {0, 1, 0xFF}}},
+                    {longName, {RegType::Sz, settings::stringValueData(u"Büro")}},
+                    {u"", {RegType::Sz, settings::stringValueData(u"default")}}});
+    auto names = key->valueNames();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"", u"binary", u"dword", longName}));
+    EXPECT_EQ(key->queryValue(u"binary")->type, RegType::Binary);
+    EXPECT_EQ(key->queryValue(u"binary")->data, (std::vector<std::uint8_t>{0, 1, 0xFF}));
+    EXPECT_EQ(settings::valueText(key->queryValue(longName), u"long"), u"Büro");
+
+    const std::u16string withZero(u"a\0b", 3);
+    EXPECT_THROW(key->setValues({{u"dword", {RegType::Sz, settings::stringValueData(u"x")}},
+                                 {withZero, {RegType::Sz, settings::stringValueData(u"y")}}}),
+                 Error);
+    EXPECT_EQ(key->queryValue(u"dword")->type, RegType::Dword) << "nothing of a refused call is written";
+
+    // A write the registry itself refuses (a name beyond its limit of 16383 units) comes after one it took:
+    // that one is put back.
+    EXPECT_THROW(key->setValues({{u"dword", {RegType::Sz, settings::stringValueData(u"x")}},
+                                 {u"fresh", {RegType::Sz, settings::stringValueData(u"y")}},
+                                 {std::u16string(20000, u'z'), {RegType::Sz, settings::stringValueData(u"z")}}}),
+                 Error);
+    EXPECT_EQ(key->queryValue(u"dword")->type, RegType::Dword);
+    EXPECT_FALSE(key->queryValue(u"fresh").has_value());
+
+    // A key opened to read lists its values and refuses every write, saying why.
+    auto reader = registry.openKeyToRead(keyPath);
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(reader->valueNames().size(), 4u);
+    EXPECT_THROW(reader->setValues({{u"dword", {RegType::Sz, settings::stringValueData(u"x")}}}), Error);
+    EXPECT_EQ(key->queryValue(u"dword")->type, RegType::Dword);
+    EXPECT_EQ(registry.openKeyToRead(keyPath + u"\\Missing"), nullptr);
+}
+
+// Settings move through regedit's UTF-16 files and the program's UTF-8 ones alike.
+TEST(Win32Registry, SettingsExportAndImportInBothEncodings) {
+    Win32Registry registry;
+    const std::u16string name = u"win32-transfer-" + utf8ToUtf16(std::to_string(GetCurrentProcessId()));
+    const std::string nameUtf8 = utf16ToUtf8(name);
+    const std::string file =
+        "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"" + nameUtf8 +
+        "\"=\"Łódź\"\r\n\"" + nameUtf8 + "-n\"=dword:0000002a\r\n";
+    std::ostringstream notes;
+    const auto summary = settings::importSettingsText(registry, settings::utf16LeWithBom(file), "Import file in.reg",
+                                                      "in.reg", "The registry", notes);
+    const std::string utf8 = settings::exportSettingsText(registry);
+    const std::string utf16 = settings::exportSettingsText(registry, settings::RegFileEncoding::Utf16LeBom);
+    const std::string stored = utf16ToUtf8(settings::SettingsStore(registry).readSetting(name));
+    auto key = registry.openKey(u"\\Software\\Veltrane", false);
+    const auto number = key->queryValue(name + u"-n");
+    for (const auto& value : {name, name + u"-n"})
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Veltrane", reinterpret_cast<LPCWSTR>(value.c_str()));
+
+    EXPECT_EQ(summary.valuesImported, 2u);
+    EXPECT_EQ(stored, "Łódź");
+    ASSERT_TRUE(number.has_value());
+    EXPECT_EQ(number->type, RegType::Dword);
+    EXPECT_EQ(number->data, (std::vector<std::uint8_t>{42, 0, 0, 0}));
+    EXPECT_NE(utf8.find("\"" + nameUtf8 + "\"=\"Łódź\"\r\n"), std::string::npos) << utf8;
+    EXPECT_NE(utf8.find("\"" + nameUtf8 + "-n\"=dword:0000002a\r\n"), std::string::npos) << utf8;
+    EXPECT_EQ(utf16, settings::utf16LeWithBom(utf8));
 }
 
 // The program's settings land where every Windows tool (regedit, a .reg export) finds them.

@@ -10,25 +10,19 @@
 
 #include <map>
 #include <optional>
-#include <ostream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/browser.h"
+#include "platform/dry_run/effect_writer.h"
 #include "platform/printers.h"
 #include "platform/registry.h"
 
 namespace veltrane::platform::dry_run {
 
-// One effect line: {"effect":"<effect>", then the fields in order}. Text fields are escaped as JSON strings.
-void writeEffect(std::ostream& out, const std::string& effect,
-                 const std::vector<std::pair<std::string, std::string>>& textFields,
-                 const std::vector<std::pair<std::string, long>>& numberFields = {});
-
 class DryRunPrinters final : public Printers {
 public:
-    DryRunPrinters(Printers& real, std::ostream& out) : real_(real), out_(out) {}
+    DryRunPrinters(Printers& real, EffectWriter& out) : real_(real), out_(out) {}
     std::vector<std::u16string> printerNames() override { return real_.printerNames(); }
     std::optional<std::u16string> defaultPrinterName() override;
     PrinterDetails details(const std::u16string& printerName) override { return real_.details(printerName); }
@@ -36,36 +30,45 @@ public:
 
 private:
     Printers& real_;
-    std::ostream& out_;
+    EffectWriter& out_;
     std::optional<std::u16string> default_;  // the default this run would have set
 };
 
-// Writes below the page-setup key are shown as effects; writes below the restore journal are kept silently.
-// Every other key is the real one.
+// A registry key whose writes stay in the process. With an effect name each write is printed as
+// {"effect":"<effect>","name":...,"value":...}; without one it is kept silently.
+struct OverlaidKey {
+    std::u16string path;  // relative to HKEY_CURRENT_USER, exactly as the program opens it
+    std::string effect;
+};
+
+// The overlaid keys are read through to the real key and see this run's writes first; every other key is the
+// real one.
 class DryRunRegistry final : public Registry {
 public:
-    DryRunRegistry(Registry& real, std::ostream& out) : real_(real), out_(out) {}
+    DryRunRegistry(Registry& real, EffectWriter& out, std::vector<OverlaidKey> keys)
+        : real_(real), out_(out), keys_(std::move(keys)) {}
     std::unique_ptr<RegistryKey> openKey(const std::u16string& path, bool create) override;
 
     struct Overlay {
-        std::map<std::u16string, std::u16string> values;
+        std::map<std::u16string, RegValue> values;
         bool exists = false;
     };
 
 private:
     Registry& real_;
-    std::ostream& out_;
+    EffectWriter& out_;
+    std::vector<OverlaidKey> keys_;
     std::map<std::u16string, Overlay> overlays_;
 };
 
 class DryRunBrowser final : public Browser {
 public:
-    explicit DryRunBrowser(std::ostream& out) : out_(out) {}
+    explicit DryRunBrowser(EffectWriter& out) : out_(out) {}
     void navigate(const std::u16string& url, int flags) override;
     void print(const PageSetupValues& pageSetup, const std::u16string& printer) override;
 
 private:
-    std::ostream& out_;
+    EffectWriter& out_;
 };
 
 }  // namespace veltrane::platform::dry_run

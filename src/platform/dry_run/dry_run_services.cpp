@@ -1,13 +1,16 @@
 #include "platform/dry_run/dry_run_services.h"
 
+#include "base/text.h"
+
 namespace veltrane::platform::dry_run {
 
 void DryRunLauncher::launch(const LaunchRequest& request) {
-    printer_.print("launch", {{"verb", jsonString(request.verb)},
-                              {"file", jsonString(request.file)},
-                              {"parameters", jsonString(request.parameters)},
-                              {"directory", jsonString(request.directory)},
-                              {"showCommand", std::to_string(request.showCommand)}});
+    out_.write("launch",
+               {{"verb", utf16ToUtf8(request.verb)},
+                {"file", utf16ToUtf8(request.file)},
+                {"parameters", utf16ToUtf8(request.parameters)},
+                {"directory", utf16ToUtf8(request.directory)}},
+               {{"showCommand", request.showCommand}});
 }
 
 void DryRunFiles::appendToFile(const std::u16string& path, const std::string& bytes) {
@@ -15,9 +18,9 @@ void DryRunFiles::appendToFile(const std::u16string& path, const std::string& by
 }
 
 void DryRunFiles::writeWholeFile(const std::u16string& path, const std::string& bytes) {
-    printer_.print("file", {{"path", jsonString(path)}, {"content_base64", jsonString(base64(bytes))}});
+    out_.write("file", {{"path", utf16ToUtf8(path)}, {"content_base64", base64(bytes)}});
 }
 
-void DryRunClipboard::setText(const std::u16string& text) { printer_.print("clipboard", {{"text", jsonString(text)}}); }
+void DryRunClipboard::setText(const std::u16string& text) { out_.write("clipboard", {{"text", utf16ToUtf8(text)}}); }
 
 }  // namespace veltrane::platform::dry_run

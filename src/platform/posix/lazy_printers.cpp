@@ -1,23 +1,23 @@
 #include "platform/posix/lazy_printers.h"
 
-#include <dlfcn.h>
-
 #include "base/error.h"
 #include "platform/posix/module_path.h"
 
+#ifndef VELTRANE_PRINTERS_MODULE_FILE
+#error "the build names the printers module (VELTRANE_PRINTERS_MODULE_FILE)"
+#endif
+
 namespace veltrane::platform::posix {
+
+std::string printersModulePath() { return shippedFilePath(VELTRANE_PRINTERS_MODULE_FILE, "VELTRANE_PRINTERS_MODULE"); }
 
 Printers& LazyPrinters::real() {
     if (real_) return *real_;
-    const std::string path = shippedFilePath(kPrintersModuleFileName, "VELTRANE_PRINTERS_MODULE");
-    // Never closed: the printer library keeps state for the life of the process.
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        const char* why = dlerror();
-        throw Error("The printer module could not be loaded: " + std::string(why ? why : path));
-    }
-    auto factory = reinterpret_cast<decltype(&veltrane_create_printers)>(dlsym(handle, "veltrane_create_printers"));
-    if (!factory) throw Error("The printer module " + path + " has no veltrane_create_printers");
+    std::string why;
+    const auto module = loader_.load(path_, why);
+    if (!module) throw Error("The printer module could not be loaded: " + why);
+    auto* factory = loader_.function<decltype(veltrane_create_printers)>(module, "veltrane_create_printers", why);
+    if (!factory) throw Error("The printer module " + path_ + " has no veltrane_create_printers");
     real_.reset(factory());
     return *real_;
 }

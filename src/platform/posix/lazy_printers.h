@@ -5,14 +5,17 @@
 #include <memory>
 #include <string>
 
+#include "platform/module_loader.h"
 #include "platform/printers.h"
 
 namespace veltrane::platform::posix {
 
-inline constexpr const char* kPrintersModuleFileName = "libveltrane-printers.so";
+// $VELTRANE_PRINTERS_MODULE, or the printers module shipped with the program.
+std::string printersModulePath();
 
 class LazyPrinters final : public Printers {
 public:
+    LazyPrinters(ModuleLoader& loader, std::string modulePath) : loader_(loader), path_(std::move(modulePath)) {}
     std::vector<std::u16string> printerNames() override;
     std::optional<std::u16string> defaultPrinterName() override;
     PrinterDetails details(const std::u16string& printerName) override;
@@ -22,6 +25,8 @@ private:
     // Throws veltrane::Error naming the module when it cannot be loaded: without it no printer can be used.
     Printers& real();
 
+    ModuleLoader& loader_;
+    std::string path_;
     std::unique_ptr<Printers> real_;
 };
 

@@ -188,6 +188,30 @@ public:
         return true;
     }
 
+    std::vector<std::u16string> valueNames() override {
+        std::vector<std::u16string> names;
+        const auto* key = snapshot_ ? snapshot_->findKey(path_) : nullptr;
+        if (key) {
+            for (const auto& entry : key->values) names.push_back(entry.name);
+        }
+        return names;
+    }
+
+    // One atomic rewrite of the file, so an import lands whole or not at all.
+    void setValues(const std::vector<RegNamedValue>& values) override {
+        std::vector<settings::RegEntry> entries;
+        entries.reserve(values.size());
+        for (const auto& v : values) {
+            if (!settings::isWritableName(v.name))
+                throw Error(file_.label() + " cannot hold the value name \"" + utf16ToUtf8(v.name) + "\"");
+            entries.push_back({v.name, v.value, {}});
+        }
+        const int error = file_.update([&](RegDocument& doc) { return doc.setValues(path_, entries); });
+        if (error != 0) throw Error(file_.label() + " cannot be written: " + std::strerror(error));
+        if (!snapshot_) snapshot_.emplace();
+        snapshot_->setValues(path_, entries);
+    }
+
 private:
     RegistryFile& file_;
     std::u16string path_;
@@ -253,6 +277,14 @@ int RegistryFile::update(const std::function<bool(RegDocument&)>& change) {
     struct stat st {};
     const unsigned mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0600;
     return replaceFileAtomically(target, settings::serializeRegText(doc), mode);
+}
+
+std::unique_ptr<RegistryKey> RegistryFile::openKeyToRead(const std::u16string& path) {
+    const auto full = currentUserKeyPath(path);
+    if (!full) return nullptr;
+    auto doc = load();
+    if (!doc || !doc->hasKey(*full)) return nullptr;
+    return std::make_unique<FileKey>(*this, *full, std::move(doc));
 }
 
 std::unique_ptr<RegistryKey> RegistryFile::openKey(const std::u16string& path, bool create) {

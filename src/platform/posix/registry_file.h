@@ -23,6 +23,8 @@ public:
     // or file does not accept writes, since the key is always opened for full access. Throws veltrane::Error
     // when the file cannot be read or parsed.
     std::unique_ptr<RegistryKey> openKey(const std::u16string& path, bool create) override;
+    // Reading needs no write access: a settings file made read-only still shows its values.
+    std::unique_ptr<RegistryKey> openKeyToRead(const std::u16string& path) override;
 
     const std::string& filePath() const { return path_; }
     // "Settings file <path>", the start of every message about this file.

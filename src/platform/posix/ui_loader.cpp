@@ -1,13 +1,15 @@
 #include "platform/posix/ui_loader.h"
 
-#include <dlfcn.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
 #include "base/error.h"
 #include "platform/posix/module_path.h"
+
+#ifndef VELTRANE_UI_MODULE_FILE
+#error "the build names the window module (VELTRANE_UI_MODULE_FILE)"
+#endif
 
 namespace veltrane::platform::posix {
 
@@ -26,14 +28,15 @@ bool headlessPlatform(std::string_view platform) {
 }
 
 // libxcb is loaded only for this question, so a run that shows nothing never maps it.
-bool xDisplayAccepts(const std::string& display, std::string& reason) {
-    void* xcb = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
-    using Connect = void* (*)(const char*, int*);
-    using HasError = int (*)(void*);
-    using Disconnect = void (*)(void*);
-    auto connect = xcb ? reinterpret_cast<Connect>(dlsym(xcb, "xcb_connect")) : nullptr;
-    auto hasError = xcb ? reinterpret_cast<HasError>(dlsym(xcb, "xcb_connection_has_error")) : nullptr;
-    auto disconnect = xcb ? reinterpret_cast<Disconnect>(dlsym(xcb, "xcb_disconnect")) : nullptr;
+bool xDisplayAccepts(ModuleLoader& loader, const std::string& display, std::string& reason) {
+    using Connect = void*(const char*, int*);
+    using HasError = int(void*);
+    using Disconnect = void(void*);
+    std::string why;
+    const auto xcb = loader.load("libxcb.so.1", why);
+    auto* connect = xcb ? loader.function<Connect>(xcb, "xcb_connect", why) : nullptr;
+    auto* hasError = xcb ? loader.function<HasError>(xcb, "xcb_connection_has_error", why) : nullptr;
+    auto* disconnect = xcb ? loader.function<Disconnect>(xcb, "xcb_disconnect", why) : nullptr;
     if (!connect || !hasError || !disconnect) {
         reason = "the X11 client library (libxcb.so.1) is not installed";
         return false;
@@ -51,7 +54,7 @@ bool xDisplayAccepts(const std::string& display, std::string& reason) {
 
 }  // namespace
 
-bool displayReachable(std::string& reason) {
+bool displayReachable(ModuleLoader& loader, std::string& reason) {
     const std::string platform = env("QT_QPA_PLATFORM");
     const std::string display = env("DISPLAY");
     if (!platform.empty()) {
@@ -61,39 +64,38 @@ bool displayReachable(std::string& reason) {
                 reason = "QT_QPA_PLATFORM asks for X11 but DISPLAY is not set";
                 return false;
             }
-            return xDisplayAccepts(display, reason);
+            return xDisplayAccepts(loader, display, reason);
         }
         return true;  // another platform plugin the user chose; the toolkit will judge it
     }
-    if (!display.empty()) return xDisplayAccepts(display, reason);
+    if (!display.empty()) return xDisplayAccepts(loader, display, reason);
     if (!env("WAYLAND_DISPLAY").empty()) return true;
     reason = "no display is available (neither DISPLAY nor WAYLAND_DISPLAY is set)";
     return false;
 }
 
-std::string uiModulePath() { return shippedFilePath(kUiModuleFileName, "VELTRANE_UI_MODULE"); }
+std::string uiModulePath() { return shippedFilePath(VELTRANE_UI_MODULE_FILE, "VELTRANE_UI_MODULE"); }
 
 bool UiLoader::ensureGui(bool forBrowser) {
     if (module_) return true;
     if (tried_) return false;
     tried_ = true;
-    if (!displayReachable(reason_)) return false;
+    if (!displayReachable(loader_, reason_)) return false;
 
     const std::string path = uiModulePath();
-    // Never closed: the toolkit does not survive being unloaded, and the process ends with it loaded.
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string why;
+    const auto handle = loader_.load(path, why);
     if (!handle) {
-        const char* why = dlerror();
-        reason_ = "the window module could not be loaded: " + std::string(why ? why : path);
+        reason_ = "the window module could not be loaded: " + why;
         return false;
     }
-    auto factory = reinterpret_cast<decltype(&veltrane_create_ui_module)>(dlsym(handle, kUiModuleFactorySymbol));
+    auto* factory = loader_.function<decltype(veltrane_create_ui_module)>(handle, kUiModuleFactorySymbol, why);
     if (!factory) {
         reason_ = "the window module " + path + " has no " + kUiModuleFactorySymbol;
         return false;
     }
     std::unique_ptr<UiModule> module(factory());
-    if (!module || !module->openGui(qtArgc_, qtArgv_, forBrowser, reason_)) return false;
+    if (!module || !module->openGui(toolkitArgs_, forBrowser, reason_)) return false;
     module_ = std::move(module);
     return true;
 }

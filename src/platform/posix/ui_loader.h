@@ -4,9 +4,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/browser.h"
 #include "platform/dialogs.h"
+#include "platform/module_loader.h"
 #include "platform/noop/noop_services.h"
 #include "platform/ui_module.h"
 
@@ -14,7 +16,8 @@ namespace veltrane::platform::posix {
 
 // Whether a GUI could be shown in this environment, judged without loading the toolkit (which aborts the process
 // when it cannot reach a display). The reason is set when it cannot.
-bool displayReachable(std::string& reason);
+// The X11 client library is loaded through loader only for this question.
+bool displayReachable(ModuleLoader& loader, std::string& reason);
 
 // The path of the window module: $VELTRANE_UI_MODULE, or the module beside the running program.
 std::string uiModulePath();
@@ -22,9 +25,8 @@ std::string uiModulePath();
 class UiLoader final : public Dialogs, public Browser {
 public:
     // The toolkit sees only the program's path: the request's arguments are no business of it.
-    explicit UiLoader(const char* programPath) : program_(programPath ? programPath : "veltrane-client-tools") {
-        qtArgv_[0] = program_.data();
-    }
+    UiLoader(ModuleLoader& loader, const char* programPath)
+        : loader_(loader), toolkitArgs_{programPath ? programPath : "veltrane-client-tools"} {}
     UiLoader(const UiLoader&) = delete;
     UiLoader& operator=(const UiLoader&) = delete;
 
@@ -48,9 +50,8 @@ public:
     bool guiLoaded() const { return module_ != nullptr; }
 
 private:
-    std::string program_;
-    int qtArgc_ = 1;
-    char* qtArgv_[2] = {nullptr, nullptr};
+    ModuleLoader& loader_;
+    std::vector<std::string> toolkitArgs_;
     bool tried_ = false;
     std::string reason_;
     std::unique_ptr<UiModule> module_;

@@ -9,7 +9,7 @@
 #include <deque>
 #include <string>
 
-#include "platform/browser_view.h"
+#include "platform/qt/browser_view.h"
 
 class QWebEngineView;
 class QWebEngineLoadingInfo;

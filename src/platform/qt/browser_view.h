@@ -1,5 +1,5 @@
 #pragma once
-// The seam between the window module and the browser module. The browser engine is large, so it lives in a
+// The seam between the Qt window module and the Qt browser module. The browser engine is large, so it lives in a
 // module of its own that the window loads only when a page is requested.
 
 #include <functional>

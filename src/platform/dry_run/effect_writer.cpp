@@ -1,4 +1,4 @@
-#include "platform/dry_run/effect_printer.h"
+#include "platform/dry_run/effect_writer.h"
 
 #include "base/text.h"
 
@@ -67,12 +67,16 @@ std::string base64(std::string_view bytes) {
     return out;
 }
 
-void EffectPrinter::print(std::string_view effect, const std::vector<std::pair<std::string, std::string>>& fields) {
+void EffectWriter::write(std::string_view effect, const std::vector<std::pair<std::string, std::string>>& textFields,
+                         const std::vector<std::pair<std::string, long>>& numberFields) {
     std::string line = "{\"effect\":" + jsonString(effect);
-    for (const auto& [name, value] : fields) line += "," + jsonString(std::string_view(name)) + ":" + value;
+    for (const auto& [name, value] : textFields)
+        line += "," + jsonString(std::string_view(name)) + ":" + jsonString(std::string_view(value));
+    for (const auto& [name, value] : numberFields)
+        line += "," + jsonString(std::string_view(name)) + ":" + std::to_string(value);
     line += "}\n";
-    std::fwrite(line.data(), 1, line.size(), out_);
-    std::fflush(out_);
+    out_ << line;
+    out_.flush();
 }
 
 }  // namespace veltrane::platform::dry_run

@@ -1,7 +1,7 @@
 #pragma once
 // A dry run prints each effect on the outside world, one JSON object per line, instead of causing it.
 
-#include <cstdio>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,15 +14,16 @@ std::string jsonString(std::u16string_view text);
 std::string jsonString(std::string_view utf8);
 std::string base64(std::string_view bytes);
 
-class EffectPrinter {
+class EffectWriter {
 public:
-    explicit EffectPrinter(std::FILE* out = stdout) : out_(out) {}
-    // Writes one line: {"effect":"<effect>",<fields in order>}. Each value is already JSON. Flushed at once,
-    // so the lines survive an immediate process end and keep their order with other output.
-    void print(std::string_view effect, const std::vector<std::pair<std::string, std::string>>& fields);
+    explicit EffectWriter(std::ostream& out) : out_(out) {}
+    // Writes one line: {"effect":"<effect>", the text fields (UTF-8, escaped here), then the number fields}.
+    // Flushed at once, so the lines survive an immediate process end and keep their order with other output.
+    void write(std::string_view effect, const std::vector<std::pair<std::string, std::string>>& textFields,
+               const std::vector<std::pair<std::string, long>>& numberFields = {});
 
 private:
-    std::FILE* out_;
+    std::ostream& out_;
 };
 
 }  // namespace veltrane::platform::dry_run

@@ -1,22 +1,26 @@
-// The process entry: the program's own options, the services, start-up, then the window.
+// The Linux program: its own options, the Linux services (with the dry run over them when asked), start-up,
+// then the window.
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/dry_run_keys.h"
 #include "app/program_options.h"
-#include "app/services.h"
 #include "app/tform1.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "platform/dry_run/dry_run_platform.h"
+#include "platform/linux/linux_platform.h"
 #include "platform/posix/registry_file.h"
 #include "platform/posix/settings_transfer.h"
 #include "platform/posix/shared_folders.h"
-#include "platform/posix/ui_loader.h"
 
 using namespace veltrane;
 
@@ -68,34 +72,19 @@ int main(int argc, char** argv) {
     // Settings export and import run instead of the program and never need the window.
     if (!options.exportSettings.empty() || !options.importSettings.empty()) return transferSettings(options);
 
-    std::unique_ptr<app::Services> services;
+    std::unique_ptr<platform::LinuxPlatform> services;
     try {
-        services = app::makeServices(args, app::ServiceOptions{.dryRun = options.dryRun});
+        services = std::make_unique<platform::LinuxPlatform>(args);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "veltrane-client-tools: %s\n", e.what());
         return 1;
     }
-
-    // Message boxes, dialogs, the browser and the window come from the window module, loaded on first need.
-    platform::posix::UiLoader ui(argv[0]);
-    // A dry run prints the page it would load and print instead of showing it.
-    platform::Browser& browser = services->dryRunBrowser() ? *services->dryRunBrowser() : ui;
-    platform::Platform bundle{services->registry(),
-                              services->ini(),
-                              services->files(),
-                              services->ansi(),
-                              services->clock(),
-                              services->locale(),
-                              services->folders(),
-                              services->commandLine(),
-                              services->printers(),
-                              services->launcher(),
-                              services->clipboard(),
-                              ui,
-                              browser,
-                              services->process(),
-                              services->system(),
-                              services->instances()};
+    // A dry run prints the effects it would have (programs, files, clipboard, printer, page setup, the page)
+    // instead of causing them.
+    std::optional<platform::dry_run::DryRunPlatform> dryRun;
+    if (options.dryRun) dryRun.emplace(services->platform(), std::cout, app::dryRunOverlaidKeys());
+    platform::Platform& bundle = dryRun ? dryRun->platform() : services->platform();
+    platform::posix::UiLoader& ui = services->ui();
     app::TForm1 form(bundle);
 
     // An error during start-up is reported, and the window still opens with whatever state start-up reached.
