@@ -8,8 +8,8 @@
 
 #include "base/error.h"
 #include "base/text.h"
-#include "platform/dry_run/dry_run_printing.h"
-#include "platform/dry_run/dry_run_services.h"
+#include "app/dry_run_keys.h"
+#include "platform/dry_run/dry_run_platform.h"
 #include "platform/win32/profile_ini_reader.h"
 #include "platform/win32/program_command_line.h"
 #include "platform/win32/shell_folders.h"
@@ -66,24 +66,7 @@ void MessageBoxDialogs::showError(const std::u16string& text) {
 
 struct Win32Services::Parts {
     Parts(std::vector<std::u16string> arguments, const Options& options) : commandLine(std::move(arguments)) {
-        if (options.dryRun) {
-            dryRegistry.emplace(registry, std::cout);
-            dryPrinters.emplace(printers, std::cout);
-            dryBrowser.emplace(std::cout);
-            dryLauncher.emplace(effects);
-            dryFiles.emplace(effects, files);
-            dryClipboard.emplace(effects);
-        }
-        // Built last, so it takes the decorators of a dry run.
-        bundle.emplace(Platform{pick<Registry>(registry, dryRegistry), ini, pick<FileSystem>(files, dryFiles), ansi,
-                                clock, locale, folders, commandLine, pick<Printers>(printers, dryPrinters),
-                                pick<Launcher>(launcher, dryLauncher), pick<Clipboard>(clipboard, dryClipboard),
-                                dialogs, pick<Browser>(browser, dryBrowser), process, system, instances});
-    }
-
-    template <typename Interface, typename Real, typename Dry>
-    static Interface& pick(Real& real, std::optional<Dry>& dry) {
-        return dry ? static_cast<Interface&>(*dry) : static_cast<Interface&>(real);
+        if (options.dryRun) dryRun.emplace(real, std::cout, app::dryRunOverlaidKeys());
     }
 
     Win32Registry registry;
@@ -102,16 +85,11 @@ struct Win32Services::Parts {
     Win32Process process;
     Win32SystemInfo system;
     Win32RunningInstances instances;
+    Platform real{registry, ini,      files,     ansi,    clock,   locale,  folders, commandLine,
+                  printers, launcher, clipboard, dialogs, browser, process, system,  instances};
+    std::optional<dry_run::DryRunPlatform> dryRun;
 
-    std::optional<dry_run::DryRunRegistry> dryRegistry;
-    std::optional<dry_run::DryRunPrinters> dryPrinters;
-    std::optional<dry_run::DryRunBrowser> dryBrowser;
-    dry_run::EffectPrinter effects{stdout};
-    std::optional<dry_run::DryRunLauncher> dryLauncher;
-    std::optional<dry_run::DryRunFiles> dryFiles;
-    std::optional<dry_run::DryRunClipboard> dryClipboard;
-
-    std::optional<Platform> bundle;
+    Platform& bundle() { return dryRun ? dryRun->platform() : real; }
 };
 
 Win32Services::Win32Services(std::vector<std::u16string> arguments, const Options& options)
@@ -119,7 +97,7 @@ Win32Services::Win32Services(std::vector<std::u16string> arguments, const Option
 
 Win32Services::~Win32Services() = default;
 
-Platform& Win32Services::bundle() { return *parts_->bundle; }
+Platform& Win32Services::bundle() { return parts_->bundle(); }
 
 Dialogs& Win32Services::dialogs() { return parts_->dialogs; }
 
