@@ -1,11 +1,13 @@
 // The WebBrowser control hosted in a panel of a real window under Xvfb. The engine here cannot render a page, so
 // what is tested is the hosting, the failure path and the refusal to print without a page.
 #include <gtest/gtest.h>
+#include <objbase.h>
 #include <windows.h>
 #include <winsock2.h>
 
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "base/error.h"
 #include "base/text.h"
@@ -192,6 +194,42 @@ TEST(WebBrowserHost, APageThatNeverArrivesIsReportedAtTheTimeLimit) {
     EXPECT_EQ(heard.failures.front(), "The page " + url + " did not load within 2 seconds");
     EXPECT_EQ(heard.completes, 0);
     EXPECT_EQ(errorOf(host), "No page is loaded");
+}
+
+// A second request while the first is loading: only the second one's outcome reaches the window.
+TEST(WebBrowserHost, OnlyTheLatestNavigationIsReported) {
+    Winsock winsock;
+    PrintView view;
+    WebBrowserHost host;
+    Heard heard;
+    host.attach(view.panel(), recordInto(heard));
+    const std::string first = "http://127.0.0.1:" + std::to_string(closedPort()) + "/first.html";
+    const std::string second = "http://127.0.0.1:" + std::to_string(closedPort()) + "/second.html";
+    host.navigate(utf8ToUtf16(first), kNavNoReadFromCache);
+    host.navigate(utf8ToUtf16(second), kNavNoReadFromCache);
+    ASSERT_TRUE(testing::pumpUntil([&] { return !heard.failures.empty(); }, 45s));
+    testing::pumpUntil([] { return false; }, 1s);
+    ASSERT_EQ(heard.failures.size(), 1u) << heard.failures.back();
+    EXPECT_EQ(heard.failures.front().rfind("The page " + second + " ", 0), 0u) << heard.failures.front();
+}
+
+// The control needs the GUI thread to be a single-threaded apartment; a thread that is not says so in words
+// before anything is switched for a print.
+TEST(WebBrowserHost, AThreadThatCannotHostTheControlIsToldWhy) {
+    WebBrowserHost here;
+    EXPECT_NO_THROW(here.ensureViewable());
+    std::string error;
+    std::thread([&] {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        try {
+            WebBrowserHost host;
+            host.ensureViewable();
+        } catch (const Error& e) {
+            error = e.what();
+        }
+        CoUninitialize();
+    }).join();
+    EXPECT_EQ(error.rfind("The web browser cannot be started in this program's window thread (", 0), 0u) << error;
 }
 
 TEST(WebBrowserHost, PrintWithoutAPageIsRefusedInWords) {

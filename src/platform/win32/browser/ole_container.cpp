@@ -150,7 +150,7 @@ HRESULT STDMETHODCALLTYPE BrowserEventSink::Invoke(DISPID member, REFIID, LCID, 
     try {
         switch (member) {
             case DISPID_NAVIGATECOMPLETE2:  // (frame, URL)
-                handler_->navigateComplete2(dispatchArgument(params, 0));
+                handler_->navigateComplete2(dispatchArgument(params, 0), textArgument(params, 1));
                 break;
             case DISPID_DOCUMENTCOMPLETE:  // (frame, URL)
                 handler_->documentComplete(dispatchArgument(params, 0));

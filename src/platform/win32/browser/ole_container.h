@@ -81,7 +81,7 @@ private:
 class ControlEventHandler {
 public:
     virtual ~ControlEventHandler() = default;
-    virtual void navigateComplete2(IDispatch* frame) = 0;
+    virtual void navigateComplete2(IDispatch* frame, const std::u16string& url) = 0;
     virtual void documentComplete(IDispatch* frame) = 0;
     // true: cancel the engine's own error page.
     virtual bool navigateError(IDispatch* frame, const std::u16string& url, long statusCode) = 0;

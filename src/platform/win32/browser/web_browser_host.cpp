@@ -11,6 +11,7 @@
 #include <deque>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "base/error.h"
 #include "base/text.h"
@@ -139,8 +140,9 @@ public:
     bool pageLoaded() const { return loaded_; }
 
     // ControlEventHandler: only bookkeeping and posting, the program hears of it from the event window.
-    void navigateComplete2(IDispatch* frame) override {
-        if (sameObject(frame, browser_) && loading_) committed_ = true;
+    void navigateComplete2(IDispatch* frame, const std::u16string& url) override {
+        if (!sameObject(frame, browser_) || !loading_ || wasSuperseded(url)) return;
+        committed_ = true;
     }
 
     void documentComplete(IDispatch* frame) override {
@@ -154,7 +156,7 @@ public:
     bool navigateError(IDispatch* frame, const std::u16string& url, long statusCode) override {
         // A frame that fails leaves the rest of the page to print; the top-level document failing is the error.
         if (!sameObject(frame, browser_)) return false;
-        if (loading_) {
+        if (loading_ && !wasSuperseded(url)) {
             finishLoad();
             loaded_ = false;
             queue(Event{Event::Failed, generation_,
@@ -301,7 +303,18 @@ private:
         oleInitialized_ = false;
     }
 
+    // The engine may still report on a navigation that a newer one replaced; such a report names the older
+    // address and is not the newer one's outcome. Each older address is forgiven once.
+    bool wasSuperseded(const std::u16string& url) {
+        if (url == requested_) return false;
+        const auto found = std::find(superseded_.begin(), superseded_.end(), url);
+        if (found == superseded_.end()) return false;
+        superseded_.erase(found);
+        return true;
+    }
+
     void start(const std::u16string& url, int flags) {
+        if (loading_) superseded_.push_back(requested_);
         ++generation_;
         requested_ = url;
         loading_ = true;
@@ -409,6 +422,7 @@ private:
 
     std::optional<std::pair<std::u16string, int>> pending_;
     std::u16string requested_;
+    std::vector<std::u16string> superseded_;  // addresses of navigations replaced while still loading
     int generation_ = 0;
     bool loading_ = false;    // a navigation is under way and has not ended
     bool committed_ = false;  // its top-level document has arrived (NavigateComplete2)
