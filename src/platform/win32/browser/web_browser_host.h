@@ -1,0 +1,69 @@
+#pragma once
+// The embedded browser of the print view on Windows: the system's WebBrowser control, hosted in a panel of the
+// window through IWebBrowser2 with in-place activation. A navigate that arrives before the window exists is kept
+// until the host is attached to its panel.
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/browser.h"
+
+namespace veltrane::platform::win32 {
+
+// What the window hears of the control, always as window events on the GUI thread, never from inside the
+// control's own event call. A handler that throws has its text passed to handlerFailed (or, without one, shown
+// in a message box): an exception must never unwind through the control.
+struct BrowserEvents {
+    // The top-level document has loaded; once per completed navigation, frames do not count.
+    std::function<void()> navigateComplete;
+    // The top-level document could not be loaded or did not load in time; the text says which page and why.
+    std::function<void(const std::string& message)> navigateFailed;
+    std::function<void(int percent)> loadProgress;
+    // The engine took the print command; the printer it prints on (the default printer of that moment).
+    std::function<void(const std::string& printer)> printed;
+    std::function<void(const std::string& message)> handlerFailed;
+};
+
+class WebBrowserHost final : public Browser {
+public:
+    WebBrowserHost();
+    ~WebBrowserHost() override;
+    WebBrowserHost(const WebBrowserHost&) = delete;
+    WebBrowserHost& operator=(const WebBrowserHost&) = delete;
+
+    // Starts loading at once, or keeps the request until attach. flags go to the control as they are
+    // (kNavNoReadFromCache: the page is fetched afresh).
+    void navigate(const std::u16string& url, int flags) override;
+    // ExecWB(OLECMDID_PRINT, OLECMDEXECOPT_DONTPROMPTUSER) on the loaded page. The engine prints on the default
+    // printer with its own per-user page setup, which the program has written to the engine's key before: the
+    // arguments are therefore not needed here. Throws "No page is loaded" when no page has loaded (also after a
+    // failed navigation), and the engine's refusal in words.
+    void print(const PageSetupValues& pageSetup, const std::u16string& printer) override;
+    // Throws, saying why, when the browser component cannot be started on this computer.
+    void ensureViewable() override;
+
+    // Creates the control in parent, filling its client area and following its size from then on, and starts a
+    // kept navigate. Runs on the GUI thread, which must be (or become) a single-threaded OLE apartment. Throws
+    // with a plain text when the control cannot be created.
+    void attach(HWND parent, BrowserEvents events);
+    // Fits the control to the parent's client area again (done by itself when the parent is resized).
+    void resize();
+
+    bool attached() const;
+    // The control's own window, a child of the parent; null before attach.
+    HWND controlWindow() const;
+    bool pageLoaded() const;
+
+    // $VELTRANE_PAGE_LOAD_TIMEOUT_MS, or 60 seconds.
+    static int loadTimeLimitMs();
+
+    class Impl;
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace veltrane::platform::win32
