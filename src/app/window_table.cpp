@@ -20,7 +20,13 @@ public:
     // The reference stays valid only until the next add.
     ControlRow& add(std::u16string_view name, K kind, std::u16string_view parent, std::u16string_view caption,
                     Bounds bounds, int tab = -1, std::u16string_view handler = {}) {
-        ControlRow row{str(name), kind, str(parent), str(caption), bounds, tab};
+        ControlRow row;
+        row.name = str(name);
+        row.kind = kind;
+        row.parent = str(parent);
+        row.caption = str(caption);
+        row.bounds = bounds;
+        row.tab = tab;
         row.handler = str(handler);
         rows_.push_back(std::move(row));
         return rows_.back();

@@ -53,7 +53,7 @@ struct Rgb {
 
 struct ControlRow {
     std::u16string name;
-    ControlKind kind;
+    ControlKind kind = ControlKind::Label;
     std::u16string parent;  // the window's name for the controls placed on the window itself
     std::u16string caption;
     // Relative to the parent. A label: its size with the designed caption (width 0: as wide as its caption). A tab

@@ -27,7 +27,6 @@ namespace veltrane::ui {
 
 namespace {
 
-QString qs(std::u16string_view text) { return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())); }
 QString qs(const std::u16string& text) { return QString::fromStdU16String(text); }
 
 // An imaging button's click goes to the core's handler: by the button's position where the core takes one,

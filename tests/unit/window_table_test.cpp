@@ -160,8 +160,12 @@ TEST(WindowTable, EveryRowCanBeBuiltOnItsParent) {
             EXPECT_LE(row.bounds.left + row.bounds.width, parentBounds.width);
             EXPECT_LE(row.bounds.top + row.bounds.height, parentBounds.height);
         }
-        if (row.tab >= 0) EXPECT_TRUE(tabs[row.parent].insert(row.tab).second) << "tab position used twice";
-        if (!row.handler.empty()) EXPECT_TRUE(app::isWindowHandler(row.handler)) << utf16ToUtf8(row.handler);
+        if (row.tab >= 0) {
+            EXPECT_TRUE(tabs[row.parent].insert(row.tab).second) << "tab position used twice";
+        }
+        if (!row.handler.empty()) {
+            EXPECT_TRUE(app::isWindowHandler(row.handler)) << utf16ToUtf8(row.handler);
+        }
     }
     for (const auto& [parent, positions] : tabs) {
         SCOPED_TRACE(utf16ToUtf8(parent));

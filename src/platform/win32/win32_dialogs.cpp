@@ -64,7 +64,8 @@ void runBox(HWND owner, const std::u16string& text, UINT icon, MessagePlacement 
         UnhookWindowsHookEx(centringHook);
         centringHook = nullptr;
     }
-    if (result == 0) throw Error("The message could not be shown: " + systemMessage(GetLastError()));
+    // Windows reports a box it could not show with 0, Wine without a desktop with -1.
+    if (result <= 0) throw Error("The message could not be shown: " + systemMessage(GetLastError()));
 }
 
 // Releases a COM interface at the end of a scope.

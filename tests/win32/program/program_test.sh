@@ -74,6 +74,34 @@ program --dry-runn -x r.ini
 expect_eq "an unknown option exits 1" 1 "$code"
 expect_contains "an unknown option is named" "--dry-runn" "$R/err"
 
+# ---- Settings export and import: regedit's own format (UTF-16LE with BOM) out; UTF-16LE or UTF-8 in.
+# regedit reads a REGEDIT4 file in the ANSI code page, so the non-ASCII value comes in through our own import.
+settings
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"dexis_program"="C:\\\\Dexis\\\\ Łódź"\r\n"digora_nameformat"="2"\r\n' >"$R/linux.reg"
+program --import-settings "$(winpath "$R/linux.reg")"
+expect_eq "a UTF-8 file from Linux imports" 0 "$code"
+program --export-settings "$(winpath "$R/exported.reg")"
+expect_eq "export exits 0" 0 "$code"
+expect_eq "export starts with the UTF-16LE byte-order mark" "fffe" "$(head -c 2 "$R/exported.reg" | od -An -tx1 | tr -d ' \n')"
+iconv -f UTF-16LE -t UTF-8 "$R/exported.reg" | tr -d '\r' | sed '1s/^\xef\xbb\xbf//' >"$R/exported.txt"
+expect_contains "export holds the header" "Windows Registry Editor Version 5.00" "$R/exported.txt"
+expect_contains "export holds a non-ASCII value" '"dexis_program"="C:\\Dexis\\ Łódź"' "$R/exported.txt"
+settings "other=kept"
+program --import-settings "$(winpath "$R/exported.reg")"
+expect_eq "import of the export exits 0" 0 "$code"
+expect_contains "import counts its values" "Imported 2 settings" "$R/err"
+program --export-settings "$(winpath "$R/again.reg")"
+iconv -f UTF-16LE -t UTF-8 "$R/again.reg" | tr -d '\r' >"$R/again.txt"
+expect_contains "import restores the value" '"dexis_program"="C:\\Dexis\\ Łódź"' "$R/again.txt"
+expect_contains "import keeps values not in the file" '"other"="kept"' "$R/again.txt"
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"broken\r\n' >"$R/bad.reg"
+program --import-settings "$(winpath "$R/bad.reg")"
+expect_eq "a broken file is refused" 1 "$code"
+expect_contains "a broken file names its line" "line 4" "$R/err"
+program --import-settings "$(winpath "$R/missing.reg")"
+expect_eq "a missing file is refused" 1 "$code"
+expect_contains "a missing file says why" "File not found" "$R/err"
+
 REQUEST="$R/request.ini"
 printf '[settings]\r\naction=images\r\npatient_id=1042\r\nforenames=Anna\r\nsurname=Berg\r\ndob=19800102\r\ngender=F\r\ntitle=Mrs\r\n' \
     >"$REQUEST"

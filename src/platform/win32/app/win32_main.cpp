@@ -3,7 +3,11 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
+#include <sstream>
 #include <exception>
 #include <string>
 #include <vector>
@@ -18,6 +22,9 @@
 #include "platform/win32/program_command_line.h"
 #include "platform/win32/shell_folders.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_registry.h"
+#include "settings/settings_transfer.h"
 
 using namespace veltrane;
 
@@ -54,9 +61,54 @@ std::string logLocation() {
 }
 
 // Settings export and import run instead of the program; the registry transfer is wired in here.
-int transferSettings(const app::ProgramOptions&) {
-    printError("--export-settings and --import-settings are not available in this Windows build yet");
-    return kFailed;
+// The whole file, or an error naming it; the file system's own texts say why.
+std::string readWholeFile(const std::u16string& path) {
+    HANDLE file = CreateFileW(platform::win32::wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw Error("Cannot read " + utf16ToUtf8(path) + ": " + platform::win32::fileErrorText(GetLastError()));
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    BOOL ok = TRUE;
+    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0) bytes.append(buffer, got);
+    const DWORD error = ok ? 0 : GetLastError();
+    CloseHandle(file);
+    if (!ok) throw Error("Cannot read " + utf16ToUtf8(path) + ": " + platform::win32::fileErrorText(error));
+    return bytes;
+}
+
+// Settings export and import run instead of the program, in regedit's own file format (UTF-16LE with BOM); an
+// import reads that and UTF-8 files exported on Linux alike.
+int transferSettings(const app::ProgramOptions& options) {
+    try {
+        platform::win32::Win32Registry registry;
+        const std::string storeLabel = "Registry key HKEY_CURRENT_USER\\Software\\Veltrane";
+        if (!options.importSettings.empty()) {
+            const std::u16string path = utf8ToUtf16(options.importSettings);
+            const std::string bytes = readWholeFile(path);
+            std::ostringstream notes;
+            const auto summary = settings::importSettingsText(registry, bytes, "Import file " + options.importSettings,
+                                                              options.importSettings, storeLabel, notes);
+            std::fputs(notes.str().c_str(), stderr);
+            std::fprintf(stderr, "Imported %zu settings from %s\n", summary.valuesImported,
+                         options.importSettings.c_str());
+        }
+        if (!options.exportSettings.empty()) {
+            const std::string bytes = settings::exportSettingsText(registry, settings::RegFileEncoding::Utf16LeBom);
+            if (options.exportSettings == "-") {
+                _setmode(_fileno(stdout), _O_BINARY);
+                if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0)
+                    throw Error("Cannot write the settings export to standard output");
+            } else {
+                platform::win32::Win32Files().writeWholeFile(utf8ToUtf16(options.exportSettings), bytes);
+            }
+        }
+        return 0;
+    } catch (const std::exception& e) {
+        printError(e.what());
+        return kFailed;
+    }
 }
 
 int run() {

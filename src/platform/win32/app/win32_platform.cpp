@@ -29,8 +29,6 @@ namespace veltrane::platform::win32 {
 
 namespace {
 
-constexpr const wchar_t* kCaption = L"Veltrane Client Tools";
-
 // Ends at once, past the window's close path; the C runtime still flushes what was printed.
 class Win32Process final : public Process {
 public:
@@ -45,23 +43,22 @@ public:
     void ensureViewable() override { throw Error(kNoPrintWindowYet); }
 };
 
-bool showBox(const std::u16string& text, UINT style) {
-    // A zero inside would cut the text short: the box shows it as a blank instead.
-    std::u16string shown = text;
-    for (char16_t& c : shown)
-        if (c == u'\0') c = u' ';
-    return MessageBoxW(nullptr, wide(shown), kCaption, MB_OK | MB_SETFOREGROUND | style) == IDOK;
-}
-
 }  // namespace
 
-void MessageBoxDialogs::showMessage(const std::u16string& text, MessagePlacement) {
-    // A box without an owner window is centred on the screen either way.
-    if (!showBox(text, 0)) std::fprintf(stderr, "%s\n", utf16ToUtf8(text).c_str());
+void MessageBoxDialogs::showMessage(const std::u16string& text, MessagePlacement placement) {
+    try {
+        boxes_.showMessage(text, placement);
+    } catch (const Error&) {
+        std::fprintf(stderr, "%s\n", utf16ToUtf8(text).c_str());
+    }
 }
 
 void MessageBoxDialogs::showError(const std::u16string& text) {
-    if (!showBox(text, MB_ICONERROR)) std::fprintf(stderr, "Error: %s\n", utf16ToUtf8(text).c_str());
+    try {
+        boxes_.showError(text);
+    } catch (const Error&) {
+        std::fprintf(stderr, "Error: %s\n", utf16ToUtf8(text).c_str());
+    }
 }
 
 struct Win32Services::Parts {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_dialogs.h"
 
 namespace veltrane::platform::win32 {
 
@@ -14,14 +15,19 @@ inline constexpr const char* kNoWindowYet = "The configuration window is not ava
 inline constexpr const char* kNoPrintWindowYet =
     "The print window cannot be shown: the window is not available in this Windows build yet.";
 
-// Message boxes until the window's own dialogs take over: MessageBoxW, or standard error when no box can be
-// shown (no desktop to show it on).
+// The window's dialogs, with standard error where no box can be shown (no desktop to show it on), so a failure is
+// never lost.
 class MessageBoxDialogs final : public Dialogs {
 public:
     void showMessage(const std::u16string& text, MessagePlacement placement) override;
     void showError(const std::u16string& text) override;
-    // Only the configuration pages ask, and they need the window.
-    std::optional<std::u16string> chooseFileOrFolder(bool) override { return std::nullopt; }
+    std::optional<std::u16string> chooseFileOrFolder(bool folderMode) override {
+        return boxes_.chooseFileOrFolder(folderMode);
+    }
+    void setOwner(HWND owner) { boxes_.setOwner(owner); }
+
+private:
+    Win32Dialogs boxes_;
 };
 
 class Win32Services {
