@@ -5,6 +5,7 @@
 #include "app/tform1.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "imaging/catalogue.h"
 
 namespace veltrane::app {
 
@@ -12,6 +13,8 @@ namespace {
 
 constexpr int kRomexisPage = 16;
 constexpr int kLastNameFormat = 2;
+const std::u16string kNameFormatValue{imaging::settingsOf(u"digora").option};
+const std::u16string kRomexisProgramValue{imaging::settingsOf(u"romexis").program};
 
 struct EditLocation {
     const ImagingPageSpec* page;
@@ -66,7 +69,7 @@ void TForm1::imagingPageShow(int pageIndex) {
     if (!page.extraBox.empty() && loadFlag(imagingCheckBox(page.extraBox), std::u16string(page.extraValue)))
         imagingCheckBoxClick(page.extraBox);
     if (page.nameFormat) {
-        const int index = parseItemIndex(readSetting(u"digora_nameformat"), kLastNameFormat);
+        const int index = parseItemIndex(readSetting(kNameFormatValue), kLastNameFormat);
         if (index != RadioGroupDigoraNameFormat.ItemIndex) {
             RadioGroupDigoraNameFormat.ItemIndex = index;
             // Only a selected item counts as a click; clearing the selection stores nothing.
@@ -105,13 +108,13 @@ void TForm1::imagingBrowseClick(std::u16string_view button) {
 }
 
 void TForm1::RadioGroupDigoraNameFormatClick() {
-    writeSetting(u"digora_nameformat", utf8ToUtf16(std::to_string(RadioGroupDigoraNameFormat.ItemIndex)));
+    writeSetting(kNameFormatValue, utf8ToUtf16(std::to_string(RadioGroupDigoraNameFormat.ItemIndex)));
 }
 
 void TForm1::PageControl2Exit() {
     // Before the Romexis page has been shown its edit is empty, and storing it would erase the stored program.
     if (!romexisPageShown_) return;
-    writeSetting(u"romexis_program", imagingEdit(u"Edit_romexis_program").Text);
+    writeSetting(kRomexisProgramValue, imagingEdit(u"Edit_romexis_program").Text);
 }
 
 bool TForm1::runImagingHandler(std::u16string_view handler) {

@@ -4,6 +4,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "imaging/catalogue.h"
 #include "platform/paths.h"
 
 namespace veltrane::app {
@@ -13,163 +14,197 @@ constexpr auto F = StoreForm::Folder;
 constexpr auto T = StoreForm::AsTyped;
 constexpr bool kFolder = true;
 constexpr bool kFile = false;
-constexpr ImagingEditSpec kNoEdit{};
-constexpr ImagingBrowseSpec kNoBrowse{};
+constexpr std::u16string_view kProgramLocation = u"Program Location:";
+
+constexpr const imaging::SystemSettings& of(std::u16string_view shortName) { return imaging::settingsOf(shortName); }
+
+// The program location of a system: its edit, label and "Browse..." button in one row.
+struct Row {
+    ImagingEditSpec edit;
+    ImagingBrowseSpec browse;  // no name: the row has no button
+};
+
+constexpr Row row(std::u16string_view edit, std::u16string_view value, StoreForm form, std::u16string_view label,
+                  int labelTop, int editTop, std::u16string_view button, bool folder, int buttonTop) {
+    return {{edit, value, form, label, labelTop, editTop, false}, {button, folder, 0, buttonTop}};
+}
+
+// The identifier pad-length edit (Schick, DTX Studio): no button.
+constexpr Row padRow(std::u16string_view edit, std::u16string_view value) {
+    return {{edit, value, T, u"ID Pad Length:", 56, 53, true}, {}};
+}
+
+constexpr ImagingPageSpec page(std::u16string_view shortName, std::u16string_view sheet, std::u16string_view caption,
+                               std::u16string_view box, std::initializer_list<Row> rows, ImagingNotesSpec notes = {},
+                               std::initializer_list<std::u16string_view> tabOrder = {}) {
+    ImagingPageSpec p{};
+    p.shortName = shortName;
+    p.sheet = sheet;
+    p.caption = caption;
+    p.enabledBox = box;
+    p.enabledValue = of(shortName).enabled;
+    for (const Row& r : rows) {
+        p.edits[static_cast<std::size_t>(p.editCount)] = r.edit;
+        if (!r.browse.name.empty()) {
+            ImagingBrowseSpec b = r.browse;
+            b.edit = p.editCount;
+            p.browses[static_cast<std::size_t>(p.browseCount++)] = b;
+        }
+        ++p.editCount;
+    }
+    p.notes = notes;
+    std::size_t i = 0;
+    for (auto name : tabOrder) p.tabOrder[i++] = name;
+    return p;
+}
 
 // A page whose only edit is a program folder with its folder "Browse..." button.
-constexpr ImagingPageSpec programFolderPage(std::u16string_view sheet, std::u16string_view caption,
-                                            std::u16string_view box, std::u16string_view enabled,
-                                            std::u16string_view edit, std::u16string_view value,
-                                            std::u16string_view button) {
-    return {sheet, caption, box, enabled, {{{edit, value, F}, kNoEdit}}, 1, {{{button, kFolder, 0}, kNoBrowse}},
-            1,     {},      {},  false};
+constexpr ImagingPageSpec programFolderPage(std::u16string_view shortName, std::u16string_view sheet,
+                                            std::u16string_view caption, std::u16string_view box,
+                                            std::u16string_view edit, std::u16string_view button, int labelTop,
+                                            ImagingNotesSpec notes = {}) {
+    return page(
+        shortName, sheet, caption, box,
+        {row(edit, of(shortName).program, F, kProgramLocation, labelTop, labelTop - 5, button, kFolder, labelTop - 7)},
+        notes);
 }
 
-// A page with a program folder and an images folder, each with its folder "Browse..." button.
-constexpr ImagingPageSpec twoFolderPage(std::u16string_view sheet, std::u16string_view caption, std::u16string_view box,
-                                        std::u16string_view enabled, std::u16string_view programEdit,
-                                        std::u16string_view programValue, std::u16string_view imagesEdit,
-                                        std::u16string_view imagesValue, std::u16string_view programButton,
-                                        std::u16string_view imagesButton) {
-    return {sheet,
-            caption,
-            box,
-            enabled,
-            {{{programEdit, programValue, F}, {imagesEdit, imagesValue, F}}},
-            2,
-            {{{programButton, kFolder, 0}, {imagesButton, kFolder, 1}}},
-            2,
-            {},
-            {},
-            false};
+// A page with a program folder and an images folder, each with its folder "Browse..." button; the second row
+// is 27 pixels below the first.
+constexpr ImagingPageSpec twoFolderPage(std::u16string_view shortName, std::u16string_view sheet,
+                                        std::u16string_view caption, std::u16string_view box,
+                                        std::u16string_view programEdit, std::u16string_view imagesEdit,
+                                        std::u16string_view programButton, std::u16string_view imagesButton,
+                                        int labelTop, std::initializer_list<std::u16string_view> tabOrder = {}) {
+    const auto& s = of(shortName);
+    return page(
+        shortName, sheet, caption, box,
+        {row(programEdit, s.program, F, kProgramLocation, labelTop, labelTop - 5, programButton, kFolder, labelTop - 7),
+         row(imagesEdit, s.images, F, u"Images Location:", labelTop + 27, labelTop + 24, imagesButton, kFolder,
+             labelTop + 22)},
+        {}, tabOrder);
 }
+
+constexpr ImagingPageSpec boxOnlyPage(std::u16string_view shortName, std::u16string_view sheet,
+                                      std::u16string_view caption, std::u16string_view box) {
+    return page(shortName, sheet, caption, box, {});
+}
+
 }  // namespace
 
-const std::array<ImagingPageSpec, kImagingPageCount> kImagingPages{{
-    {u"TabSheet4",
-     u"DBSWin / VistaSoft",
-     u"CheckBox_dbswin_enabled",
-     u"dbswin_enabled",
-     {{{u"Edit_dbswin_program", u"dbswin_program", T}, {u"Edit_dbswin_images", u"dbswin_images", F}}},
-     2,
-     {{{u"Button1", kFile, 0}, {u"Button4", kFolder, 1}}},
-     2,
-     u"CheckBox_dbswin_noid",
-     u"dbswin_noid",
-     false},
-    programFolderPage(u"TabSheet5", u"DentalEye", u"CheckBox_dentaleye_enabled", u"dentaleye_enabled",
-                      u"Edit_dentaleye_program", u"dentaleye_program", u"Button5"),
-    programFolderPage(u"TabSheet6", u"Dexis", u"CheckBox_dexis_enabled", u"dexis_enabled", u"Edit_dexis_program",
-                      u"dexis_program", u"Button6"),
-    programFolderPage(u"TabSheet7", u"Integrator", u"CheckBox_integrator_enabled", u"integrator_enabled",
-                      u"Edit_integrator_program", u"integrator_program", u"Button7"),
-    {u"TabSheet8",
-     u"Schick",
-     u"CheckBox_dicom_enabled",
-     u"dicom_enabled",
-     {{{u"Edit_dicom_program", u"dicom_program", F}, {u"Edit_dicom_pad", u"dicom_idpad", T}}},
-     2,
-     {{{u"Button8", kFolder, 0}, kNoBrowse}},
-     1,
-     {},
-     {},
-     false},
-    {u"TabSheet9",
-     u"Digora",
-     u"CheckBox_digora_enabled",
-     u"digora_enabled",
-     {{kNoEdit, kNoEdit}},
-     0,
-     {{kNoBrowse, kNoBrowse}},
-     0,
-     {},
-     {},
-     true},
-    programFolderPage(u"TabSheet10", u"EasyDent", u"CheckBox_easydent_enabled", u"easydent_enabled",
-                      u"Edit_easydent_program", u"easydent_program", u"Button9"),
-    programFolderPage(u"TabSheet11", u"iDixel", u"CheckBox_idixel_enabled", u"idixel_enabled", u"Edit_idixel_program",
-                      u"idixel_program", u"Button10"),
-    programFolderPage(u"TabSheet12", u"MyRay", u"CheckBox_myray_enabled", u"myray_enabled", u"Edit_myray_program",
-                      u"myray_program", u"Button11"),
-    twoFolderPage(u"TabSheet13", u"iCat Registration", u"CheckBox_icat_enabled", u"icat_enabled", u"Edit_icat_program",
-                  u"icat_program", u"Edit_icat_images", u"icat_images", u"Button12", u"Button13"),
-    twoFolderPage(u"TabSheet14", u"Trophy", u"CheckBox_trophy_enabled", u"trophy_enabled", u"Edit_trophy_program",
-                  u"trophy_program", u"Edit_trophy_images", u"trophy_images", u"Button14", u"Button15"),
-    twoFolderPage(u"TabSheet15", u"Vixwin", u"CheckBox_vixwin_enabled", u"vixwin_enabled", u"Edit_vixwin_program",
-                  u"vixwin_program", u"Edit_vixwin_images", u"vixwin_images", u"Button16", u"Button17"),
-    twoFolderPage(u"TabSheet16", u"Mediadent", u"CheckBox_mediadent_enabled", u"mediadent_enabled",
-                  u"Edit_mediadent_program", u"mediadent_program", u"Edit_mediadent_images", u"mediadent_images",
-                  u"Button18", u"Button19"),
-    twoFolderPage(u"TabSheet17", u"Examine Pro", u"CheckBox_examinepro_enabled", u"examinepro_enabled",
-                  u"Edit_examinepro_program", u"examinepro_program", u"Edit_examinepro_images", u"examinepro_images",
-                  u"Button20", u"Button21"),
-    {u"TabSheet18",
-     u"ApexNRG",
-     u"CheckBox_apexnrg_enabled",
-     u"apexnrg_enabled",
-     {{kNoEdit, kNoEdit}},
-     0,
-     {{kNoBrowse, kNoBrowse}},
-     0,
-     {},
-     {},
-     false},
-    programFolderPage(u"TabSheet20", u"SOPRO", u"CheckBox_sopro_enabled", u"sopro_enabled", u"Edit_sopro_program",
-                      u"sopro_program", u"Button22"),
-    {u"TabSheet21",
-     u"Romexis",
-     u"CheckBox_romexis_enabled",
-     u"romexis_enabled",
-     {{{u"Edit_romexis_program", u"romexis_program", T}, kNoEdit}},
-     1,
-     {{{u"Button23", kFile, 0}, kNoBrowse}},
-     1,
-     {},
-     {},
-     false},
-    programFolderPage(u"TabSheet22", u"Dr Suni", u"CheckBox_suni_enabled", u"suni_enabled", u"Edit_suni_program",
-                      u"suni_program", u"Button24"),
-    twoFolderPage(u"TabSheet23", u"Scanora", u"CheckBox_scanora_enabled", u"scanora_enabled", u"Edit_scanora_program",
-                  u"scanora_program", u"Edit_scanora_config", u"scanora_images", u"Button25", u"Button26"),
-    {u"TabSheet24",
-     u"Sidexis",
-     u"CheckBox_sirona_enabled",
-     u"sirona_enabled",
-     {{{u"Edit_sirona_program", u"sirona_program", T}, {u"Edit_sirona_config", u"sirona_images", T}}},
-     2,
-     {{{u"Button28", kFile, 0}, {u"Button27", kFolder, 1}}},
-     2,
-     {},
-     {},
-     false},
-    {u"TabSheet25",
-     u"DTX Studio",
-     u"CheckBox_dtxstudio_enabled",
-     u"dtxstudio_enabled",
-     {{{u"Edit_dtxstudio_program", u"dtxstudio_program", F}, {u"Edit_dtxstudio_pad", u"dtxstudio_idpad", T}}},
-     2,
-     {{{u"Button29", kFolder, 0}, kNoBrowse}},
-     1,
-     {},
-     {},
-     false},
-    {u"TabSheet26",
-     u"Acteon",
-     u"CheckBox_acteon_enabled",
-     u"acteon_enabled",
-     {{{u"Edit_acteon_program", u"acteon_program", T}, kNoEdit}},
-     1,
-     {{{u"Button30", kFile, 0}, kNoBrowse}},
-     1,
-     {},
-     {},
-     false},
-    twoFolderPage(u"TabSheet27", u"Cliniview", u"CheckBox_cliniview_enabled", u"cliniview_enabled",
-                  u"Edit_cliniview_program", u"cliniview_program", u"Edit_cliniview_config", u"cliniview_images",
-                  u"Button31", u"Button32"),
-    programFolderPage(u"TabSheet28", u"EzDent-i", u"CheckBox_ezdenti_enabled", u"ezdenti_enabled",
-                      u"Edit_ezdenti_program", u"ezdenti_program", u"Button33"),
-}};
+constexpr std::array<ImagingPageSpec, kImagingPageCount> kImagingPages = [] {
+    std::array<ImagingPageSpec, kImagingPageCount> pages{{
+        page(u"dbswin", u"TabSheet4", u"DBSWin / VistaSoft", u"CheckBox_dbswin_enabled",
+             {row(u"Edit_dbswin_program", of(u"dbswin").program, T, kProgramLocation, 31, 26, u"Button1", kFile, 24),
+              row(u"Edit_dbswin_images", of(u"dbswin").images, F, u"Patimport Location:", 58, 55, u"Button4", kFolder,
+                  53)},
+             {u"Memo4",
+              11,
+              112,
+              57,
+              {u"Program Location usually: C:\\Program Files (x86)\\Duerr\\DBSWIN\\bin\\",
+               u"Config Location usually: C:\\ProgramData\\Duerr\\temp\\"}}),
+        programFolderPage(u"dentaleye", u"TabSheet5", u"DentalEye", u"CheckBox_dentaleye_enabled",
+                          u"Edit_dentaleye_program", u"Button5", 34),
+        programFolderPage(u"dexis", u"TabSheet6", u"Dexis", u"CheckBox_dexis_enabled", u"Edit_dexis_program",
+                          u"Button6", 33),
+        programFolderPage(u"integrator", u"TabSheet7", u"Integrator", u"CheckBox_integrator_enabled",
+                          u"Edit_integrator_program", u"Button7", 33),
+        page(u"dicom", u"TabSheet8", u"Schick", u"CheckBox_dicom_enabled",
+             {row(u"Edit_dicom_program", of(u"dicom").program, F, kProgramLocation, 31, 26, u"Button8", kFolder, 24),
+              padRow(u"Edit_dicom_pad", of(u"dicom").option)}),
+        boxOnlyPage(u"digora", u"TabSheet9", u"Digora", u"CheckBox_digora_enabled"),
+        programFolderPage(u"easydent", u"TabSheet10", u"EasyDent", u"CheckBox_easydent_enabled",
+                          u"Edit_easydent_program", u"Button9", 33),
+        programFolderPage(u"idixel", u"TabSheet11", u"iDixel", u"CheckBox_idixel_enabled", u"Edit_idixel_program",
+                          u"Button10", 33),
+        programFolderPage(u"myray", u"TabSheet12", u"MyRay", u"CheckBox_myray_enabled", u"Edit_myray_program",
+                          u"Button11", 33),
+        twoFolderPage(u"icatreg", u"TabSheet13", u"iCat Registration", u"CheckBox_icat_enabled", u"Edit_icat_program",
+                      u"Edit_icat_images", u"Button12", u"Button13", 34),
+        twoFolderPage(u"trophy", u"TabSheet14", u"Trophy", u"CheckBox_trophy_enabled", u"Edit_trophy_program",
+                      u"Edit_trophy_images", u"Button14", u"Button15", 34),
+        twoFolderPage(
+            u"vixwin", u"TabSheet15", u"Vixwin", u"CheckBox_vixwin_enabled", u"Edit_vixwin_program",
+            u"Edit_vixwin_images", u"Button16", u"Button17", 34,
+            {u"CheckBox_vixwin_enabled", u"Edit_vixwin_images", u"Edit_vixwin_program", u"Button16", u"Button17"}),
+        twoFolderPage(u"mediadent", u"TabSheet16", u"Mediadent", u"CheckBox_mediadent_enabled",
+                      u"Edit_mediadent_program", u"Edit_mediadent_images", u"Button18", u"Button19", 34,
+                      {u"CheckBox_mediadent_enabled", u"Edit_mediadent_images", u"Edit_mediadent_program", u"Button18",
+                       u"Button19"}),
+        twoFolderPage(u"examinepro", u"TabSheet17", u"Examine Pro", u"CheckBox_examinepro_enabled",
+                      u"Edit_examinepro_program", u"Edit_examinepro_images", u"Button20", u"Button21", 33,
+                      {u"CheckBox_examinepro_enabled", u"Edit_examinepro_images", u"Edit_examinepro_program",
+                       u"Button20", u"Button21"}),
+        boxOnlyPage(u"apexnrg", u"TabSheet18", u"ApexNRG", u"CheckBox_apexnrg_enabled"),
+        programFolderPage(u"sopro", u"TabSheet20", u"SOPRO", u"CheckBox_sopro_enabled", u"Edit_sopro_program",
+                          u"Button22", 33),
+        page(
+            u"romexis", u"TabSheet21", u"Romexis", u"CheckBox_romexis_enabled",
+            {row(u"Edit_romexis_program", of(u"romexis").program, T, u"Program Exe:", 33, 28, u"Button23", kFile, 26)}),
+        page(u"suni", u"TabSheet22", u"Dr Suni", u"CheckBox_suni_enabled",
+             {row(u"Edit_suni_program", of(u"suni").program, F, kProgramLocation, 33, 28, u"Button24", kFolder, 26)},
+             {}, {u"Edit_suni_program", u"Button24", u"CheckBox_suni_enabled"}),
+        page(u"scanora", u"TabSheet23", u"Scanora", u"CheckBox_scanora_enabled",
+             {row(u"Edit_scanora_program", of(u"scanora").program, F, kProgramLocation, 33, 28, u"Button25", kFolder,
+                  26),
+              row(u"Edit_scanora_config", of(u"scanora").images, F, u"Config Location:", 60, 57, u"Button26", kFolder,
+                  55)},
+             {u"Memo2",
+              3,
+              95,
+              57,
+              {u"Program Location usually: C:\\Program Files\\SCANORA",
+               u"Patimport Location usually: C:\\ProgramData\\SCANORA"}}),
+        page(u"sirona", u"TabSheet24", u"Sidexis", u"CheckBox_sirona_enabled",
+             {row(u"Edit_sirona_program", of(u"sirona").program, T, u"Program Executable:", 31, 26, u"Button28", kFile,
+                  24),
+              row(u"Edit_sirona_config", of(u"sirona").images, T, u"Config File:", 58, 55, u"Button27", kFolder, 53)},
+             {u"Memo3",
+              3,
+              93,
+              57,
+              {u"Program Location usually: C:\\Sidexis\\sidexis.exe",
+               u"Config Location usually: F:\\PDATA\\sidexis.sdx"}},
+             {u"CheckBox_sirona_enabled", u"Edit_sirona_program", u"Button28", u"Edit_sirona_config", u"Button27"}),
+        page(u"dtxstudio", u"TabSheet25", u"DTX Studio", u"CheckBox_dtxstudio_enabled",
+             {row(u"Edit_dtxstudio_program", of(u"dtxstudio").program, F, kProgramLocation, 31, 26, u"Button29",
+                  kFolder, 24),
+              padRow(u"Edit_dtxstudio_pad", of(u"dtxstudio").option)},
+             {u"Memo5",
+              3,
+              87,
+              66,
+              {u"Program Location usually: C:\\Program Files\\DTX Studio Clinic",
+               u"ID Pad Length: Use to zero left pad the patient ID number"}},
+             {u"CheckBox_dtxstudio_enabled", u"Edit_dtxstudio_program", u"Button29", u"Memo5", u"Edit_dtxstudio_pad"}),
+        page(
+            u"acteon", u"TabSheet26", u"Acteon", u"CheckBox_acteon_enabled",
+            {row(u"Edit_acteon_program", of(u"acteon").program, T, kProgramLocation, 31, 26, u"Button30", kFile, 24)},
+            {u"Memo6", 3, 55, 47, {u"Program Location usually: C:\\Program Files\\AISsoftware\\AISmain\\AIS_pms.exe"}}),
+        page(u"cliniview", u"TabSheet27", u"Cliniview", u"CheckBox_cliniview_enabled",
+             {row(u"Edit_cliniview_program", of(u"cliniview").program, F, kProgramLocation, 33, 30, u"Button31",
+                  kFolder, 26),
+              row(u"Edit_cliniview_config", of(u"cliniview").images, F, u"Config Location:", 60, 57, u"Button32",
+                  kFolder, 57)},
+             {u"Memo7",
+              3,
+              95,
+              57,
+              {u"Program Location usually: C:\\Program Files\\Cliniview",
+               u"Patimport Location usually: C:\\ProgramData\\Cliniview"}},
+             {u"CheckBox_cliniview_enabled", u"Button31", u"Edit_cliniview_program", u"Edit_cliniview_config",
+              u"Button32"}),
+        programFolderPage(
+            u"ezdenti", u"TabSheet28", u"EzDent-i", u"CheckBox_ezdenti_enabled", u"Edit_ezdenti_program", u"Button33",
+            33, {u"Memo8", 3, 57, 57, {u"Program Location usually: C:\\Program Files (x86)\\VATECH\\EzDent-i\\Bin"}}),
+    }};
+    // The departures of single pages from the grid.
+    pages[0].extraBox = u"CheckBox_dbswin_noid";
+    pages[0].extraValue = of(u"dbswin").option;
+    pages[5].nameFormat = true;
+    return pages;
+}();
 
 int imagingPageIndex(std::u16string_view sheet) {
     for (int i = 0; i < kImagingPageCount; ++i)

@@ -1,7 +1,8 @@
 #pragma once
-// The pages of the imaging settings: which controls each page has and which setting each control stores.
-// One table drives the page show, the check box clicks, the edit exits and the "Browse..." buttons of all pages,
-// so no page can be forgotten or wired differently from the others.
+// The pages of the imaging settings, one row per imaging system: its catalogue entry, its page, the controls on
+// it with their places, and the setting each control stores (taken from the catalogue row, which the bridge
+// reads too). One table drives the page show, the check box clicks, the edit exits and the "Browse..." buttons of
+// all pages and the window table's rows of every page, so no page can be forgotten or wired differently.
 
 #include <array>
 #include <map>
@@ -22,15 +23,30 @@ struct ImagingEditSpec {
     std::u16string_view name;   // control, e.g. "Edit_dexis_program"
     std::u16string_view value;  // setting, e.g. "dexis_program"
     StoreForm form;
+    std::u16string_view label;  // caption of the label before it, "Program Location:"
+    int labelTop = 0;
+    int editTop = 0;
+    bool padLength = false;  // the narrow identifier pad-length edit
 };
 
 struct ImagingBrowseSpec {
     std::u16string_view name;  // control, e.g. "Button6"
     bool folderMode;           // a folder is stored in folder form, a file as chosen
     int edit;                  // position of the target edit in the page's edits
+    int top = 0;
+};
+
+// The "Notes" group box and its read-only memo; no memo: the page has none.
+struct ImagingNotesSpec {
+    std::u16string_view memo;  // "Memo4"
+    int left = 3;
+    int top = 0;
+    int height = 0;
+    std::array<std::u16string_view, 2> lines{};
 };
 
 struct ImagingPageSpec {
+    std::u16string_view shortName;   // its catalogue entry
     std::u16string_view sheet;       // "TabSheet6"
     std::u16string_view caption;     // tab caption
     std::u16string_view enabledBox;  // "CheckBox_dexis_enabled"
@@ -42,11 +58,22 @@ struct ImagingPageSpec {
     std::u16string_view extraBox;  // a further flag box after the "Enabled" one, or empty
     std::u16string_view extraValue;
     bool nameFormat;  // the Digora name-format radio group
+    ImagingNotesSpec notes;
+    // Control names in keyboard order where the page departs from the usual one (box, each edit with its
+    // button, further box, name format, notes); empty otherwise.
+    std::array<std::u16string_view, 5> tabOrder{};
 };
 
 inline constexpr int kImagingPageCount = 24;
 inline constexpr int kCliniviewPage = 22;  // selected when the program starts
 extern const std::array<ImagingPageSpec, kImagingPageCount> kImagingPages;
+
+// Grid shared by every page.
+inline constexpr int kEnabledLeft = 3, kEnabledTop = 3, kEnabledWidth = 97, kEnabledHeight = 17;
+inline constexpr int kLocationLabelLeft = 3, kLocationLabelHeight = 13;
+inline constexpr int kEditLeft = 106, kEditWidth = 255, kPadEditWidth = 71, kEditHeight = 21;
+inline constexpr int kBrowseLeft = 367, kBrowseWidth = 75, kBrowseHeight = 25;
+inline constexpr int kNotesWidth = 526;
 
 // Page position of a sheet name, or -1.
 int imagingPageIndex(std::u16string_view sheet);

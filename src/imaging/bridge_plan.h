@@ -6,8 +6,10 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "imaging/catalogue.h"
 #include "imaging/patient_record.h"
 #include "platform/ansi_codec.h"
 #include "platform/clock.h"
@@ -23,10 +25,10 @@ struct ExchangeFile {
 };
 
 struct BridgePlan {
-    std::optional<ExchangeFile> file;                 // written and closed first
-    std::optional<platform::LaunchRequest> launch;    // then started, without waiting
-    std::optional<std::u16string> clipboardText;      // or put on the clipboard
-    std::optional<std::u16string> traceLine;          // then appended to Memo1
+    std::optional<ExchangeFile> file;               // written and closed first
+    std::optional<platform::LaunchRequest> launch;  // then started, without waiting
+    std::optional<std::u16string> clipboardText;    // or put on the clipboard
+    std::optional<std::u16string> traceLine;        // then appended to Memo1
 };
 
 // The bridge's settings values as read from the open settings key; an absent value is the empty text.
@@ -52,9 +54,9 @@ struct BridgeDefinition {
 };
 
 // The value of name in settings, or the empty text.
-inline const std::u16string& settingValue(const BridgeSettings& settings, const std::u16string& name) {
+inline const std::u16string& settingValue(const BridgeSettings& settings, std::u16string_view name) {
     static const std::u16string empty;
-    auto it = settings.find(name);
+    auto it = settings.find(std::u16string(name));
     return it == settings.end() ? empty : it->second;
 }
 

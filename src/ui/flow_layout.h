@@ -8,9 +8,6 @@
 
 namespace veltrane::ui {
 
-inline constexpr int kFlowPanelWidth = 548;
-inline constexpr int kFlowPanelHeight = 390;
-
 struct FlowLayout {
     std::vector<QRect> cells;  // one per caption, in the panel's coordinates
     int fontPixels = 0;        // the font size every button shares

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/tform1.h"
+#include "app/window_table.h"
 #include "base/error.h"
 #include "base/text.h"
 
@@ -65,17 +66,17 @@ private:
         int tab;
     };
 
-    QLabel* addLabel(QWidget* parent, const char* name, const QString& caption, QRect geometry);
-    QPushButton* addButton(QWidget* parent, const char* name, const QString& caption, QRect geometry, int tab);
-    QCheckBox* addCheckBox(QWidget* parent, const char* name, const QString& caption, QRect geometry, int tab);
-    void setTab(QWidget* widget, int tab);
-
-    void buildTopStrip();
-    void buildPrintersPage(QWidget* page);
-    void buildConfigPage(QWidget* page);
-    void buildImagingPage(QWidget* page);
-    void buildImagingSubPage(int index, QWidget* page);
-    void buildChoosePage(QWidget* page);
+    // Builds every control of the window table, in its order, on its parent.
+    void buildFromTable();
+    QWidget* makeWidget(const app::ControlRow& row, QWidget* parent);
+    // The widget of a table row.
+    template <class W>
+    W* widget(std::u16string_view name) const {
+        return qobject_cast<W*>(widgets_.at(std::u16string(name)));
+    }
+    // Runs a handler of the table by name, inside the running event / as an event of its own.
+    void runWindowHandler(const std::u16string& handler);
+    void runHandler(const std::u16string& handler);
     void applyTabOrder();
     void collectTabChain(QWidget* container, std::vector<QWidget*>& chain) const;
 
@@ -89,6 +90,12 @@ private:
     std::map<QWidget*, std::vector<TabEntry>> tabChildren_;
     std::map<QObject*, std::function<void()>> showHandlers_;
 
+    std::map<std::u16string, QWidget*> widgets_;
+    // Edits and page controls whose focus leaving runs a handler.
+    std::map<QWidget*, std::u16string> exitHandlers_;
+    std::vector<std::pair<QCheckBox*, app::TCheckBox*>> checkBoxes_;
+    std::vector<std::pair<QComboBox*, app::TComboBox*>> comboBoxes_;
+
     PageControl* pageControl1_ = nullptr;
     PageControl* pageControl2_ = nullptr;
     QLabel* label3_ = nullptr;
@@ -96,22 +103,17 @@ private:
     QLabel* labelApptDefault_ = nullptr;
     QLabel* labelReceiptDefault_ = nullptr;
     QListWidget* listBoxPrinters_ = nullptr;
-    QComboBox* comboBoxApptType_ = nullptr;
-    QComboBox* comboBoxReceiptType_ = nullptr;
+    int listItemHeight_ = 0;
     QPlainTextEdit* memo1_ = nullptr;
-    QCheckBox* checkBoxLogging_ = nullptr;
-    QCheckBox* checkBoxSSL_ = nullptr;
-    QCheckBox* checkBoxAutoload_ = nullptr;
     QWidget* flowPanel1_ = nullptr;
     std::vector<QPushButton*> imagingButtons_;
-    QWidget* panel1_ = nullptr;
+    QWidget* browserParent_ = nullptr;  // the panel the browser fills
     QLabel* printStatus_ = nullptr;
     QPushButton* printAgain_ = nullptr;
     QPushButton* closeAnyway_ = nullptr;
-    // Imaging pages: widgets by control name, so the model's maps render into them.
-    std::map<std::u16string, QCheckBox*> imagingChecks_;
+    // Imaging page edits by control name, so the model's map renders into them.
     std::map<std::u16string, QLineEdit*> imagingEdits_;
-    QButtonGroup* digoraNameFormat_ = nullptr;
+    QButtonGroup* radioGroup_ = nullptr;
 };
 
 }  // namespace veltrane::ui

@@ -7,12 +7,12 @@ namespace veltrane::imaging {
 
 namespace {
 
-const std::u16string kTrophyProgram = u"trophy_program";
-const std::u16string kTrophyImages = u"trophy_images";
-const std::u16string kVixwinProgram = u"vixwin_program";
-const std::u16string kVixwinImages = u"vixwin_images";
-const std::u16string kDtxstudioProgram = u"dtxstudio_program";
-const std::u16string kDtxstudioIdPad = u"dtxstudio_idpad";
+constexpr std::u16string_view kTrophyProgram = settingsOf(u"trophy").program;
+constexpr std::u16string_view kTrophyImages = settingsOf(u"trophy").images;
+constexpr std::u16string_view kVixwinProgram = settingsOf(u"vixwin").program;
+constexpr std::u16string_view kVixwinImages = settingsOf(u"vixwin").images;
+constexpr std::u16string_view kDtxstudioProgram = settingsOf(u"dtxstudio").program;
+constexpr std::u16string_view kDtxstudioIdPad = settingsOf(u"dtxstudio").option;
 
 BridgePlan launchTrophy(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
     // The images folder and the id form one path; the stored folder brings its own delimiter.
@@ -58,8 +58,8 @@ BridgePlan launchDtxstudio(const BridgeSettings& settings, const PatientRecord& 
 
 }  // namespace
 
-const BridgeDefinition kTrophyBridge{u"trophy", {kTrophyProgram, kTrophyImages}, launchTrophy};
-const BridgeDefinition kVixwinBridge{u"vixwin", {kVixwinProgram, kVixwinImages}, launchVixwin};
-const BridgeDefinition kDtxstudioBridge{u"dtxstudio", {kDtxstudioProgram, kDtxstudioIdPad}, launchDtxstudio};
+const BridgeDefinition kTrophyBridge{u"trophy", bridgeSettingNames(settingsOf(u"trophy")), launchTrophy};
+const BridgeDefinition kVixwinBridge{u"vixwin", bridgeSettingNames(settingsOf(u"vixwin")), launchVixwin};
+const BridgeDefinition kDtxstudioBridge{u"dtxstudio", bridgeSettingNames(settingsOf(u"dtxstudio")), launchDtxstudio};
 
 }  // namespace veltrane::imaging

@@ -18,9 +18,9 @@ std::u16string_view extension(std::u16string_view path) {
 }
 
 BridgePlan planDbswin(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext& context) {
-    const auto& program = settingValue(settings, u"dbswin_program");
-    const auto& importFolder = settingValue(settings, u"dbswin_images");
-    const bool sendId = settingValue(settings, u"dbswin_noid") != u"True";
+    const auto& program = settingValue(settings, settingsOf(u"dbswin").program);
+    const auto& importFolder = settingValue(settings, settingsOf(u"dbswin").images);
+    const bool sendId = settingValue(settings, settingsOf(u"dbswin").option) != u"True";
     const BirthDateParts dob = splitBirthDate(patient.dob);
 
     ExchangeText line(context.ansi);
@@ -41,6 +41,6 @@ BridgePlan planDbswin(const BridgeSettings& settings, const PatientRecord& patie
 
 }  // namespace
 
-const BridgeDefinition kDbswinBridge{u"dbswin", {u"dbswin_program", u"dbswin_images", u"dbswin_noid"}, planDbswin};
+const BridgeDefinition kDbswinBridge{u"dbswin", bridgeSettingNames(settingsOf(u"dbswin")), planDbswin};
 
 }  // namespace veltrane::imaging

@@ -9,7 +9,7 @@ namespace veltrane::imaging {
 namespace {
 
 BridgePlan planDexis(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext& context) {
-    const auto& folder = settingValue(settings, u"dexis_program");
+    const auto& folder = settingValue(settings, settingsOf(u"dexis").program);
     const std::u16string infoFile = programInFolder(folder, u"InfoFile.txt");
     const BirthDateParts dob = splitBirthDate(patient.dob);
     auto writeDate = [&](ExchangeText& text) -> ExchangeText& {
@@ -42,14 +42,14 @@ BridgePlan planIntegrator(const BridgeSettings& settings, const PatientRecord& p
     text.literal("SX=").value(patient.gender).endLine();
 
     BridgePlan plan;
-    plan.file =
-        ExchangeFile{programInFolder(settingValue(settings, u"integrator_program"), u"patinfo.txt"), text.bytes()};
+    plan.file = ExchangeFile{programInFolder(settingValue(settings, settingsOf(u"integrator").program), u"patinfo.txt"),
+                             text.bytes()};
     return plan;
 }
 
 }  // namespace
 
-const BridgeDefinition kDexisBridge{u"dexis", {u"dexis_program"}, planDexis};
-const BridgeDefinition kIntegratorBridge{u"integrator", {u"integrator_program"}, planIntegrator};
+const BridgeDefinition kDexisBridge{u"dexis", bridgeSettingNames(settingsOf(u"dexis")), planDexis};
+const BridgeDefinition kIntegratorBridge{u"integrator", bridgeSettingNames(settingsOf(u"integrator")), planIntegrator};
 
 }  // namespace veltrane::imaging

@@ -6,7 +6,7 @@ namespace veltrane::imaging {
 
 namespace {
 
-const std::u16string kDigoraNameFormat = u"digora_nameformat";
+constexpr std::u16string_view kDigoraNameFormat = settingsOf(u"digora").option;
 
 // The stored index of the "Name Format" choice; anything else (absent included) gives no name.
 std::u16string digoraName(const std::u16string& format, const PatientRecord& p) {
@@ -25,6 +25,7 @@ BridgePlan launchDigora(const BridgeSettings& settings, const PatientRecord& p, 
 
 }  // namespace
 
-const BridgeDefinition kDigoraBridge{u"digora", {kDigoraNameFormat}, launchDigora, /*takesTitle=*/true};
+const BridgeDefinition kDigoraBridge{u"digora", bridgeSettingNames(settingsOf(u"digora")), launchDigora,
+                                     /*takesTitle=*/true};
 
 }  // namespace veltrane::imaging

@@ -8,7 +8,7 @@ namespace veltrane::imaging {
 
 namespace {
 
-BridgePlan planIcat(const std::u16string& programSetting, const std::u16string& importSetting,
+BridgePlan planIcat(std::u16string_view programSetting, std::u16string_view importSetting,
                     const BridgeSettings& settings, const PatientRecord& patient, BridgeContext& context) {
     const std::u16string importFile = programInFolder(settingValue(settings, importSetting), u"patimport.ini");
 
@@ -33,16 +33,16 @@ BridgePlan planIcat(const std::u16string& programSetting, const std::u16string& 
 }
 
 BridgePlan planIcatReg(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext& context) {
-    return planIcat(u"icat_program", u"icat_images", settings, patient, context);
+    return planIcat(settingsOf(u"icatreg").program, settingsOf(u"icatreg").images, settings, patient, context);
 }
 
 BridgePlan planIcatView(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext& context) {
-    return planIcat(u"icatview_program", u"icatview_images", settings, patient, context);
+    return planIcat(settingsOf(u"icatview").program, settingsOf(u"icatview").images, settings, patient, context);
 }
 
 }  // namespace
 
-const BridgeDefinition kIcatRegBridge{u"icatreg", {u"icat_program", u"icat_images"}, planIcatReg};
-const BridgeDefinition kIcatViewBridge{u"icatview", {u"icatview_program", u"icatview_images"}, planIcatView};
+const BridgeDefinition kIcatRegBridge{u"icatreg", bridgeSettingNames(settingsOf(u"icatreg")), planIcatReg};
+const BridgeDefinition kIcatViewBridge{u"icatview", bridgeSettingNames(settingsOf(u"icatview")), planIcatView};
 
 }  // namespace veltrane::imaging

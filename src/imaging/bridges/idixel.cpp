@@ -11,7 +11,7 @@ constexpr std::string_view kSeparator = ",";
 constexpr long long kPatientNumberWidth = 12;
 
 BridgePlan planIdixel(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext& context) {
-    const auto& folder = settingValue(settings, u"idixel_program");
+    const auto& folder = settingValue(settings, settingsOf(u"idixel").program);
     // -1 stands for an unknown birth date, which iDixel expects as an empty field.
     const std::u16string birthDate = patient.dob == u"-1" ? u"" : patient.dob;
 
@@ -30,6 +30,6 @@ BridgePlan planIdixel(const BridgeSettings& settings, const PatientRecord& patie
 
 }  // namespace
 
-const BridgeDefinition kIdixelBridge{u"idixel", {u"idixel_program"}, planIdixel};
+const BridgeDefinition kIdixelBridge{u"idixel", bridgeSettingNames(settingsOf(u"idixel")), planIdixel};
 
 }  // namespace veltrane::imaging

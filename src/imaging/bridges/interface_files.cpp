@@ -16,8 +16,8 @@ struct InterfaceFileNames {
 
 BridgePlan planInterfaceFile(const InterfaceFileNames& names, const BridgeSettings& settings,
                              const PatientRecord& patient, BridgeContext& context) {
-    const auto& programFolder = settingValue(settings, std::u16string(names.programSetting));
-    const auto& interfaceFolder = settingValue(settings, std::u16string(names.folderSetting));
+    const auto& programFolder = settingValue(settings, names.programSetting);
+    const auto& interfaceFolder = settingValue(settings, names.folderSetting);
     const BirthDateParts dob = splitBirthDate(patient.dob);
 
     ExchangeText text(context.ansi);
@@ -41,9 +41,10 @@ BridgePlan planInterfaceFile(const InterfaceFileNames& names, const BridgeSettin
     return plan;
 }
 
-constexpr InterfaceFileNames kScanoraNames{u"scanora_program", u"scanora_images", u"SCANORA.ini", u"SCANORA.exe"};
-constexpr InterfaceFileNames kCliniviewNames{u"cliniview_program", u"cliniview_images", u"CLINIVIEW.ini",
-                                             u"CLINIVIEW.exe"};
+constexpr InterfaceFileNames kScanoraNames{settingsOf(u"scanora").program, settingsOf(u"scanora").images,
+                                           u"SCANORA.ini", u"SCANORA.exe"};
+constexpr InterfaceFileNames kCliniviewNames{settingsOf(u"cliniview").program, settingsOf(u"cliniview").images,
+                                             u"CLINIVIEW.ini", u"CLINIVIEW.exe"};
 
 BridgePlan planScanora(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext& context) {
     return planInterfaceFile(kScanoraNames, settings, patient, context);
@@ -56,7 +57,8 @@ BridgePlan planCliniview(const BridgeSettings& settings, const PatientRecord& pa
 }  // namespace
 
 // Both receive the title with the other patient fields but never write it.
-const BridgeDefinition kScanoraBridge{u"scanora", {u"scanora_program", u"scanora_images"}, planScanora, true};
-const BridgeDefinition kCliniviewBridge{u"cliniview", {u"cliniview_program", u"cliniview_images"}, planCliniview, true};
+const BridgeDefinition kScanoraBridge{u"scanora", bridgeSettingNames(settingsOf(u"scanora")), planScanora, true};
+const BridgeDefinition kCliniviewBridge{u"cliniview", bridgeSettingNames(settingsOf(u"cliniview")), planCliniview,
+                                        true};
 
 }  // namespace veltrane::imaging

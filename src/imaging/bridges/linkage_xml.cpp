@@ -13,7 +13,7 @@ std::u16string sexText(const std::u16string& gender) {
     return gender;
 }
 
-BridgePlan planLinkage(const std::u16string& programSetting, std::u16string_view programName,
+BridgePlan planLinkage(std::u16string_view programSetting, std::u16string_view programName,
                        const BridgeSettings& settings, const PatientRecord& patient, BridgeContext& context) {
     const auto& folder = settingValue(settings, programSetting);
     const BirthDateParts dob = splitBirthDate(patient.dob);
@@ -38,16 +38,16 @@ BridgePlan planLinkage(const std::u16string& programSetting, std::u16string_view
 }
 
 BridgePlan planEasydent(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext& context) {
-    return planLinkage(u"easydent_program", u"EasyDent4.exe", settings, patient, context);
+    return planLinkage(settingsOf(u"easydent").program, u"EasyDent4.exe", settings, patient, context);
 }
 
 BridgePlan planEzdenti(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext& context) {
-    return planLinkage(u"ezdenti_program", u"VTEzDent-iLoader32.exe", settings, patient, context);
+    return planLinkage(settingsOf(u"ezdenti").program, u"VTEzDent-iLoader32.exe", settings, patient, context);
 }
 
 }  // namespace
 
-const BridgeDefinition kEasydentBridge{u"easydent", {u"easydent_program"}, planEasydent};
-const BridgeDefinition kEzdentiBridge{u"ezdenti", {u"ezdenti_program"}, planEzdenti};
+const BridgeDefinition kEasydentBridge{u"easydent", bridgeSettingNames(settingsOf(u"easydent")), planEasydent};
+const BridgeDefinition kEzdentiBridge{u"ezdenti", bridgeSettingNames(settingsOf(u"ezdenti")), planEzdenti};
 
 }  // namespace veltrane::imaging

@@ -7,9 +7,9 @@ namespace veltrane::imaging {
 
 namespace {
 
-const std::u16string kSoproProgram = u"sopro_program";
-const std::u16string kRomexisProgram = u"romexis_program";
-const std::u16string kActeonProgram = u"acteon_program";
+constexpr std::u16string_view kSoproProgram = settingsOf(u"sopro").program;
+constexpr std::u16string_view kRomexisProgram = settingsOf(u"romexis").program;
+constexpr std::u16string_view kActeonProgram = settingsOf(u"acteon").program;
 
 // id "surname" "forenames" ["date"]: the id stands outside quotes. Every bridge here makes the patient's
 // values quotable first (quotableRecord), so a value can never close its quotes and add arguments.
@@ -54,8 +54,8 @@ BridgePlan launchActeon(const BridgeSettings& settings, const PatientRecord& pat
 
 }  // namespace
 
-const BridgeDefinition kSoproBridge{u"sopro", {kSoproProgram}, launchSopro};
-const BridgeDefinition kRomexisBridge{u"romexis", {kRomexisProgram}, launchRomexis};
-const BridgeDefinition kActeonBridge{u"acteon", {kActeonProgram}, launchActeon};
+const BridgeDefinition kSoproBridge{u"sopro", bridgeSettingNames(settingsOf(u"sopro")), launchSopro};
+const BridgeDefinition kRomexisBridge{u"romexis", bridgeSettingNames(settingsOf(u"romexis")), launchRomexis};
+const BridgeDefinition kActeonBridge{u"acteon", bridgeSettingNames(settingsOf(u"acteon")), launchActeon};
 
 }  // namespace veltrane::imaging

@@ -46,8 +46,8 @@ std::string recordBody(platform::AnsiCodec& ansi, char type, std::initializer_li
 }
 
 BridgePlan planSirona(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext& context) {
-    std::u16string program = settingValue(settings, u"sirona_program");
-    std::u16string exchangeFile = settingValue(settings, u"sirona_images");
+    std::u16string program = settingValue(settings, settingsOf(u"sirona").program);
+    std::u16string exchangeFile = settingValue(settings, settingsOf(u"sirona").images);
     // Either kind of location is accepted: a value naming the file itself is used as it is.
     if (program.find(u".exe") == std::u16string::npos) program += u"sidexis.exe";
     if (exchangeFile.find(u".sdx") == std::u16string::npos) exchangeFile += u"sidexis.sdx";
@@ -124,6 +124,6 @@ bool parseSidexisRecords(std::string_view bytes, std::vector<std::string>* bodie
     return true;
 }
 
-const BridgeDefinition kSironaBridge{u"sirona", {u"sirona_program", u"sirona_images"}, planSirona};
+const BridgeDefinition kSironaBridge{u"sirona", bridgeSettingNames(settingsOf(u"sirona")), planSirona};
 
 }  // namespace veltrane::imaging

@@ -7,11 +7,11 @@ namespace veltrane::imaging {
 
 namespace {
 
-const std::u16string kDentaleyeProgram = u"dentaleye_program";
-const std::u16string kDicomProgram = u"dicom_program";
-const std::u16string kDicomIdPad = u"dicom_idpad";
-const std::u16string kMyrayProgram = u"myray_program";
-const std::u16string kSuniProgram = u"suni_program";
+constexpr std::u16string_view kDentaleyeProgram = settingsOf(u"dentaleye").program;
+constexpr std::u16string_view kDicomProgram = settingsOf(u"dicom").program;
+constexpr std::u16string_view kDicomIdPad = settingsOf(u"dicom").option;
+constexpr std::u16string_view kMyrayProgram = settingsOf(u"myray").program;
+constexpr std::u16string_view kSuniProgram = settingsOf(u"suni").program;
 
 BridgePlan launchDentaleye(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
     // dob and gender go out as received.
@@ -44,8 +44,8 @@ BridgePlan launchMyray(const BridgeSettings& settings, const PatientRecord& p, B
 }
 
 // MediaDent and Examine Pro share one format; only their settings and program differ.
-BridgePlan imagesFolderSwitches(const BridgeSettings& settings, const PatientRecord& p, const std::u16string& program,
-                                const std::u16string& images, std::u16string_view fileName) {
+BridgePlan imagesFolderSwitches(const BridgeSettings& settings, const PatientRecord& p, std::u16string_view program,
+                                std::u16string_view images, std::u16string_view fileName) {
     // The "\" before the id is always inserted, even after a stored trailing delimiter: the programs expect it.
     std::u16string line =
         u"/P" + p.forenames + u" " + p.surname + u" /F" + settingValue(settings, images) + u"\\" + p.patientId + u" /B";
@@ -58,10 +58,10 @@ BridgePlan imagesFolderSwitches(const BridgeSettings& settings, const PatientRec
     return plan;
 }
 
-const std::u16string kMediadentProgram = u"mediadent_program";
-const std::u16string kMediadentImages = u"mediadent_images";
-const std::u16string kExamineproProgram = u"examinepro_program";
-const std::u16string kExamineproImages = u"examinepro_images";
+constexpr std::u16string_view kMediadentProgram = settingsOf(u"mediadent").program;
+constexpr std::u16string_view kMediadentImages = settingsOf(u"mediadent").images;
+constexpr std::u16string_view kExamineproProgram = settingsOf(u"examinepro").program;
+constexpr std::u16string_view kExamineproImages = settingsOf(u"examinepro").images;
 
 BridgePlan launchMediadent(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
     return imagesFolderSwitches(settings, p, kMediadentProgram, kMediadentImages, u"mediadent.exe");
@@ -91,11 +91,12 @@ BridgePlan launchSuni(const BridgeSettings& settings, const PatientRecord& patie
 
 }  // namespace
 
-const BridgeDefinition kDentaleyeBridge{u"dentaleye", {kDentaleyeProgram}, launchDentaleye};
-const BridgeDefinition kDicomBridge{u"dicom", {kDicomProgram, kDicomIdPad}, launchDicom};
-const BridgeDefinition kMyrayBridge{u"myray", {kMyrayProgram}, launchMyray};
-const BridgeDefinition kMediadentBridge{u"mediadent", {kMediadentProgram, kMediadentImages}, launchMediadent};
-const BridgeDefinition kExamineproBridge{u"examinepro", {kExamineproProgram, kExamineproImages}, launchExaminepro};
-const BridgeDefinition kSuniBridge{u"suni", {kSuniProgram}, launchSuni};
+const BridgeDefinition kDentaleyeBridge{u"dentaleye", bridgeSettingNames(settingsOf(u"dentaleye")), launchDentaleye};
+const BridgeDefinition kDicomBridge{u"dicom", bridgeSettingNames(settingsOf(u"dicom")), launchDicom};
+const BridgeDefinition kMyrayBridge{u"myray", bridgeSettingNames(settingsOf(u"myray")), launchMyray};
+const BridgeDefinition kMediadentBridge{u"mediadent", bridgeSettingNames(settingsOf(u"mediadent")), launchMediadent};
+const BridgeDefinition kExamineproBridge{u"examinepro", bridgeSettingNames(settingsOf(u"examinepro")),
+                                         launchExaminepro};
+const BridgeDefinition kSuniBridge{u"suni", bridgeSettingNames(settingsOf(u"suni")), launchSuni};
 
 }  // namespace veltrane::imaging
