@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
@@ -115,6 +116,10 @@ TEST_F(Window, HasTheTitleAFixedDesignedClientAreaAndNoTitleBarButtons) {
     start();
     HWND main = window->handle();
     EXPECT_EQ(textOf(main), u"Veltrane Client Tools");
+    // The scaling the run was started with, so a run meant for 150 % cannot pass at 100 %.
+    if (const char* expected = std::getenv("VELTRANE_EXPECT_DPI")) {
+        EXPECT_EQ(window->dpi(), std::atoi(expected));
+    }
     RECT client;
     GetClientRect(main, &client);
     EXPECT_EQ(client.right, px(570));
@@ -207,16 +212,16 @@ TEST_F(Window, EveryTableControlIsAChildWindowOfItsKindPlaceAndCaption) {
         }
         EXPECT_EQ(bounds.left, px(row.bounds.left));
         EXPECT_EQ(bounds.top, px(row.bounds.top));
-        EXPECT_EQ(bounds.bottom - bounds.top, px(row.bounds.height));
+        EXPECT_EQ(bounds.bottom, px(row.bounds.top + row.bounds.height));
         if (row.kind == K::Label) {
             // Sized to the caption; the designed width is that of the designed caption in the designed font.
             const int width = bounds.right - bounds.left;
             EXPECT_GT(width, 0);
             if (row.bounds.width > 0 && textOf(control) == row.caption) {
-                EXPECT_NEAR(width, px(row.bounds.width), px(row.bounds.width) / 5 + 3);
+                EXPECT_NEAR(width, px(row.bounds.width), px(row.bounds.width) / 5 + px(3));
             }
         } else {
-            EXPECT_EQ(bounds.right - bounds.left, px(row.bounds.width));
+            EXPECT_EQ(bounds.right, px(row.bounds.left + row.bounds.width));
         }
     }
 }
@@ -430,7 +435,7 @@ TEST_F(Window, ImagingButtonsFitThePanel) {
             EXPECT_LE(b.bottom, panel.bottom);
             const int row = static_cast<int>(i);
             if (c.designedSize) {
-                EXPECT_EQ(b, (RECT{0, px(60) * row, px(543), px(60) * (row + 1)}));
+                EXPECT_EQ(b, (RECT{0, px(60 * row), px(543), px(60 * (row + 1))}));
             }
             for (std::size_t j = 0; j < i; ++j) {
                 RECT overlap;

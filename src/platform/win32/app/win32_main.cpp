@@ -1,10 +1,11 @@
-// The Windows process entry: the program's own options, the Win32 services, start-up, and the outermost error
-// report. The native window is not built yet: a run that would show it says so and ends with a non-zero code.
+// The Windows process entry: the program's own options, the Win32 services, start-up, the native window, and the
+// outermost error report.
 
 #include <windows.h>
 
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,12 +19,15 @@
 #include "platform/win32/program_command_line.h"
 #include "platform/win32/shell_folders.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/window/dpi.h"
+#include "platform/win32/window/main_window.h"
 
 using namespace veltrane;
 
 namespace {
 
-// Exit codes besides 0, as --help states them: a bad option or settings transfer (1), the window is needed (2).
+// Exit codes besides 0, as --help states them: a bad option or settings transfer (1), the window is needed and
+// cannot be shown (2).
 constexpr int kFailed = 1;
 constexpr int kNeedsWindow = 2;
 
@@ -86,26 +90,31 @@ int run() {
 
     platform::win32::Win32Services services(keptOriginals(all, utf8, kept), {.dryRun = options.dryRun});
     app::TForm1 form(services.bundle());
-    // An error during start-up is reported as the window's creation step reports it.
-    bool reported = false;
+    // An error during start-up is reported, and the window still opens with whatever state start-up reached.
     try {
         form.FormCreate();
     } catch (const std::exception& e) {
         services.dialogs().showError(utf8ToUtf16(e.what()));
-        reported = true;
     }
-    // Still running: the window would open now (after a start-up error too), and this build cannot show it yet.
-    // After a reported error the user already knows why nothing more happens.
-    if (reported) return kNeedsWindow;
-    services.dialogs().showMessage(utf8ToUtf16(platform::win32::kNoWindowYet),
-                                   platform::MessagePlacement::ScreenCentered);
-    return kNeedsWindow;
+    // Still running: the request needs the window (or there was none).
+    std::unique_ptr<platform::win32::window::MainWindow> window;
+    try {
+        window = std::make_unique<platform::win32::window::MainWindow>(form);
+    } catch (const std::exception& e) {
+        // No desktop to show it on: said in a box where one can be shown, else on standard error.
+        services.dialogs().showError(utf8ToUtf16(e.what()));
+        return kNeedsWindow;
+    }
+    window->show(SW_SHOWNORMAL);
+    return window->runMessageLoop();
 }
 
 }  // namespace
 
 int wmain(int, wchar_t**) {
     platform::win32::attachParentConsole();
+    // Before any window or box exists: the awareness is the process's, fixed once the first window is made.
+    platform::win32::window::enableDpiAwareness();
     int code = kFailed;
     try {
         code = run();

@@ -9,8 +9,7 @@
 
 namespace veltrane::platform::win32 {
 
-// Said when a request needs the window, which this build does not have yet.
-inline constexpr const char* kNoWindowYet = "The configuration window is not available in this Windows build yet.";
+// Said when a print request needs the print view, which this build does not have yet.
 inline constexpr const char* kNoPrintWindowYet =
     "The print window cannot be shown: the window is not available in this Windows build yet.";
 

@@ -59,6 +59,16 @@ LRESULT CALLBACK groupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
+LRESULT CALLBACK memoProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    LRESULT code = DefSubclassProc(window, message, wParam, lParam);
+    if (message == WM_GETDLGCODE) {
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        code &= ~static_cast<LRESULT>(DLGC_WANTTAB);
+        if (key && key->message == WM_KEYDOWN && key->wParam == VK_TAB) code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
+    }
+    return code;
+}
+
 }  // namespace
 
 void registerWindowClasses(WNDPROC mainProc) {
@@ -91,6 +101,8 @@ HWND createContainer(HWND parent, int id, const ContainerLook* look) {
                            0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            GetModuleHandleW(nullptr), const_cast<ContainerLook*>(look));
 }
+
+void tabLeavesMemo(HWND memo) { SetWindowSubclass(memo, memoProc, 2, 0); }
 
 void forwardNotifications(HWND groupBox) { SetWindowSubclass(groupBox, groupBoxProc, 1, 0); }
 

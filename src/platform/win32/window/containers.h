@@ -21,6 +21,9 @@ void registerWindowClasses(WNDPROC mainProc);
 // Makes a container; look must outlive it.
 HWND createContainer(HWND parent, int id, const ContainerLook* look);
 
+// Tab in a multi-line edit moves on to the next control rather than typing a tab nobody reads.
+void tabLeavesMemo(HWND memo);
+
 // Group boxes are buttons, which keep their children's notifications: these are passed on too.
 void forwardNotifications(HWND groupBox);
 

@@ -28,6 +28,12 @@ HWND create(DWORD exStyle, const wchar_t* className, const std::u16string& text,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
 }
 
+// Why the system made no window; without a desktop it may not say.
+std::string refusal() {
+    const DWORD error = GetLastError();
+    return error ? systemMessage(error) : "there is no desktop to show it on";
+}
+
 std::u16string joinLines(const std::vector<std::u16string>& lines) {
     std::u16string text;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -49,7 +55,7 @@ MainWindow::MainWindow(app::TForm1& form) : form_(form) {
     window_ =
         CreateWindowExW(kFrameExStyle, kMainWindowClass, wide(spec.caption), kFrameStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                         spec.clientWidth, spec.clientHeight, nullptr, nullptr, GetModuleHandleW(nullptr), this);
-    if (!window_) throw Error("The window cannot be shown: " + systemMessage(GetLastError()));
+    if (!window_) throw Error("The window cannot be shown: " + refusal());
     dpi_ = windowDpi(window_);
     const SIZE outer =
         outerSize(scaled(spec.clientWidth, dpi_), scaled(spec.clientHeight, dpi_), kFrameStyle, kFrameExStyle, dpi_);
@@ -59,8 +65,13 @@ MainWindow::MainWindow(app::TForm1& form) : form_(form) {
     if (placed.left < 0 || placed.top < 0) placed.left = placed.top = 40;
     SetWindowPos(window_, nullptr, placed.left, placed.top, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    build();
-    layout();
+    try {
+        build();
+        layout();
+    } catch (...) {
+        DestroyWindow(window_);
+        throw;
+    }
     // Edits and page controls hear of focus leaving them, also by a click, before the clicked control acts.
     focusHook_ = SetWindowsHookExW(WH_CBT, &MainWindow::focusHook, nullptr, GetCurrentThreadId());
 
@@ -115,8 +126,7 @@ void MainWindow::buildChildren(std::u16string_view parent, HWND parentWindow) {
         control.window = makeControl(control, parentWindow, kFirstControlId + static_cast<int>(index));
         if (row->kind == K::Browser) continue;
         if (!control.window)
-            throw Error("The window cannot be shown: " + systemMessage(GetLastError()) + " (" + utf16ToUtf8(row->name) +
-                        ")");
+            throw Error("The window cannot be shown: " + refusal() + " (" + utf16ToUtf8(row->name) + ")");
         if (row->kind == K::PageControl) {
             // Pages sit in the parent beside their tab control, below it: its region leaves their area open.
             for (const app::ControlRow* sheet : app::childrenOf(row->name)) {
@@ -160,6 +170,7 @@ HWND MainWindow::makeControl(Control& control, HWND parent, int id) {
             else
                 style |= ES_WANTRETURN;
             made = create(row.border ? WS_EX_CLIENTEDGE : 0, L"EDIT", joinLines(row.items), style, parent, id);
+            if (made) tabLeavesMemo(made);
             break;
         }
         case K::ListBox:
@@ -240,8 +251,10 @@ void MainWindow::placeControl(const Control& control) {
     const app::ControlRow& row = *control.row;
     HFONT font = fontFor(row);
     SendMessageW(control.window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    int width = scaled(row.bounds.width, dpi_);
-    int height = scaled(row.bounds.height, dpi_);
+    // Edges are scaled, not sizes, so controls that meet at 96 dpi still meet at any other.
+    const int left = scaled(row.bounds.left, dpi_), top = scaled(row.bounds.top, dpi_);
+    int width = scaled(row.bounds.left + row.bounds.width, dpi_) - left;
+    int height = scaled(row.bounds.top + row.bounds.height, dpi_) - top;
     if (row.kind == K::Label) {
         // Labels size themselves to their caption; the designed width is that of the designed font.
         const int length = GetWindowTextLengthW(control.window);
@@ -256,8 +269,7 @@ void MainWindow::placeControl(const Control& control) {
     }
     if (row.kind == K::ListBox && row.itemHeight > 0)
         SendMessageW(control.window, LB_SETITEMHEIGHT, 0, scaled(row.itemHeight, dpi_));
-    SetWindowPos(control.window, nullptr, scaled(row.bounds.left, dpi_), scaled(row.bounds.top, dpi_), width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(control.window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainWindow::placePageSheets(const Control& pageControl) {
@@ -312,6 +324,8 @@ void MainWindow::placePageSheets(const Control& pageControl) {
 
 void MainWindow::show(int showCommand) {
     ShowWindow(window_, showCommand);
+    // The keyboard starts at the first stop, the page tabs.
+    if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);
     UpdateWindow(window_);
     // Pages that are visible now run their show handlers.
     handle([] {});

@@ -116,7 +116,9 @@ void MainWindow::setLabelText(std::u16string_view name, const std::u16string& te
     // Labels size themselves to their caption, keeping their designed height.
     HFONT font = fonts_.font(label->row->font.pixelSize, label->row->font.bold, dpi_);
     const int width = std::max(1, static_cast<int>(textExtent(font, wide(wanted), static_cast<int>(wanted.size())).cx));
-    SetWindowPos(label->window, nullptr, 0, 0, width, scaled(label->row->bounds.height, dpi_),
+    const auto& bounds = label->row->bounds;
+    SetWindowPos(label->window, nullptr, 0, 0, width,
+                 scaled(bounds.top + bounds.height, dpi_) - scaled(bounds.top, dpi_),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -181,9 +183,9 @@ void MainWindow::layoutImagingButtons() {
         const RECT& cell = grid.cells[i];
         SendMessageW(imagingButtons_[i], WM_SETFONT,
                      reinterpret_cast<WPARAM>(fonts_.font(grid.fontPixels, buttons[i].FontBold, dpi_)), FALSE);
-        SetWindowPos(imagingButtons_[i], nullptr, scaled(cell.left, dpi_), scaled(cell.top, dpi_),
-                     scaled(cell.right - cell.left, dpi_), scaled(cell.bottom - cell.top, dpi_),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        const int left = scaled(cell.left, dpi_), top = scaled(cell.top, dpi_);
+        SetWindowPos(imagingButtons_[i], nullptr, left, top, scaled(cell.right, dpi_) - left,
+                     scaled(cell.bottom, dpi_) - top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
