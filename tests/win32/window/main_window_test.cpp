@@ -314,6 +314,34 @@ TEST_F(Window, KeyboardOrderFollowsTheTable) {
     }
 }
 
+TEST_F(Window, TabMovesOnFromTheEditableMemoAndStoresTheImagingPagesWhenTheFocusLeavesThem) {
+    p.registry.setString(fakes::kVeltraneKey, u"romexis_program", u"C:\\Romexis\\romexis.exe");
+    start();
+    form.PageControl1.ActivePageIndex = 1;
+    window->render();
+    HWND memo = at(u"Memo1");
+    SetFocus(memo);
+    MSG tab{memo, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    window->dispatch(tab);
+    EXPECT_EQ(GetFocus(), at(u"CheckBoxLogging"));
+
+    // Leaving the imaging pages for DONE: the edit's own exit first, then the page control's.
+    form.PageControl1.ActivePageIndex = 2;
+    form.PageControl2.ActivePageIndex = 16;  // Romexis
+    window->render();
+    HWND edit = at(u"Edit_romexis_program");
+    EXPECT_EQ(textOf(edit), u"C:\\Romexis\\romexis.exe");
+    SetFocus(edit);
+    pump();
+    SetWindowTextW(edit, L"D:\\Romexis\\romexis.exe");
+    p.registry.writeLog.clear();
+    SetFocus(at(u"ColorButton1"));
+    EXPECT_TRUE(pumpUntil([&] { return p.registry.writeLog.size() >= 2; }));
+    EXPECT_EQ(p.registry.writeLog,
+              (std::vector<std::u16string>{u"\\Software\\Veltrane|romexis_program=D:\\Romexis\\romexis.exe",
+                                           u"\\Software\\Veltrane|romexis_program=D:\\Romexis\\romexis.exe"}));
+}
+
 TEST_F(Window, ClickingATabShowsItsPageAndRunsItsShowHandler) {
     p.registry.setString(fakes::kVeltraneKey, u"logging_enabled", u"1");
     p.registry.setString(fakes::kVeltraneKey, u"cliniview_program", u"C:\\Cliniview\\");
