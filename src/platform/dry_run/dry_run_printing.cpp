@@ -34,7 +34,8 @@ public:
     }
     std::vector<std::u16string> valueNames() override {
         std::vector<std::u16string> names = real_ ? real_->valueNames() : std::vector<std::u16string>{};
-        for (const auto& [name, value] : overlay_.values) {
+        for (const auto& entry : overlay_.values) {
+            const std::u16string& name = entry.first;
             const bool listed = std::any_of(names.begin(), names.end(),
                                             [&](const std::u16string& n) { return equalsIgnoreCase(n, name); });
             if (!listed) names.push_back(name);

@@ -1,5 +1,5 @@
-// The Windows process entry: the program's own options, the Win32 services, start-up, and the outermost error
-// report. The native window is not built yet: a run that would show it says so and ends with a non-zero code.
+// The Windows process entry: the program's own options, the Win32 services, start-up, the native window, and the
+// outermost error report.
 
 #include <windows.h>
 
@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <sstream>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,12 +26,15 @@
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_registry.h"
 #include "settings/settings_transfer.h"
+#include "platform/win32/window/dpi.h"
+#include "platform/win32/window/main_window.h"
 
 using namespace veltrane;
 
 namespace {
 
-// Exit codes besides 0, as --help states them: a bad option or settings transfer (1), the window is needed (2).
+// Exit codes besides 0, as --help states them: a bad option or settings transfer (1), the window is needed and
+// cannot be shown (2).
 constexpr int kFailed = 1;
 constexpr int kNeedsWindow = 2;
 
@@ -138,26 +142,50 @@ int run() {
 
     platform::win32::Win32Services services(keptOriginals(all, utf8, kept), {.dryRun = options.dryRun});
     app::TForm1 form(services.bundle());
-    // An error during start-up is reported as the window's creation step reports it.
-    bool reported = false;
+    // An error during start-up is reported, and the window still opens with whatever state start-up reached.
     try {
         form.FormCreate();
     } catch (const std::exception& e) {
         services.dialogs().showError(utf8ToUtf16(e.what()));
-        reported = true;
     }
-    // Still running: the window would open now (after a start-up error too), and this build cannot show it yet.
-    // After a reported error the user already knows why nothing more happens.
-    if (reported) return kNeedsWindow;
-    services.dialogs().showMessage(utf8ToUtf16(platform::win32::kNoWindowYet),
-                                   platform::MessagePlacement::ScreenCentered);
-    return kNeedsWindow;
+    // Still running: the request needs the window (or there was none).
+    std::unique_ptr<platform::win32::window::MainWindow> window;
+    try {
+        window = std::make_unique<platform::win32::window::MainWindow>(form);
+    } catch (const std::exception& e) {
+        // No desktop to show it on: said in a box where one can be shown, else on standard error.
+        services.dialogs().showError(utf8ToUtf16(e.what()));
+        return kNeedsWindow;
+    }
+    platform::win32::window::MainWindow& view = *window;
+    services.dialogs().setOwner(view.handle());
+    // The browser's events reach the core like the window's own: errors reported, the model rendered again.
+    platform::win32::BrowserEvents events;
+    events.navigateComplete = [&] { view.handle([&] { form.WebBrowser1NavigateComplete2(); }); };
+    events.navigateFailed = [&](const std::string& message) {
+        view.handle([&] { form.WebBrowser1NavigateFailed(message); });
+    };
+    events.loadProgress = [&](int percent) { view.handle([&] { form.WebBrowser1Loading(percent); }); };
+    events.printed = [&](const std::string& printer) {
+        view.handle([&] { form.WebBrowser1Printed(utf8ToUtf16(printer)); });
+    };
+    events.handlerFailed = [&](const std::string& message) { services.dialogs().showError(utf8ToUtf16(message)); };
+    try {
+        services.browserHost().attach(view.browserPanel(), std::move(events));
+    } catch (const std::exception& e) {
+        // The window still serves DONE, which puts back whatever the request switched.
+        services.dialogs().showError(utf8ToUtf16(e.what()));
+    }
+    window->show(SW_SHOWNORMAL);
+    return window->runMessageLoop();
 }
 
 }  // namespace
 
 int wmain(int, wchar_t**) {
     platform::win32::attachParentConsole();
+    // Before any window or box exists: the awareness is the process's, fixed once the first window is made.
+    platform::win32::window::enableDpiAwareness();
     int code = kFailed;
     try {
         code = run();

@@ -10,7 +10,9 @@
 #include "base/text.h"
 #include "app/dry_run_keys.h"
 #include "platform/dry_run/dry_run_platform.h"
+#include "platform/win32/browser/web_browser_host.h"
 #include "platform/win32/profile_ini_reader.h"
+#include "platform/win32/system_message.h"
 #include "platform/win32/program_command_line.h"
 #include "platform/win32/shell_folders.h"
 #include "platform/win32/shell_launcher.h"
@@ -35,12 +37,30 @@ public:
     [[noreturn]] void exit(int code) override { std::exit(code); }
 };
 
-// A print request asks before it switches anything, so nothing is left switched that no DONE could put back.
-class NoWindowBrowser final : public Browser {
+// The print view's browser: the WebBrowser control, which needs a desktop for its window. A print request asks
+// before it switches anything, so nothing is left switched that no DONE could put back.
+class PrintViewBrowser final : public Browser {
 public:
-    void navigate(const std::u16string&, int) override { throw Error(kNoPrintWindowYet); }
-    void print(const PageSetupValues&, const std::u16string&) override { throw Error(kNoPrintWindowYet); }
-    void ensureViewable() override { throw Error(kNoPrintWindowYet); }
+    explicit PrintViewBrowser(WebBrowserHost& host) : host_(host) {}
+    void navigate(const std::u16string& url, int flags) override { host_.navigate(url, flags); }
+    void print(const PageSetupValues& pageSetup, const std::u16string& printer) override {
+        host_.print(pageSetup, printer);
+    }
+    void ensureViewable() override {
+        // The same window class the dialogs use: a probe that the system refuses without a desktop.
+        HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+        if (!probe) {
+            const DWORD error = GetLastError();
+            throw Error("The print window cannot be shown: " +
+                        (error ? systemMessage(error) : std::string("there is no desktop to show it on")));
+        }
+        DestroyWindow(probe);
+        host_.ensureViewable();
+    }
+
+private:
+    WebBrowserHost& host_;
 };
 
 }  // namespace
@@ -78,7 +98,8 @@ struct Win32Services::Parts {
     ShellLauncher launcher;
     Win32Clipboard clipboard;
     MessageBoxDialogs dialogs;
-    NoWindowBrowser browser;
+    WebBrowserHost browserHost;
+    PrintViewBrowser browser{browserHost};
     Win32Process process;
     Win32SystemInfo system;
     Win32RunningInstances instances;
@@ -96,6 +117,8 @@ Win32Services::~Win32Services() = default;
 
 Platform& Win32Services::bundle() { return parts_->bundle(); }
 
-Dialogs& Win32Services::dialogs() { return parts_->dialogs; }
+MessageBoxDialogs& Win32Services::dialogs() { return parts_->dialogs; }
+
+WebBrowserHost& Win32Services::browserHost() { return parts_->browserHost; }
 
 }  // namespace veltrane::platform::win32

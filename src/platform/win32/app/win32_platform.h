@@ -6,14 +6,12 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/browser/web_browser_host.h"
 #include "platform/win32/win32_dialogs.h"
 
 namespace veltrane::platform::win32 {
 
-// Said when a request needs the window, which this build does not have yet.
-inline constexpr const char* kNoWindowYet = "The configuration window is not available in this Windows build yet.";
-inline constexpr const char* kNoPrintWindowYet =
-    "The print window cannot be shown: the window is not available in this Windows build yet.";
+// Said when a print request needs the print view, which this build does not have yet.
 
 // The window's dialogs, with standard error where no box can be shown (no desktop to show it on), so a failure is
 // never lost.
@@ -42,7 +40,9 @@ public:
     Win32Services& operator=(const Win32Services&) = delete;
 
     Platform& bundle();
-    Dialogs& dialogs();
+    MessageBoxDialogs& dialogs();
+    // The print view's WebBrowser control, attached to the window's panel once the window exists.
+    WebBrowserHost& browserHost();
 
 private:
     struct Parts;
