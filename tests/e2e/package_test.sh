@@ -107,10 +107,18 @@ expect_eq "images request" \
 
 # The configuration window from the installed modules, under Xvfb.
 exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -nolisten tcp -screen 0 800x600x24 -dpi 96 >/dev/null 2>&1 &
+Xvfb -displayfd "$displayfd" -nolisten tcp -screen 0 800x600x24 -dpi 96 >"$E2E_DIR/xvfb.log" 2>&1 &
 xvfb_pid=$!
-read -r -t 20 number <&"$displayfd" || fail "Xvfb did not start"
+read -r -t 20 number <&"$displayfd" || fail "Xvfb did not start: $(cat "$E2E_DIR/xvfb.log")"
+[ -n "$number" ] || fail "Xvfb named no display: $(cat "$E2E_DIR/xvfb.log")"
 export DISPLAY=":$number"
+# The server answers before anything is started on it, or the test says why it does not.
+for _ in $(seq 100); do
+    xdpyinfo >/dev/null 2>&1 && break
+    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb on $DISPLAY exited: $(cat "$E2E_DIR/xvfb.log")"
+    sleep 0.1
+done
+xdpyinfo >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer: $(cat "$E2E_DIR/xvfb.log")"
 write_settings
 # Started as the applications menu starts it.
 read -r -a menu_command < <(sed -n 's/^Exec=//p' /usr/share/applications/veltrane-client-tools.desktop)
