@@ -17,6 +17,10 @@ R="$work/run"
 if [ ! -f "$work/pristine/.veltrane-ready" ]; then
     rm -rf "$work/pristine"
     WINEPREFIX="$work/pristine" "$run" cmd /c exit </dev/null >/dev/null 2>&1
+    # Wine writes a prefix's registry to its files only when the prefix's server ends: a copy made before then
+    # has no installer service registered. The server ends by itself a few seconds after its last program.
+    WINEPREFIX="$work/pristine" timeout 60 /usr/lib/wine/wineserver64 -w </dev/null >/dev/null 2>&1
+    touch "$work/pristine/.veltrane-ready"
 fi
 rm -rf "$work/prefix"
 cp -a "$work/pristine" "$work/prefix"
