@@ -35,9 +35,20 @@ SeenBox answerBox() {
     HWND box = testing::waitForDialog();
     if (!box) return seen;
     seen.appeared = true;
-    // The box is moved to its place as it is activated: give that a moment to settle.
+    // The box is moved to its place as it is activated: wait until it stays where it is.
     testing::waitFor([&] { return GetForegroundWindow() == box; }, 5s);
-    std::this_thread::sleep_for(100ms);
+    RECT last{};
+    GetWindowRect(box, &last);
+    int unchanged = 0;
+    testing::waitFor(
+        [&] {
+            RECT now{};
+            GetWindowRect(box, &now);
+            unchanged = EqualRect(&now, &last) ? unchanged + 1 : 0;
+            last = now;
+            return unchanged >= 5;
+        },
+        5s);
     seen.title = windowText(box);
     for (HWND child : descendants(box)) {
         if (className(child) != L"Static" || !IsWindowVisible(child)) continue;
@@ -158,7 +169,8 @@ DialogAnswer answerFileDialog(const std::wstring& typed) {
     if (!dialog) return answer;
     answer.appeared = true;
     testing::waitFor([&] { return GetForegroundWindow() == dialog; }, 5s);
-    std::this_thread::sleep_for(200ms);
+    // Its controls are made after the dialog appears: answer once its name field takes input.
+    testing::waitFor([&] { return nameField(dialog) != nullptr; }, 5s);
     const auto gone = [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); };
     for (int attempt = 0; attempt < 3 && !answer.closed; ++attempt) {
         SetForegroundWindow(dialog);
