@@ -95,18 +95,18 @@ void addConfigPage(TableBuilder& t) {
 
 // The controls of one imaging page, placed on the grid of its row; keyboard order is the page's own departure or
 // the usual one (box, each edit with its button, further box, name format, notes).
-void addImagingPage(TableBuilder& t, const ImagingPageSpec& spec, int position) {
-    const std::u16string_view sheet = spec.sheet;
+void addImagingPage(TableBuilder& t, const ImagingPageSpec& page, int position) {
+    const std::u16string_view sheet = page.sheet;
     const std::size_t first = t.size();
-    t.add(sheet, K::TabSheet, u"PageControl2", spec.caption, {}, position, str(sheet) + u"Show");
+    t.add(sheet, K::TabSheet, u"PageControl2", page.caption, {}, position, str(sheet) + u"Show");
 
     std::vector<std::u16string> usual;
     auto click = [](std::u16string_view name) { return str(name) + u"Click"; };
-    t.add(spec.enabledBox, K::CheckBox, sheet, u"Enabled", {kEnabledLeft, kEnabledTop, kEnabledWidth, kEnabledHeight},
-          -1, click(spec.enabledBox));
-    usual.push_back(str(spec.enabledBox));
-    for (int e = 0; e < spec.editCount; ++e) {
-        const auto& edit = spec.edits[static_cast<std::size_t>(e)];
+    t.add(page.enabledBox, K::CheckBox, sheet, u"Enabled", {kEnabledLeft, kEnabledTop, kEnabledWidth, kEnabledHeight},
+          -1, click(page.enabledBox));
+    usual.push_back(str(page.enabledBox));
+    for (int e = 0; e < page.editCount; ++e) {
+        const auto& edit = page.edits[static_cast<std::size_t>(e)];
         // Width 0: the label takes the width of its caption.
         t.add(u"Label_" + str(edit.name.substr(5)), K::Label, sheet, edit.label,
               {kLocationLabelLeft, edit.labelTop, 0, kLocationLabelHeight});
@@ -114,20 +114,20 @@ void addImagingPage(TableBuilder& t, const ImagingPageSpec& spec, int position) 
               {kEditLeft, edit.editTop, edit.padLength ? kPadEditWidth : kEditWidth, kEditHeight}, -1,
               str(edit.name) + u"Exit");
         usual.push_back(str(edit.name));
-        for (int b = 0; b < spec.browseCount; ++b)
-            if (spec.browses[static_cast<std::size_t>(b)].edit == e)
-                usual.push_back(str(spec.browses[static_cast<std::size_t>(b)].name));
+        for (int b = 0; b < page.browseCount; ++b)
+            if (page.browses[static_cast<std::size_t>(b)].edit == e)
+                usual.push_back(str(page.browses[static_cast<std::size_t>(b)].name));
     }
-    for (int b = 0; b < spec.browseCount; ++b) {
-        const auto& browse = spec.browses[static_cast<std::size_t>(b)];
+    for (int b = 0; b < page.browseCount; ++b) {
+        const auto& browse = page.browses[static_cast<std::size_t>(b)];
         t.add(browse.name, K::Button, sheet, u"Browse...", {kBrowseLeft, browse.top, kBrowseWidth, kBrowseHeight}, -1,
               click(browse.name));
     }
-    if (!spec.extraBox.empty()) {
-        t.add(spec.extraBox, K::CheckBox, sheet, u"Don't send Patient ID", {3, 89, 134, 17}, -1, click(spec.extraBox));
-        usual.push_back(str(spec.extraBox));
+    if (!page.extraBox.empty()) {
+        t.add(page.extraBox, K::CheckBox, sheet, u"Don't send Patient ID", {3, 89, 134, 17}, -1, click(page.extraBox));
+        usual.push_back(str(page.extraBox));
     }
-    if (spec.nameFormat) {
+    if (page.nameFormat) {
         const std::u16string group = u"RadioGroupDigoraNameFormat";
         const std::u16string_view items[] = {u"Forename Surname", u"Title Forename Surname", u"Surname, Forename"};
         auto& row = t.add(group, K::RadioGroup, sheet, u"Name Format", {3, 26, 182, 95}, -1, group + u"Click");
@@ -138,7 +138,7 @@ void addImagingPage(TableBuilder& t, const ImagingPageSpec& spec, int position) 
                   {8, 18 + i * 24, 166, 17});
         usual.push_back(group);
     }
-    const auto& notes = spec.notes;
+    const auto& notes = page.notes;
     const std::u16string notesGroup = u"GroupBox_" + str(notes.memo);
     if (!notes.memo.empty()) {
         t.add(notesGroup, K::GroupBox, sheet, u"Notes", {notes.left, notes.top, kNotesWidth, notes.height});
@@ -152,8 +152,8 @@ void addImagingPage(TableBuilder& t, const ImagingPageSpec& spec, int position) 
     }
 
     std::vector<std::u16string> order;
-    if (!spec.tabOrder.front().empty()) {
-        for (auto name : spec.tabOrder)
+    if (!page.tabOrder.front().empty()) {
+        for (auto name : page.tabOrder)
             if (!name.empty()) order.push_back(str(name));
     } else {
         order = std::move(usual);
@@ -194,8 +194,8 @@ const std::vector<ControlRow>& table() {
 }  // namespace
 
 const WindowSpec& mainWindowSpec() {
-    static const WindowSpec spec{u"Form1", u"Veltrane Client Tools", 570, 490, {11, false}, u"FormCreate"};
-    return spec;
+    static const WindowSpec design{u"Form1", u"Veltrane Client Tools", 570, 490, {11, false}, u"FormCreate"};
+    return design;
 }
 
 std::span<const ControlRow> windowControls() { return table(); }

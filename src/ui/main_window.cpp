@@ -71,11 +71,11 @@ QStringList toLines(const std::vector<std::u16string>& lines) {
 
 MainWindow::MainWindow(app::TForm1& form, BrowserHost& browser)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), form_(form), browser_(browser) {
-    const auto& spec = app::mainWindowSpec();
-    setObjectName(qs(spec.name));
-    setWindowTitle(qs(spec.caption));
-    setFont(windowFont(spec.font.pixelSize, spec.font.bold));
-    setFixedSize(spec.clientWidth, spec.clientHeight);
+    const auto& design = app::mainWindowSpec();
+    setObjectName(qs(design.name));
+    setWindowTitle(qs(design.caption));
+    setFont(windowFont(design.font.pixelSize, design.font.bold));
+    setFixedSize(design.clientWidth, design.clientHeight);
     QPalette face = palette();
     face.setColor(QPalette::Window, face.color(QPalette::Button));
     setPalette(face);

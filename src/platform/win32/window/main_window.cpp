@@ -51,14 +51,14 @@ MainWindow::MainWindow(app::TForm1& form) : form_(form) {
     registerWindowClasses(&MainWindow::windowProc);
     yellow_ = CreateSolidBrush(RGB(255, 255, 0));
 
-    const auto& spec = app::mainWindowSpec();
+    const auto& design = app::mainWindowSpec();
     window_ =
-        CreateWindowExW(kFrameExStyle, kMainWindowClass, wide(spec.caption), kFrameStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                        spec.clientWidth, spec.clientHeight, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+        CreateWindowExW(kFrameExStyle, kMainWindowClass, wide(design.caption), kFrameStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                        design.clientWidth, design.clientHeight, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!window_) throw Error("The window cannot be shown: " + refusal());
     dpi_ = windowDpi(window_);
     const SIZE outer =
-        outerSize(scaled(spec.clientWidth, dpi_), scaled(spec.clientHeight, dpi_), kFrameStyle, kFrameExStyle, dpi_);
+        outerSize(scaled(design.clientWidth, dpi_), scaled(design.clientHeight, dpi_), kFrameStyle, kFrameExStyle, dpi_);
     // Where the platform places new windows, with the designed size.
     RECT placed;
     GetWindowRect(window_, &placed);

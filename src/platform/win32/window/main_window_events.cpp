@@ -89,9 +89,9 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);
-            const auto& spec = app::mainWindowSpec();
+            const auto& design = app::mainWindowSpec();
             const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-            const SIZE outer = outerSize(scaled(spec.clientWidth, dpi_), scaled(spec.clientHeight, dpi_),
+            const SIZE outer = outerSize(scaled(design.clientWidth, dpi_), scaled(design.clientHeight, dpi_),
                                          static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)),
                                          static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)), dpi_);
             SetWindowPos(window_, nullptr, suggested->left, suggested->top, outer.cx, outer.cy,
