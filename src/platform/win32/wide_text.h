@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace veltrane::platform::win32 {
 
@@ -20,5 +21,15 @@ inline std::u16string fromWide(const wchar_t* text) { return fromWide(text, std:
 
 // Win32 takes zero-terminated texts: a zero inside one would silently make it name something else.
 inline bool holdsZero(std::u16string_view text) { return text.find(u'\0') != std::u16string_view::npos; }
+
+// The text of a multi-line edit control, which separates its lines with CR LF.
+inline std::u16string editLines(const std::vector<std::u16string>& lines) {
+    std::u16string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i) text += u"\r\n";
+        text += lines[i];
+    }
+    return text;
+}
 
 }  // namespace veltrane::platform::win32

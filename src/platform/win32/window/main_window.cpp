@@ -34,15 +34,6 @@ std::string refusal() {
     return error ? systemMessage(error) : "there is no desktop to show it on";
 }
 
-std::u16string joinLines(const std::vector<std::u16string>& lines) {
-    std::u16string text;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i) text += u"\r\n";
-        text += lines[i];
-    }
-    return text;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(app::TForm1& form) : form_(form) {
@@ -169,7 +160,7 @@ HWND MainWindow::makeControl(Control& control, HWND parent, int id) {
                 style |= ES_READONLY;
             else
                 style |= ES_WANTRETURN;
-            made = create(row.border ? WS_EX_CLIENTEDGE : 0, L"EDIT", joinLines(row.items), style, parent, id);
+            made = create(row.border ? WS_EX_CLIENTEDGE : 0, L"EDIT", editLines(row.items), style, parent, id);
             if (made) tabLeavesMemo(made);
             break;
         }

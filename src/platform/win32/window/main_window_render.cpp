@@ -37,15 +37,6 @@ void setText(HWND window, const std::u16string& text) {
     if (windowText(window) != wanted) SetWindowTextW(window, wide(wanted));
 }
 
-std::u16string joinLines(const std::vector<std::u16string>& lines) {
-    std::u16string text;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i) text += u"\r\n";
-        text += lines[i];
-    }
-    return text;
-}
-
 std::vector<std::u16string> listItems(HWND list) {
     std::vector<std::u16string> items;
     const auto count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
@@ -88,7 +79,7 @@ void MainWindow::render() {
             setText(control.window, form_.imagingEdit(row.name).Text);
         }
     }
-    if (HWND memo = control(u"Memo1")) setText(memo, joinLines(form_.Memo1.Lines));
+    if (HWND memo = control(u"Memo1")) setText(memo, editLines(form_.Memo1.Lines));
     if (const Control* group = controlOf(u"RadioGroupDigoraNameFormat")) {
         const int index = form_.RadioGroupDigoraNameFormat.ItemIndex;
         int position = 0;
