@@ -9,8 +9,8 @@
 #include <string>
 
 #include "base/text.h"
-#include "platform/posix/registry_file.h"
-#include "settings/reg_format.h"
+#include "linux/posix/registry_file.h"
+#include "platform/common/reg_format.h"
 #include "settings/settings_store.h"
 
 using namespace veltrane;
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
 
     const auto text = *platform::posix::readSettingsText(file.filePath(), "bench");
     std::printf("parse + serialize in memory: %.3f ms\n", millisecondsPerRun(2000, [&](int) {
-                    settings::serializeRegText(settings::parseRegText(text, "bench"));
+                    platform::serializeRegText(platform::parseRegText(text, "bench"));
                 }));
     std::printf("readSetting (open with create, read, close): %.3f ms\n", millisecondsPerRun(2000, [&](int i) {
                     store.readSetting(u"setting_" + utf8ToUtf16(std::to_string(i % 72)));

@@ -10,10 +10,10 @@
 
 #include "app/tform1.h"
 #include "fakes/fake_platform.h"
-#include "ui/browser_host.h"
-#include "ui/main_window.h"
-#include "ui/page_control.h"
-#include "ui/window_style.h"
+#include "linux/window/browser_host.h"
+#include "linux/window/main_window.h"
+#include "linux/window/page_control.h"
+#include "linux/window/window_style.h"
 
 using namespace veltrane;
 

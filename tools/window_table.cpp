@@ -4,7 +4,7 @@
 // control it is on counted at that control's own origin, and how many page controls it is on. The toolkit puts a
 // page inside its page control's frame and below its tabs; a script adds that inset once per page control.
 
-#include "app/window_table.h"
+#include "app/window/window_table.h"
 
 #include <cstdio>
 #include <cstring>

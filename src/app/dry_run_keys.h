@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/dry_run/dry_run_printing.h"
+#include "platform/common/dry_run/dry_run_printing.h"
 #include "printing/page_setup.h"
 #include "printing/restore_journal.h"
 

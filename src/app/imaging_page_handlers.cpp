@@ -1,7 +1,7 @@
 // The imaging settings pages: each page shows its stored values when it becomes visible and stores every change
 // at once. All pages run through the same handlers, driven by kImagingPages.
 
-#include "app/imaging_pages.h"
+#include "app/window/imaging_pages.h"
 #include "app/tform1.h"
 #include "base/error.h"
 #include "base/text.h"
@@ -17,8 +17,8 @@ const std::u16string kNameFormatValue{imaging::settingsOf(u"digora").option};
 const std::u16string kRomexisProgramValue{imaging::settingsOf(u"romexis").program};
 
 struct EditLocation {
-    const ImagingPageSpec* page;
-    const ImagingEditSpec* edit;
+    const ImagingPageRow* page;
+    const ImagingEditRow* edit;
 };
 
 EditLocation findEdit(std::u16string_view name) {

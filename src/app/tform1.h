@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
-#include "app/imaging_pages.h"
+#include "app/window/controls.h"
+#include "app/window/imaging_pages.h"
 #include "platform/platform.h"
 #include "printing/default_printer.h"
 #include "printing/page_setup.h"
@@ -31,7 +31,7 @@ public:
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
 
-    // ---- Fields, in their specified order ----
+    // ---- Fields: the state that outlives one event ----
     std::u16string oldPrinter;
     std::u16string apptPrinter;
     std::u16string receiptPrinter;

@@ -2,11 +2,8 @@
 
 namespace veltrane::platform {
 
-// The platform's path delimiter, wherever a folder location ends with one or a file name is appended.
-#ifdef _WIN32
-inline constexpr char16_t kPathDelimiter = u'\\';
-#else
-inline constexpr char16_t kPathDelimiter = u'/';
-#endif
+// The platform's path delimiter, wherever a folder location ends with one or a file name is appended. Each
+// program defines it for its operating system (os_conventions.cpp in its folder).
+extern const char16_t kPathDelimiter;
 
 }  // namespace veltrane::platform

@@ -15,7 +15,7 @@
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/running_instances.h"
-#include "platform/known_folders.h"
+#include "platform/special_folders.h"
 #include "platform/system_info.h"
 
 namespace veltrane::platform {

@@ -13,12 +13,8 @@ namespace veltrane::printing {
 
 // The browser's per-user page-setup key. Windows keeps it where its browser engine reads it; Qt WebEngine keeps
 // no page setup of its own, so on Linux it sits in the program's settings file under a key of its own, and the
-// print reads it from there.
-#ifdef _WIN32
-inline const std::u16string kPageSetupKeyPath = u"\\Software\\Microsoft\\Internet Explorer\\PageSetup";
-#else
-inline const std::u16string kPageSetupKeyPath = u"\\Software\\Veltrane\\PageSetup";
-#endif
+// print reads it from there. Each program defines it for its operating system (os_conventions.cpp in its folder).
+extern const std::u16string kPageSetupKeyPath;
 
 // What a print found before it cleared the page setup, to be put back when it ends.
 struct SavedPageSetup {

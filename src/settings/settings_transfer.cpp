@@ -6,6 +6,9 @@
 
 namespace veltrane::settings {
 
+using platform::parseRegText;
+using platform::serializeRegText;
+
 std::u16string programKeyFilePath() { return u"HKEY_CURRENT_USER" + kSettingsKeyPath; }
 
 std::string utf16LeWithBom(std::string_view utf8) {

@@ -10,9 +10,12 @@
 #include <vector>
 
 #include "platform/registry.h"
-#include "settings/reg_format.h"
+#include "platform/common/reg_format.h"
 
 namespace veltrane::settings {
+
+using platform::RegDocument;
+using platform::RegKeyBlock;
 
 // UTF-8 as Linux tools expect, or UTF-16LE with BOM as regedit writes it. Either imports on both systems.
 enum class RegFileEncoding { Utf8, Utf16LeBom };

@@ -10,7 +10,7 @@
 #include "base/text.h"
 #include "imaging/bridge_table.h"
 #include "imaging/launch_conventions.h"
-#include "platform/windows_command_line.h"
+#include "platform/common/windows_command_line.h"
 
 namespace {
 

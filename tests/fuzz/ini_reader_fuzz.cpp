@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/posix/iconv_codec.h"
-#include "platform/posix/ini_file_reader.h"
+#include "linux/posix/iconv_codec.h"
+#include "linux/posix/ini_file_reader.h"
 
 using veltrane::platform::posix::IconvAnsiCodec;
 using veltrane::platform::posix::kIniValueMaxLength;

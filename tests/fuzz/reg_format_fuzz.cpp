@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "settings/reg_format.h"
+#include "platform/common/reg_format.h"
 
 namespace {
 
-using veltrane::settings::RegDocument;
+using veltrane::platform::RegDocument;
 
 bool sameDocument(const RegDocument& a, const RegDocument& b) {
     if (a.keys.size() != b.keys.size() || a.trailingComments != b.trailingComments) return false;
@@ -34,13 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     RegDocument doc;
     try {
-        doc = veltrane::settings::parseRegText(bytes, "fuzz", veltrane::settings::EmptyText::IsEmptyDocument);
+        doc = veltrane::platform::parseRegText(bytes, "fuzz", veltrane::platform::EmptyText::IsEmptyDocument);
     } catch (const veltrane::Error&) {
         return 0;
     }
-    const std::string text = veltrane::settings::serializeRegText(doc);
+    const std::string text = veltrane::platform::serializeRegText(doc);
     // The writer's own output must always parse; an exception here escapes and is reported as a crash.
-    const RegDocument back = veltrane::settings::parseRegText(text, "rewritten");
-    if (!sameDocument(doc, back) || veltrane::settings::serializeRegText(back) != text) std::abort();
+    const RegDocument back = veltrane::platform::parseRegText(text, "rewritten");
+    if (!sameDocument(doc, back) || veltrane::platform::serializeRegText(back) != text) std::abort();
     return 0;
 }

@@ -6,14 +6,14 @@
 #include <string_view>
 
 #include "base/text.h"
-#include "settings/reg_format.h"
+#include "platform/common/reg_format.h"
 #include "settings/settings_transfer.h"
 
 namespace {
 
-using veltrane::settings::RegDocument;
-using veltrane::settings::RegEntry;
-using veltrane::settings::RegKeyBlock;
+using veltrane::platform::RegDocument;
+using veltrane::platform::RegEntry;
+using veltrane::platform::RegKeyBlock;
 
 const RegEntry* entryOf(const RegKeyBlock* key, const std::u16string& name) { return key ? key->find(name) : nullptr; }
 
@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RegDocument stored, incoming;
     try {
         stored =
-            veltrane::settings::parseRegText(storedBytes, "stored", veltrane::settings::EmptyText::IsEmptyDocument);
-        incoming = veltrane::settings::parseRegText(importBytes, "import");
+            veltrane::platform::parseRegText(storedBytes, "stored", veltrane::platform::EmptyText::IsEmptyDocument);
+        incoming = veltrane::platform::parseRegText(importBytes, "import");
     } catch (const veltrane::Error&) {
         return 0;
     }
@@ -42,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const RegDocument before = stored;
     veltrane::settings::mergeProgramKey(stored, *source);
 
-    const std::string text = veltrane::settings::serializeRegText(stored);
-    const RegDocument back = veltrane::settings::parseRegText(text, "rewritten");
+    const std::string text = veltrane::platform::serializeRegText(stored);
+    const RegDocument back = veltrane::platform::parseRegText(text, "rewritten");
     const RegKeyBlock* merged = back.findKey(source->path);
     if (!merged) std::abort();
     for (const auto& entry : source->values) {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "base/text.h"
-#include "platform/windows_command_line.h"
+#include "platform/common/windows_command_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::u16string line = veltrane::utf8ToUtf16(std::string(reinterpret_cast<const char*>(data), size));

@@ -28,13 +28,14 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "fakes/fake_platform.h"
-#include "platform/cups/cups_printers.h"
-#include "platform/noop/noop_services.h"
-#include "platform/posix/command_line.h"
-#include "platform/posix/dl_module_loader.h"
-#include "platform/posix/process.h"
-#include "platform/posix/running_instances.h"
-#include "platform/qt/browser_view.h"
+#include "linux/cups/cups_printers.h"
+#include "platform/common/noop/noop_services.h"
+#include "linux/modules/module_path.h"
+#include "linux/posix/posix_command_line.h"
+#include "linux/modules/dl_module_loader.h"
+#include "linux/posix/posix_process.h"
+#include "linux/posix/posix_running_instances.h"
+#include "linux/modules/browser_view.h"
 
 using namespace veltrane;
 
@@ -236,7 +237,7 @@ private:
     platform::BrowserView& view() {
         if (view_) return *view_;
         const std::string module =
-            (std::filesystem::path(platform::posix::executablePath("")).parent_path() / VELTRANE_BROWSER_MODULE_FILE)
+            (std::filesystem::path(platform::modules::executablePath("")).parent_path() / VELTRANE_BROWSER_MODULE_FILE)
                 .string();
         std::string why;
         const auto handle = modules_.load(module, why);
@@ -263,7 +264,7 @@ private:
         std::fprintf(stderr, "harness: browser module loaded at %.0f ms\n", elapsedMs());
         return *view_;
     }
-    platform::posix::DlModuleLoader modules_;
+    platform::modules::DlModuleLoader modules_;
     QWidget window_;
     std::unique_ptr<platform::BrowserView> view_;
 };

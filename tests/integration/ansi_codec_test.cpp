@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/posix/iconv_codec.h"
+#include "linux/posix/iconv_codec.h"
 #include "posix_test_support.h"
 
 namespace veltrane::platform::posix {

@@ -1,6 +1,6 @@
 // The CUPS backend against a private scheduler with two PDF printers, and the process-liveness check.
 
-#include "platform/cups/cups_printers.h"
+#include "linux/cups/cups_printers.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -14,8 +14,8 @@
 
 #include "base/error.h"
 #include "base/text.h"
-#include "platform/cups/cups_print_job.h"
-#include "platform/posix/running_instances.h"
+#include "linux/cups/cups_print_job.h"
+#include "linux/posix/posix_running_instances.h"
 
 namespace veltrane {
 namespace {

@@ -8,8 +8,8 @@
 #include "app/dry_run_keys.h"
 #include "app/tform1.h"
 #include "fakes/fake_platform.h"
-#include "platform/dry_run/dry_run_platform.h"
-#include "printing/device_entry.h"
+#include "platform/common/dry_run/dry_run_platform.h"
+#include "platform/printers.h"
 #include "printing/page_setup.h"
 #include "printing/restore_journal.h"
 
@@ -66,7 +66,7 @@ TEST(DryRunPrinting, ShowsEveryChangeOfAPrintRequestAndMakesNone) {
 TEST(DeviceEntry, DeviceIsEverythingBeforeDriverAndPort) {
     const std::pair<std::u16string, std::u16string> cases[] = {
         {u"Zebra,,", u"Zebra"}, {u"A,B,,", u"A,B"}, {u"Zebra,drv,port", u"Zebra"}, {u"Zebra", u"Zebra"}, {u",,", u""}};
-    for (const auto& [entry, device] : cases) EXPECT_EQ(printing::deviceOfEntry(entry), device);
+    for (const auto& [entry, device] : cases) EXPECT_EQ(platform::deviceOfEntry(entry), device);
 }
 
 }  // namespace

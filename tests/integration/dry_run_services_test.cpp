@@ -1,11 +1,11 @@
-#include "platform/dry_run/dry_run_services.h"
+#include "platform/common/dry_run/dry_run_services.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "fakes/fake_platform.h"
-#include "platform/dry_run/dry_run_printing.h"
+#include "platform/common/dry_run/dry_run_printing.h"
 
 namespace veltrane {
 namespace {

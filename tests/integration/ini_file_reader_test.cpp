@@ -1,4 +1,4 @@
-#include "platform/posix/ini_file_reader.h"
+#include "linux/posix/ini_file_reader.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 
 #include "../support/utf16le_bytes.h"
 #include "base/text.h"
-#include "platform/posix/iconv_codec.h"
+#include "linux/posix/iconv_codec.h"
 #include "posix_test_support.h"
 
 namespace veltrane::platform::posix {

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "platform/posix/dl_module_loader.h"
+#include "linux/modules/dl_module_loader.h"
 
-namespace veltrane::platform::posix {
+namespace veltrane::platform::modules {
 namespace {
 
 TEST(DlModuleLoader, FindsAFunctionOfALoadedLibrary) {
@@ -53,4 +53,4 @@ TEST(DlModuleLoader, FailuresSayWhy) {
 }
 
 }  // namespace
-}  // namespace veltrane::platform::posix
+}  // namespace veltrane::platform::modules

@@ -1,4 +1,4 @@
-#include "platform/posix/posix_files.h"
+#include "linux/posix/posix_files.h"
 
 #include <grp.h>
 #include <gtest/gtest.h>

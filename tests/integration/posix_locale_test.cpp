@@ -1,4 +1,5 @@
-#include "platform/posix/posix_locale.h"
+#include "linux/posix/posix_clock.h"
+#include "linux/posix/posix_locale.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>

@@ -1,4 +1,4 @@
-#include "platform/posix/process_launcher.h"
+#include "linux/posix/process_launcher.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

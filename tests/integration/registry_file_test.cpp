@@ -1,4 +1,4 @@
-#include "platform/posix/registry_file.h"
+#include "linux/posix/registry_file.h"
 
 #include <gtest/gtest.h>
 #include <sched.h>
@@ -114,7 +114,7 @@ TEST_F(RegistryFileTest, TextValuesReadBackExactlyThroughTheFile) {
         const auto raw = reopened.openKey(kKey, false)->queryValue(name);
         ASSERT_TRUE(raw);
         EXPECT_EQ(raw->type, RegType::Sz);
-        EXPECT_EQ(raw->data, settings::stringValueData(texts[i])) << i;
+        EXPECT_EQ(raw->data, platform::stringValueData(texts[i])) << i;
     }
     EXPECT_EQ(read(reopened, u"value4"), u"two\r\nlines\n");
     EXPECT_EQ(read(reopened, u"never written"), u"");
@@ -143,7 +143,7 @@ TEST_F(RegistryFileTest, KeysAndNamesIgnoreLetterCaseAndKeepTheirSpelling) {
               "\"Server_IP\"=\"10.2.2.2\"\r\n\r\n");
 }
 
-TEST_F(RegistryFileTest, OtherKeysAndTypesAreKeptAndNonTextFailsAsSpecified) {
+TEST_F(RegistryFileTest, OtherKeysAndTypesAreKeptAndNonTextFailsWithTheTypeError) {
     seed(
         "; kept\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\PageSetup]\r\n"
         "\"margin_top\"=\"0.75\"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"server_ssl\"=dword:00000001\r\n"
@@ -201,7 +201,7 @@ TEST_F(RegistryFileTest, ValuesAreListedInFileOrderAndTypedValuesAreWrittenToget
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(key->valueNames(), (std::vector<std::u16string>{u"b", u"a", u""}));
 
-    key->setValues({{u"c", {RegType::Binary, {0, 0xFF}}}, {u"A", {RegType::Sz, settings::stringValueData(u"x")}}});
+    key->setValues({{u"c", {RegType::Binary, {0, 0xFF}}}, {u"A", {RegType::Sz, platform::stringValueData(u"x")}}});
     EXPECT_EQ(key->valueNames(), (std::vector<std::u16string>{u"b", u"a", u"", u"c"})) << "the holder sees its writes";
     auto reopened = file.openKey(kKey, false);
     EXPECT_EQ(reopened->valueNames(), (std::vector<std::u16string>{u"b", u"a", u"", u"c"}));
@@ -210,8 +210,8 @@ TEST_F(RegistryFileTest, ValuesAreListedInFileOrderAndTypedValuesAreWrittenToget
 
     // One value that cannot be written stops them all.
     const std::string before = readAll(path_);
-    EXPECT_THROW(key->setValues({{u"d", {RegType::Sz, settings::stringValueData(u"1")}},
-                                 {u"bad\nname", {RegType::Sz, settings::stringValueData(u"2")}}}),
+    EXPECT_THROW(key->setValues({{u"d", {RegType::Sz, platform::stringValueData(u"1")}},
+                                 {u"bad\nname", {RegType::Sz, platform::stringValueData(u"2")}}}),
                  Error);
     EXPECT_EQ(readAll(path_), before);
 }
@@ -228,7 +228,7 @@ TEST_F(RegistryFileTest, AReadOnlyFileStillShowsItsValuesToAReaderAndRefusesType
     EXPECT_EQ(reader->valueNames(), std::vector<std::u16string>{u"server_ip"});
     EXPECT_EQ(file.openKeyToRead(kKey + u"\\Missing"), nullptr);
     try {
-        writer->setValues({{u"server_ip", {RegType::Sz, settings::stringValueData(u"new")}}});
+        writer->setValues({{u"server_ip", {RegType::Sz, platform::stringValueData(u"new")}}});
         ADD_FAILURE() << "wrote a read-only file";
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()), "Settings file " + path_ + " cannot be written: Permission denied");
@@ -264,7 +264,7 @@ TEST_F(RegistryFileTest, ABrokenFileIsReportedWithItsLineAndNeverOverwritten) {
     // A key opened before the file broke shows the values as they stood when it was opened.
     const auto before = key->queryValue(u"a");
     ASSERT_TRUE(before);
-    EXPECT_EQ(before->data, settings::stringValueData(u"1"));
+    EXPECT_EQ(before->data, platform::stringValueData(u"1"));
 }
 
 TEST_F(RegistryFileTest, AnEmptyFileIsAnEmptyStore) {
@@ -414,7 +414,7 @@ TEST_F(RegistryFileTest, TwoProcessesWritingAtOnceLoseNothing) {
         for (int i = 0; i < kEach; ++i) {
             const auto name = utf8ToUtf16("p" + std::to_string(p) + "_" + std::to_string(i));
             const auto v = key->queryValue(name);
-            if (v && v->data == settings::stringValueData(name + u" value")) ++present;
+            if (v && v->data == platform::stringValueData(name + u" value")) ++present;
         }
     }
     EXPECT_EQ(present, 2 * kEach);

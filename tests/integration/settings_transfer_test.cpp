@@ -1,4 +1,4 @@
-#include "platform/posix/settings_transfer.h"
+#include "linux/posix/settings_transfer_files.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "platform/posix/shared_folders.h"
+#include "linux/posix/shared_folders.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <string>
 
 #include "base/text.h"
-#include "platform/posix/system_info.h"
+#include "linux/posix/posix_system_info.h"
 #include "posix_test_support.h"
 
 namespace veltrane::platform::posix {

@@ -1,4 +1,4 @@
-#include "platform/x11/x11_clipboard.h"
+#include "linux/x11/x11_clipboard.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

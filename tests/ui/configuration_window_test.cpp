@@ -12,11 +12,11 @@
 #include <QtTest>
 
 #include "app/tform1.h"
-#include "app/window_table.h"
+#include "app/window/window_table.h"
 #include "fakes/fake_platform.h"
-#include "ui/browser_host.h"
-#include "ui/main_window.h"
-#include "ui/page_control.h"
+#include "linux/window/browser_host.h"
+#include "linux/window/main_window.h"
+#include "linux/window/page_control.h"
 
 using namespace veltrane;
 

@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/window_table.h"
+#include "app/window/window_table.h"
 #include "imaging/catalogue.h"
-#include "ui/page_control.h"
+#include "linux/window/page_control.h"
 #include "window_harness.h"
 
 using namespace veltrane;

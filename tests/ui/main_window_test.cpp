@@ -1,6 +1,6 @@
 // The main window rendered offscreen over the core with fake services.
 
-#include "ui/main_window.h"
+#include "linux/window/main_window.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,8 +16,8 @@
 
 #include "app/tform1.h"
 #include "fakes/fake_platform.h"
-#include "ui/browser_host.h"
-#include "ui/page_control.h"
+#include "linux/window/browser_host.h"
+#include "linux/window/page_control.h"
 #include "window_harness.h"
 
 using namespace veltrane;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/error.h"
-#include "platform/qt/browser_view.h"
+#include "linux/modules/browser_view.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "app/tform1.h"
 #include "fakes/fake_platform.h"
-#include "ui/browser_host.h"
-#include "ui/main_window.h"
+#include "linux/window/browser_host.h"
+#include "linux/window/main_window.h"
 
 namespace veltrane::testing {
 

@@ -8,7 +8,7 @@
 #include "imaging/bridge_table.h"
 #include "imaging/bridges/command_line_bridges.h"
 #include "imaging/bridges/digora_clipboard.h"
-#include "platform/windows_command_line.h"
+#include "platform/common/windows_command_line.h"
 
 namespace veltrane {
 namespace {

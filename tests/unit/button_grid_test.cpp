@@ -1,4 +1,4 @@
-#include "app/button_grid.h"
+#include "app/window/button_grid.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/imaging_pages.h"
+#include "app/window/imaging_pages.h"
 
 #include <gtest/gtest.h>
 

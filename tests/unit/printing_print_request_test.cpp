@@ -293,7 +293,7 @@ TEST_F(PrintRequestFixture, ThePrintViewSaysWhatIsHappeningAndEachFailureIsLogge
         EXPECT_EQ(form.PrintStatus.Caption, f.status);
         EXPECT_EQ(form.PrintAgainEnabled, f.printAgain);
     }
-    EXPECT_EQ(linesOfAGoodPrint, 11u);  // a good session logs only its specified lines
+    EXPECT_EQ(linesOfAGoodPrint, 11u);  // a good session logs its steps and nothing else
 }
 
 }  // namespace

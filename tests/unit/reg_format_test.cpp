@@ -1,10 +1,10 @@
-#include "settings/reg_format.h"
+#include "platform/common/reg_format.h"
 
 #include <gtest/gtest.h>
 
 #include "base/text.h"
 
-namespace veltrane::settings {
+namespace veltrane::platform {
 namespace {
 
 using platform::RegType;
@@ -323,4 +323,4 @@ TEST(RegFormat, OnlyRepresentableNamesAndKeyPathsAreWritable) {
 }
 
 }  // namespace
-}  // namespace veltrane::settings
+}  // namespace veltrane::platform

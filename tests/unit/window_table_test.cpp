@@ -1,12 +1,12 @@
-#include "app/window_table.h"
+#include "app/window/window_table.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <set>
 
-#include "app/imaging_pages.h"
-#include "app/window_events.h"
+#include "app/window/imaging_pages.h"
+#include "app/window/window_events.h"
 #include "base/text.h"
 #include "imaging/bridge_table.h"
 #include "imaging/catalogue.h"
@@ -19,11 +19,11 @@ using app::findControl;
 
 // Worked values of the window's layout tables, written out independently of the table.
 TEST(WindowTable, HoldsTheDesignedPlacesOfTheWindowAndItsControls) {
-    const auto& window = app::mainWindowSpec();
+    const auto& window = app::mainWindowDesign();
     EXPECT_EQ(window.caption, u"Veltrane Client Tools");
     EXPECT_EQ(window.clientWidth, 570);
     EXPECT_EQ(window.clientHeight, 490);
-    EXPECT_EQ(window.font, (app::FontSpec{11, false}));
+    EXPECT_EQ(window.font, (app::FontStyle{11, false}));
     EXPECT_EQ(window.createHandler, u"FormCreate");
 
     struct Case {
@@ -122,7 +122,7 @@ TEST(WindowTable, HoldsTheDesignedPlacesOfTheWindowAndItsControls) {
         EXPECT_EQ(row->tab, c.tab);
         EXPECT_EQ(row->handler, c.handler);
     }
-    EXPECT_EQ(findControl(u"ColorButton2")->font, (app::FontSpec{19, true}));
+    EXPECT_EQ(findControl(u"ColorButton2")->font, (app::FontStyle{19, true}));
     EXPECT_EQ(findControl(u"FlowPanel1")->background, (app::Rgb{255, 255, 0}));
     EXPECT_FALSE(findControl(u"Form1")) << "the window is not one of its controls";
     EXPECT_EQ(findControl(u"ComboBoxApptType")->items, (std::vector<std::u16string>{u"Normal", u"Dedicated"}));
@@ -144,7 +144,7 @@ TEST(WindowTable, EveryRowCanBeBuiltOnItsParent) {
         SCOPED_TRACE(utf16ToUtf8(row.name));
         EXPECT_TRUE(made.emplace(row.name, &row).second) << "name used twice";
         app::Bounds parentBounds{0, 0, 570, 490};
-        if (row.parent != app::mainWindowSpec().name) {
+        if (row.parent != app::mainWindowDesign().name) {
             auto parent = made.find(row.parent);
             ASSERT_NE(parent, made.end()) << "parent not made before its child";
             parentBounds = parent->second->bounds;

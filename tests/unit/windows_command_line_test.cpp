@@ -1,4 +1,4 @@
-#include "platform/windows_command_line.h"
+#include "platform/common/windows_command_line.h"
 
 #include <gtest/gtest.h>
 

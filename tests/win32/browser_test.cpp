@@ -12,9 +12,9 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "gui_test_support.h"
-#include "platform/win32/browser/browser_emulation.h"
-#include "platform/win32/browser/navigate_error_text.h"
-#include "platform/win32/browser/web_browser_host.h"
+#include "windows/browser/browser_emulation.h"
+#include "windows/browser/navigate_error_text.h"
+#include "windows/browser/web_browser_host.h"
 
 namespace veltrane::platform::win32 {
 namespace {

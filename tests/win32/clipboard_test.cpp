@@ -3,7 +3,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
-#include "platform/win32/win32_clipboard.h"
+#include "windows/services/win32_clipboard.h"
 
 namespace veltrane::platform::win32 {
 namespace {

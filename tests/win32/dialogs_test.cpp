@@ -7,7 +7,7 @@
 #include <future>
 
 #include "gui_test_support.h"
-#include "platform/win32/win32_dialogs.h"
+#include "windows/services/win32_dialogs.h"
 #include "win32_test_support.h"
 
 namespace veltrane::platform::win32 {

@@ -4,7 +4,7 @@
 
 #include "../support/error_text.h"
 #include "base/error.h"
-#include "platform/win32/win32_files.h"
+#include "windows/services/win32_files.h"
 #include "win32_test_support.h"
 
 namespace veltrane::platform::win32 {

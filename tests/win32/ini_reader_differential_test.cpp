@@ -10,9 +10,9 @@
 
 #include "../support/utf16le_bytes.h"
 #include "base/text.h"
-#include "platform/posix/ini_file_reader.h"
-#include "platform/win32/profile_ini_reader.h"
-#include "platform/win32/win32_ansi_codec.h"
+#include "linux/posix/ini_file_reader.h"
+#include "windows/services/profile_ini_reader.h"
+#include "windows/services/win32_ansi_codec.h"
 #include "win32_test_support.h"
 
 namespace veltrane::platform {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/win32/win32_running_instances.h"
+#include "windows/services/win32_running_instances.h"
 
 namespace {
 

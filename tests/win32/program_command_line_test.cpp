@@ -1,4 +1,4 @@
-#include "platform/win32/program_command_line.h"
+#include "windows/services/program_command_line.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
-#include "platform/win32/win32_registry.h"
+#include "windows/services/win32_registry.h"
 #include "settings/settings_store.h"
 #include "settings/settings_transfer.h"
 
@@ -141,8 +141,8 @@ TEST_F(RegistryFixture, ValuesAreListedAndTypedValuesWrittenTogether) {
     auto key = registry.openKey(keyPath, false);
     ASSERT_NE(key, nullptr);
     key->setValues({{u"binary", {RegType::Binary, {0, 1, 0xFF}}},
-                    {longName, {RegType::Sz, settings::stringValueData(u"Büro")}},
-                    {u"", {RegType::Sz, settings::stringValueData(u"default")}}});
+                    {longName, {RegType::Sz, platform::stringValueData(u"Büro")}},
+                    {u"", {RegType::Sz, platform::stringValueData(u"default")}}});
     auto names = key->valueNames();
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::u16string>{u"", u"binary", u"dword", longName}));
@@ -151,16 +151,16 @@ TEST_F(RegistryFixture, ValuesAreListedAndTypedValuesWrittenTogether) {
     EXPECT_EQ(settings::valueText(key->queryValue(longName), u"long"), u"Büro");
 
     const std::u16string withZero(u"a\0b", 3);
-    EXPECT_THROW(key->setValues({{u"dword", {RegType::Sz, settings::stringValueData(u"x")}},
-                                 {withZero, {RegType::Sz, settings::stringValueData(u"y")}}}),
+    EXPECT_THROW(key->setValues({{u"dword", {RegType::Sz, platform::stringValueData(u"x")}},
+                                 {withZero, {RegType::Sz, platform::stringValueData(u"y")}}}),
                  Error);
     EXPECT_EQ(key->queryValue(u"dword")->type, RegType::Dword) << "nothing of a refused call is written";
 
     // A write the registry itself refuses (a name beyond its limit of 16383 units) comes after one it took:
     // that one is put back.
-    EXPECT_THROW(key->setValues({{u"dword", {RegType::Sz, settings::stringValueData(u"x")}},
-                                 {u"fresh", {RegType::Sz, settings::stringValueData(u"y")}},
-                                 {std::u16string(20000, u'z'), {RegType::Sz, settings::stringValueData(u"z")}}}),
+    EXPECT_THROW(key->setValues({{u"dword", {RegType::Sz, platform::stringValueData(u"x")}},
+                                 {u"fresh", {RegType::Sz, platform::stringValueData(u"y")}},
+                                 {std::u16string(20000, u'z'), {RegType::Sz, platform::stringValueData(u"z")}}}),
                  Error);
     EXPECT_EQ(key->queryValue(u"dword")->type, RegType::Dword);
     EXPECT_FALSE(key->queryValue(u"fresh").has_value());
@@ -169,7 +169,7 @@ TEST_F(RegistryFixture, ValuesAreListedAndTypedValuesWrittenTogether) {
     auto reader = registry.openKeyToRead(keyPath);
     ASSERT_NE(reader, nullptr);
     EXPECT_EQ(reader->valueNames().size(), 4u);
-    EXPECT_THROW(reader->setValues({{u"dword", {RegType::Sz, settings::stringValueData(u"x")}}}), Error);
+    EXPECT_THROW(reader->setValues({{u"dword", {RegType::Sz, platform::stringValueData(u"x")}}}), Error);
     EXPECT_EQ(key->queryValue(u"dword")->type, RegType::Dword);
     EXPECT_EQ(registry.openKeyToRead(keyPath + u"\\Missing"), nullptr);
 }

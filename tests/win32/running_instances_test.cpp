@@ -4,7 +4,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
-#include "platform/win32/win32_running_instances.h"
+#include "windows/services/win32_running_instances.h"
 #include "win32_test_support.h"
 
 namespace veltrane::platform::win32 {

@@ -1,4 +1,4 @@
-#include "platform/win32/shell_launcher.h"
+#include "windows/services/shell_launcher.h"
 
 #include <gtest/gtest.h>
 

@@ -6,10 +6,10 @@
 #include <filesystem>
 
 #include "base/text.h"
-#include "platform/win32/shell_folders.h"
-#include "platform/win32/win32_ansi_codec.h"
-#include "platform/win32/win32_locale.h"
-#include "platform/win32/win32_system_info.h"
+#include "windows/services/shell_folders.h"
+#include "windows/services/win32_ansi_codec.h"
+#include "windows/services/win32_locale.h"
+#include "windows/services/win32_system_info.h"
 
 namespace veltrane::platform::win32 {
 namespace {

@@ -1,7 +1,7 @@
 // The spooler backend against a private CUPS scheduler that Wine's spooler serves (run by run_under_cups.sh,
 // which creates the queues vtWinOffice and vtWinZebra and makes vtWinOffice the default).
 
-#include "platform/win32/spooler_printers.h"
+#include "windows/services/spooler_printers.h"
 
 #include <gtest/gtest.h>
 

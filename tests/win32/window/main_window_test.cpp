@@ -1,7 +1,7 @@
 // The native main window under Wine, built for a window model over the fakes: its frame, every control of the
 // window table, keyboard order, and events reaching the core's handlers.
 
-#include "platform/win32/window/main_window.h"
+#include "windows/window/main_window.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -16,10 +16,10 @@
 #include <string>
 
 #include "app/tform1.h"
-#include "app/window_table.h"
+#include "app/window/window_table.h"
 #include "fakes/fake_platform.h"
-#include "platform/win32/wide_text.h"
-#include "platform/win32/window/dpi.h"
+#include "windows/common/wide_text.h"
+#include "windows/window/dpi.h"
 
 using namespace veltrane;
 using platform::win32::window::MainWindow;

@@ -1,0 +1,231 @@
+#include "linux/browser/web_browser_view.h"
+
+#include <unistd.h>
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPointer>
+#include <QVariant>
+#include <QWebEngineHttpRequest>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+#include <charconv>
+#include <memory>
+
+#include "base/error.h"
+#include "base/text.h"
+#include "linux/cups/cups_print_job.h"
+#include "printing/load_failure.h"
+
+namespace veltrane::platform::qt {
+
+namespace {
+
+// The browser engine's own default margin when the page setup holds none.
+constexpr double kDefaultMarginInches = 0.75;
+constexpr int kDefaultLoadTimeLimitMs = 60000;
+constexpr int kRenderTimeLimitMs = 60000;
+
+std::string urlText(const QUrl& url) { return url.toString().toStdString(); }
+
+}  // namespace
+
+std::optional<double> marginInches(const std::u16string& text) {
+    std::string utf8 = utf16ToUtf8(text);
+    // A page setup written under a locale with a decimal comma.
+    for (auto& c : utf8) {
+        if (c == ',') c = '.';
+    }
+    if (utf8.empty()) return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(utf8.data(), utf8.data() + utf8.size(), value);
+    if (error != std::errc() || end != utf8.data() + utf8.size() || !(value >= 0) || value > 100) return std::nullopt;
+    return value;
+}
+
+int WebBrowserView::loadTimeLimitMs() {
+    // Tests shorten the limit; anything unreadable keeps the default.
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("VELTRANE_PAGE_LOAD_TIMEOUT_MS", &ok);
+    return ok && ms > 0 ? ms : kDefaultLoadTimeLimitMs;
+}
+
+WebBrowserView::WebBrowserView(QWidget* parent) : view_(new QWebEngineView(parent)) {
+    view_->settings()->setAttribute(QWebEngineSettings::PrintElementBackgrounds, true);
+    timeLimit_.setSingleShot(true);
+    connect(&timeLimit_, &QTimer::timeout, this, [this] { onTimeLimit(); });
+    renderLimit_.setSingleShot(true);
+    connect(&renderLimit_, &QTimer::timeout, this, [this] {
+        ++renderGeneration_;  // a result that still comes is dropped
+        finishPrint("The page could not be prepared for printing within " + std::to_string(kRenderTimeLimitMs / 1000) +
+                    " seconds");
+    });
+    connect(view_->page(), &QWebEnginePage::loadingChanged, this,
+            [this](const QWebEngineLoadingInfo& info) { onLoadingChanged(info); });
+    connect(view_->page(), &QWebEnginePage::loadProgress, this, [this](int percent) {
+        if (!loaded_ && onLoadProgress) onLoadProgress(percent);
+    });
+}
+
+WebBrowserView::~WebBrowserView() = default;
+
+QWidget* WebBrowserView::widget() { return view_; }
+
+void WebBrowserView::navigate(const std::u16string& url, int flags) {
+    // The URL is used as given; QUrl only percent-encodes what HTTP cannot carry (blanks, for instance).
+    requested_ = QUrl(QString::fromStdU16String(url), QUrl::TolerantMode);
+    QWebEngineHttpRequest request(requested_);
+    if (flags & kNavNoReadFromCache) {
+        // These request headers make the engine's HTTP cache fetch the page afresh instead of reusing a copy.
+        request.setHeader("Cache-Control", "no-cache");
+        request.setHeader("Pragma", "no-cache");
+    }
+    loaded_ = false;
+    timedOut_ = false;
+    ++loadGeneration_;
+    timeLimit_.start(loadTimeLimitMs());
+    view_->load(request);
+}
+
+void WebBrowserView::onTimeLimit() {
+    timedOut_ = true;
+    view_->stop();
+}
+
+void WebBrowserView::onLoadingChanged(const QWebEngineLoadingInfo& info) {
+    switch (info.status()) {
+        case QWebEngineLoadingInfo::LoadStartedStatus:
+            return;
+        case QWebEngineLoadingInfo::LoadSucceededStatus: {
+            timeLimit_.stop();
+            // The load is reported once the renderer has answered a script on the loaded document: from then on
+            // a print gets the rendered page back. That round trip takes milliseconds where a fixed wait took a
+            // second, and it never waits in a nested event loop.
+            const int generation = loadGeneration_;
+            view_->page()->runJavaScript(QStringLiteral("document.readyState"),
+                                         [self = QPointer<WebBrowserView>(this), generation](const QVariant&) {
+                                             if (!self || generation != self->loadGeneration_) return;
+                                             self->loaded_ = true;
+                                             if (self->onNavigateComplete) self->onNavigateComplete();
+                                         });
+            return;
+        }
+        case QWebEngineLoadingInfo::LoadStoppedStatus:
+        case QWebEngineLoadingInfo::LoadFailedStatus:
+            break;
+    }
+    timeLimit_.stop();
+    // An error page is never printed: the user is told what failed instead.
+    loaded_ = false;
+    std::string message;
+    const std::string url = urlText(info.url().isEmpty() ? requested_ : info.url());
+    if (timedOut_) {
+        message =
+            "The page " + url + " did not load within " + std::to_string((loadTimeLimitMs() + 999) / 1000) + " seconds";
+    } else {
+        using printing::LoadFailureKind;
+        LoadFailureKind kind = LoadFailureKind::Other;
+        switch (info.errorDomain()) {
+            case QWebEngineLoadingInfo::HttpStatusCodeDomain:
+                kind = LoadFailureKind::HttpStatus;
+                break;
+            case QWebEngineLoadingInfo::CertificateErrorDomain:
+                kind = LoadFailureKind::Certificate;
+                break;
+            case QWebEngineLoadingInfo::ConnectionErrorDomain:
+            case QWebEngineLoadingInfo::DnsErrorDomain:
+            case QWebEngineLoadingInfo::HttpErrorDomain:
+                kind = LoadFailureKind::Network;
+                break;
+            default:
+                break;
+        }
+        message = printing::describeLoadFailure(url, kind, info.errorCode(), info.errorString().toStdString());
+    }
+    if (onNavigateFailed) onNavigateFailed(message);
+}
+
+QPageLayout WebBrowserView::pageLayout(const PageSetupValues& pageSetup, const std::string& printer) const {
+    QPageSize size(QPageSize::A4);
+    // The paper the printer takes by default, so a card or receipt printer gets its own size.
+    if (const auto media = cups::defaultMedia(printer)) {
+        size = QPageSize(QSizeF(media->widthMm, media->heightMm), QPageSize::Millimeter,
+                         QString::fromStdString(media->name), QPageSize::ExactMatch);
+    }
+    const auto margin = [](const std::u16string& text) {
+        return marginInches(text).value_or(kDefaultMarginInches) * 25.4;
+    };
+    QMarginsF margins(margin(pageSetup.marginLeft), margin(pageSetup.marginTop), margin(pageSetup.marginRight),
+                      margin(pageSetup.marginBottom));
+    QPageLayout layout(size, QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter);
+    layout.setMode(QPageLayout::FullPageMode);  // margins larger than the printable area stay as set
+    layout.setMargins(margins);
+    return layout;
+}
+
+void WebBrowserView::print(const PageSetupValues& pageSetup, const std::u16string& printer) {
+    if (!loaded_) throw Error("There is no page to print: the document has not been loaded");
+    // The printer is fixed now (the default of this moment when none is named), and the paper with it.
+    Job job;
+    job.printer = printer.empty() ? cups::defaultPrinter() : utf16ToUtf8(printer);
+    job.layout = pageLayout(pageSetup, job.printer);
+    queue_.push_back(std::move(job));
+    if (!printing_) startNextPrint();
+}
+
+void WebBrowserView::startNextPrint() {
+    if (queue_.empty()) return;
+    printing_ = true;
+    const int generation = ++renderGeneration_;
+    renderLimit_.start(kRenderTimeLimitMs);
+    // Rendering is asynchronous; the result comes back on the GUI thread and is handed to CUPS there.
+    view_->page()->printToPdf(
+        [self = QPointer<WebBrowserView>(this), generation](const QByteArray& pdf) {
+            if (!self || generation != self->renderGeneration_) return;
+            self->renderLimit_.stop();
+            self->submit(pdf);
+        },
+        queue_.front().layout);
+}
+
+void WebBrowserView::submit(const QByteArray& pdf) {
+    if (pdf.isEmpty()) {
+        finishPrint("The page could not be prepared for printing");
+        return;
+    }
+    const std::string printer = queue_.front().printer;
+    try {
+        cups::printPdf(printer, pdf.toStdString(),
+                       view_->title().isEmpty() ? urlText(requested_) : view_->title().toStdString());
+    } catch (const Error& e) {
+        finishPrint(e.what());
+        return;
+    }
+    finishPrint({}, printer);
+}
+
+void WebBrowserView::finishPrint(const std::string& failure, const std::string& printer) {
+    if (!queue_.empty()) queue_.pop_front();
+    printing_ = false;
+    // The next print starts first, so a handler that shows a message box does not hold it up.
+    startNextPrint();
+    if (!failure.empty()) {
+        if (onPrintFailed) onPrintFailed(failure);
+    } else if (onPrinted) {
+        onPrinted(printer);
+    }
+}
+
+}  // namespace veltrane::platform::qt
+
+// The engine refuses to start as root unless its sandbox is off; only then is it switched off.
+extern "C" __attribute__((visibility("default"))) veltrane::platform::BrowserView* veltrane_create_browser_view(
+    QWidget* parent) {
+    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
+    return new veltrane::platform::qt::WebBrowserView(parent);
+}

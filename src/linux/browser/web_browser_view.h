@@ -1,0 +1,61 @@
+#pragma once
+// The print view on Qt WebEngine: loads the document bypassing every cache, reports each completed load, and
+// prints by rendering the page to PDF and handing that PDF to the request's printer (or the user's default).
+
+#include <QObject>
+#include <QPageLayout>
+#include <QTimer>
+#include <QUrl>
+#include <deque>
+#include <string>
+
+#include "linux/modules/browser_view.h"
+
+class QWebEngineView;
+class QWebEngineLoadingInfo;
+
+namespace veltrane::platform::qt {
+
+class WebBrowserView final : public QObject, public BrowserView {
+public:
+    explicit WebBrowserView(QWidget* parent);
+    ~WebBrowserView() override;
+
+    QWidget* widget() override;
+    void navigate(const std::u16string& url, int flags) override;
+    void print(const PageSetupValues& pageSetup, const std::u16string& printer) override;
+
+    // How long a load may take before it is stopped and reported as failed.
+    static int loadTimeLimitMs();
+
+private:
+    void onLoadingChanged(const QWebEngineLoadingInfo& info);
+    void onTimeLimit();
+    QPageLayout pageLayout(const PageSetupValues& pageSetup, const std::string& printer) const;
+    void startNextPrint();
+    void submit(const QByteArray& pdf);
+    // Reports the print at the head of the queue and starts the next one.
+    void finishPrint(const std::string& failure, const std::string& printer = {});
+
+    struct Job {
+        std::string printer;
+        QPageLayout layout;
+    };
+
+    QWebEngineView* view_;
+    QTimer timeLimit_;
+    QTimer renderLimit_;
+    QUrl requested_;
+    bool loaded_ = false;
+    bool timedOut_ = false;
+    bool printing_ = false;
+    int loadGeneration_ = 0;
+    int renderGeneration_ = 0;
+    std::deque<Job> queue_;
+};
+
+// Margin text in inches as the page setup stores it ("0.750000", "0"); nullopt when it is empty or not a
+// non-negative number, so the engine's default applies.
+std::optional<double> marginInches(const std::u16string& text);
+
+}  // namespace veltrane::platform::qt

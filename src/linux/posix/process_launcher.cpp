@@ -1,0 +1,185 @@
+#include "linux/posix/process_launcher.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "base/text.h"
+#include "platform/common/windows_command_line.h"
+
+extern char** environ;
+
+namespace veltrane::platform::posix {
+
+namespace {
+
+// The wide strings end at their first zero character, as the platform's launch reads them.
+std::u16string_view untilZero(const std::u16string& text) {
+    std::u16string_view view(text);
+    return view.substr(0, view.find(u'\0'));
+}
+
+bool isExecutableFile(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0;
+}
+
+// An ELF binary or a script with "#!": something the kernel runs itself.
+bool isNativeProgram(const std::string& path) {
+    if (!isExecutableFile(path)) return false;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    char magic[4] = {};
+    const ssize_t got = read(fd, magic, sizeof magic);
+    close(fd);
+    if (got >= 4 && std::memcmp(magic,
+                                "\x7f"
+                                "ELF",
+                                4) == 0)
+        return true;
+    return got >= 2 && magic[0] == '#' && magic[1] == '!';
+}
+
+bool isWindowsProgramName(const std::string& name) {
+    const auto dot = name.rfind('.');
+    if (dot == std::string::npos || name.size() - dot != 4) return false;
+    std::string ext = name.substr(dot + 1);
+    for (auto& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return ext == "exe" || ext == "com" || ext == "bat" || ext == "cmd";
+}
+
+// The first executable called name in the folders of searchPath, or nullopt.
+std::optional<std::string> findInPath(const std::string& name, const std::string& searchPath) {
+    std::size_t start = 0;
+    while (start <= searchPath.size()) {
+        std::size_t end = searchPath.find(':', start);
+        if (end == std::string::npos) end = searchPath.size();
+        std::string candidate = end > start ? searchPath.substr(start, end - start) : std::string(".");
+        candidate.push_back('/');
+        candidate.append(name);
+        if (isExecutableFile(candidate)) return candidate;
+        start = end + 1;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<LaunchCommand> resolveLaunch(const LaunchRequest& request, const std::string& searchPath) {
+    const std::string file = utf16ToUtf8(untilZero(request.file));
+    if (file.empty()) return std::nullopt;
+    std::vector<std::string> args;
+    for (const auto& arg : splitWindowsCommandLine(untilZero(request.parameters))) args.push_back(utf16ToUtf8(arg));
+    const std::string directory = utf16ToUtf8(untilZero(request.directory));
+
+    // A bare name is looked up on the PATH, as the shell looks it up among registered programs.
+    std::string path = file;
+    if (file.find('/') == std::string::npos) {
+        if (auto found = findInPath(file, searchPath)) path = *found;
+    }
+
+    LaunchCommand command;
+    command.directory = directory;
+    if (isNativeProgram(path) || (isExecutableFile(path) && !isWindowsProgramName(path))) {
+        command.program = path;
+        command.argv.push_back(path);
+    } else if (isWindowsProgramName(file)) {
+        auto wine = findInPath("wine", searchPath);
+        if (!wine) return std::nullopt;
+        command.program = *wine;
+        // A Windows path such as C:\Program Files\x.exe is handed to wine unchanged.
+        command.argv = {*wine, exists(path) ? path : file};
+    } else if (exists(path)) {
+        // A document: the desktop's opener takes one file and no parameters.
+        if (auto opener = findInPath("xdg-open", searchPath)) {
+            command.program = *opener;
+            command.argv = {*opener, path};
+        } else if (auto gio = findInPath("gio", searchPath)) {
+            command.program = *gio;
+            command.argv = {*gio, "open", path};
+        } else {
+            return std::nullopt;
+        }
+        return command;
+    } else {
+        return std::nullopt;
+    }
+    command.argv.insert(command.argv.end(), args.begin(), args.end());
+    return command;
+}
+
+bool spawnDetached(const LaunchCommand& command) {
+    // Everything the children need is made before forking: after fork only async-signal-safe calls are allowed.
+    std::vector<char*> argv;
+    for (const auto& arg : command.argv) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    const std::string failure = "veltrane: cannot start " + command.program + "\n";
+    const char* program = command.program.c_str();
+    const char* directory = command.directory.empty() ? nullptr : command.directory.c_str();
+
+    const pid_t child = fork();
+    if (child < 0) return false;
+    if (child == 0) {
+        // A session of its own: closing our terminal or ending us does not reach the program.
+        setsid();
+        const pid_t grandchild = fork();
+        if (grandchild != 0) _exit(0);  // init adopts and reaps the grandchild
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        struct sigaction dfl {};
+        dfl.sa_handler = SIG_DFL;
+        for (int sig = 1; sig < NSIG; ++sig) sigaction(sig, &dfl, nullptr);
+        // No descriptor of ours reaches the program.
+        if (syscall(SYS_close_range, 3U, ~0U, 0U) != 0) {
+            for (int fd = 3; fd < 65536; ++fd) close(fd);
+        }
+        // Our standard error stays reachable for the failure line only; it closes when the program starts.
+        const int ourError = fcntl(2, F_DUPFD_CLOEXEC, 3);
+        // A caller that reads our output (the web application's starter, a script) waits for every holder of
+        // the pipe to close it; the program must not hold it for as long as it runs.
+        const int null = open("/dev/null", O_RDWR | O_NOCTTY);
+        if (null >= 0) {
+            for (int fd = 0; fd <= 2; ++fd) dup2(null, fd);
+            if (null > 2) close(null);
+        } else {
+            for (int fd = 0; fd <= 2; ++fd) close(fd);
+        }
+        if (directory && chdir(directory) != 0) {
+            if (ourError >= 0) (void)!write(ourError, failure.data(), failure.size());
+            _exit(127);
+        }
+        execve(program, argv.data(), environ);
+        if (ourError >= 0) (void)!write(ourError, failure.data(), failure.size());
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return true;
+}
+
+void PosixLauncher::launch(const LaunchRequest& request) {
+    const char* pathValue = std::getenv("PATH");
+    const auto command = resolveLaunch(request, pathValue ? pathValue : "/usr/local/bin:/usr/bin:/bin");
+    if (!command) {
+        std::fprintf(stderr, "veltrane: no way to start %s\n", utf16ToUtf8(untilZero(request.file)).c_str());
+        return;
+    }
+    spawnDetached(*command);
+}
+
+}  // namespace veltrane::platform::posix

@@ -1,0 +1,199 @@
+// The Windows process entry: the program's own options, the Win32 services, start-up, the native window, and the
+// outermost error report.
+
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <sstream>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/program_options.h"
+#include "app/tform1.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "platform/special_folders.h"
+#include "windows/win32_platform.h"
+#include "windows/services/parent_console.h"
+#include "windows/services/program_command_line.h"
+#include "windows/services/shell_folders.h"
+#include "windows/common/wide_text.h"
+#include "windows/services/win32_files.h"
+#include "windows/services/win32_registry.h"
+#include "settings/settings_transfer.h"
+#include "windows/window/dpi.h"
+#include "windows/window/main_window.h"
+
+using namespace veltrane;
+
+namespace {
+
+// Exit codes besides 0, as --help states them: a bad option or settings transfer (1), the window is needed and
+// cannot be shown (2).
+constexpr int kFailed = 1;
+constexpr int kNeedsWindow = 2;
+
+void printError(const std::string& message) {
+    std::fprintf(stderr, "veltrane-client-tools: %s\n", message.c_str());
+    std::fflush(stderr);
+}
+
+// The arguments that splitProgramOptions kept, as the original UTF-16 texts: a name that UTF-8 cannot carry
+// (a lone surrogate is a valid Windows file name) must reach start-up unchanged.
+std::vector<std::u16string> keptOriginals(const std::vector<std::u16string>& all, const std::vector<std::string>& utf8,
+                                          const std::vector<std::string>& kept) {
+    std::vector<std::u16string> result;
+    std::size_t next = 0;
+    for (const std::string& argument : kept) {
+        while (next < utf8.size() && utf8[next] != argument) ++next;
+        result.push_back(next < utf8.size() ? all[next++] : utf8ToUtf16(argument));
+    }
+    return result;
+}
+
+std::string settingsLocation() { return "HKEY_CURRENT_USER\\Software\\Veltrane (registry key)"; }
+
+std::string logLocation() {
+    platform::win32::ShellFolders folders;
+    const std::u16string documents = folders.folderPath(platform::kCommonDocuments);
+    return utf16ToUtf8(documents.empty() ? u"clienttools.log" : documents + u"\\clienttools.log");
+}
+
+// Settings export and import run instead of the program; the registry transfer is wired in here.
+// The whole file, or an error naming it; the file system's own texts say why.
+std::string readWholeFile(const std::u16string& path) {
+    HANDLE file = CreateFileW(platform::win32::wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw Error("Cannot read " + utf16ToUtf8(path) + ": " + platform::win32::fileErrorText(GetLastError()));
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    BOOL ok = TRUE;
+    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0) bytes.append(buffer, got);
+    const DWORD error = ok ? 0 : GetLastError();
+    CloseHandle(file);
+    if (!ok) throw Error("Cannot read " + utf16ToUtf8(path) + ": " + platform::win32::fileErrorText(error));
+    return bytes;
+}
+
+// Settings export and import run instead of the program, in regedit's own file format (UTF-16LE with BOM); an
+// import reads that and UTF-8 files exported on Linux alike.
+int transferSettings(const app::ProgramOptions& options) {
+    try {
+        platform::win32::Win32Registry registry;
+        const std::string storeLabel = "Registry key HKEY_CURRENT_USER\\Software\\Veltrane";
+        if (!options.importSettings.empty()) {
+            const std::u16string path = utf8ToUtf16(options.importSettings);
+            const std::string bytes = readWholeFile(path);
+            std::ostringstream notes;
+            const auto summary = settings::importSettingsText(registry, bytes, "Import file " + options.importSettings,
+                                                              options.importSettings, storeLabel, notes);
+            std::fputs(notes.str().c_str(), stderr);
+            std::fprintf(stderr, "Imported %zu settings from %s\n", summary.valuesImported,
+                         options.importSettings.c_str());
+        }
+        if (!options.exportSettings.empty()) {
+            const std::string bytes = settings::exportSettingsText(registry, settings::RegFileEncoding::Utf16LeBom);
+            if (options.exportSettings == "-") {
+                _setmode(_fileno(stdout), _O_BINARY);
+                if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0)
+                    throw Error("Cannot write the settings export to standard output");
+            } else {
+                platform::win32::Win32Files().writeWholeFile(utf8ToUtf16(options.exportSettings), bytes);
+            }
+        }
+        return 0;
+    } catch (const std::exception& e) {
+        printError(e.what());
+        return kFailed;
+    }
+}
+
+int run() {
+    std::vector<std::u16string> all =
+        platform::win32::splitProgramArguments(platform::win32::fromWide(GetCommandLineW()));
+    // The program's name comes first; a parent may start it with an empty command line.
+    if (all.empty()) all.emplace_back();
+    std::vector<std::string> utf8;
+    for (const auto& argument : all) utf8.push_back(utf16ToUtf8(argument));
+
+    app::ProgramOptions options;
+    const std::vector<std::string> kept = app::splitProgramOptions(utf8, options);
+    if (!options.error.empty()) {
+        printError(options.error);
+        return kFailed;
+    }
+    // Help and version need neither the settings nor a window.
+    if (options.help) {
+        std::fputs(app::helpText(settingsLocation(), logLocation()).c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("veltrane-client-tools %s\n", VELTRANE_VERSION);
+        return 0;
+    }
+    if (!options.exportSettings.empty() || !options.importSettings.empty()) return transferSettings(options);
+
+    platform::win32::Win32Services services(keptOriginals(all, utf8, kept), {.dryRun = options.dryRun});
+    app::TForm1 form(services.bundle());
+    // An error during start-up is reported, and the window still opens with whatever state start-up reached.
+    try {
+        form.FormCreate();
+    } catch (const std::exception& e) {
+        services.dialogs().showError(utf8ToUtf16(e.what()));
+    }
+    // Still running: the request needs the window (or there was none).
+    std::unique_ptr<platform::win32::window::MainWindow> window;
+    try {
+        window = std::make_unique<platform::win32::window::MainWindow>(form);
+    } catch (const std::exception& e) {
+        // No desktop to show it on: said in a box where one can be shown, else on standard error.
+        services.dialogs().showError(utf8ToUtf16(e.what()));
+        return kNeedsWindow;
+    }
+    platform::win32::window::MainWindow& view = *window;
+    services.dialogs().setOwner(view.handle());
+    // The browser's events reach the core like the window's own: errors reported, the model rendered again.
+    platform::win32::BrowserEvents events;
+    events.navigateComplete = [&] { view.handle([&] { form.WebBrowser1NavigateComplete2(); }); };
+    events.navigateFailed = [&](const std::string& message) {
+        view.handle([&] { form.WebBrowser1NavigateFailed(message); });
+    };
+    events.loadProgress = [&](int percent) { view.handle([&] { form.WebBrowser1Loading(percent); }); };
+    events.printed = [&](const std::string& printer) {
+        view.handle([&] { form.WebBrowser1Printed(utf8ToUtf16(printer)); });
+    };
+    events.handlerFailed = [&](const std::string& message) { services.dialogs().showError(utf8ToUtf16(message)); };
+    try {
+        services.browserHost().attach(view.browserPanel(), std::move(events));
+    } catch (const std::exception& e) {
+        // The window still serves DONE, which puts back whatever the request switched.
+        services.dialogs().showError(utf8ToUtf16(e.what()));
+    }
+    window->show(SW_SHOWNORMAL);
+    return window->runMessageLoop();
+}
+
+}  // namespace
+
+int wmain(int, wchar_t**) {
+    platform::win32::attachParentConsole();
+    // Before any window or box exists: the awareness is the process's, fixed once the first window is made.
+    platform::win32::window::enableDpiAwareness();
+    int code = kFailed;
+    try {
+        code = run();
+    } catch (const std::exception& e) {
+        // Nothing of the program is left to report it: say it in a box, or on standard error without a desktop.
+        platform::win32::MessageBoxDialogs().showError(utf8ToUtf16(e.what()));
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+    return code;
+}

@@ -1,0 +1,109 @@
+#include "windows/window/containers.h"
+
+#include <commctrl.h>
+#include <windows.h>
+
+namespace veltrane::platform::win32::window {
+
+namespace {
+
+// Notifications and colour requests go to the top-level window, which knows every control.
+bool forwarded(UINT message) {
+    switch (message) {
+        case WM_COMMAND:
+        case WM_NOTIFY:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+            return true;
+        default:
+            return false;
+    }
+}
+
+LRESULT CALLBACK containerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (forwarded(message)) return SendMessageW(GetAncestor(window, GA_ROOT), message, wParam, lParam);
+    const auto* look = reinterpret_cast<const ContainerLook*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+        case WM_NCCREATE:
+            SetWindowLongPtrW(window, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+            break;
+        case WM_ERASEBKGND: {
+            RECT rect;
+            GetClientRect(window, &rect);
+            HBRUSH brush = look && look->background ? look->background : GetSysColorBrush(COLOR_BTNFACE);
+            FillRect(reinterpret_cast<HDC>(wParam), &rect, brush);
+            return 1;
+        }
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(window, &paint);
+            if (look && look->raisedEdge) {
+                RECT rect;
+                GetClientRect(window, &rect);
+                DrawEdge(dc, &rect, BDR_RAISEDINNER, BF_RECT);
+            }
+            EndPaint(window, &paint);
+            return 0;
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK groupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (forwarded(message)) return SendMessageW(GetAncestor(window, GA_ROOT), message, wParam, lParam);
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK memoProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    LRESULT code = DefSubclassProc(window, message, wParam, lParam);
+    if (message == WM_GETDLGCODE) {
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        code &= ~static_cast<LRESULT>(DLGC_WANTTAB);
+        if (key && key->message == WM_KEYDOWN && key->wParam == VK_TAB) code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
+    }
+    return code;
+}
+
+}  // namespace
+
+void registerWindowClasses(WNDPROC mainProc) {
+    static bool registered = false;
+    if (registered) return;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW main{};
+    main.cbSize = sizeof main;
+    main.lpfnWndProc = mainProc;
+    main.hInstance = instance;
+    main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    main.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    main.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    main.lpszClassName = kMainWindowClass;
+    RegisterClassExW(&main);
+
+    WNDCLASSEXW container{};
+    container.cbSize = sizeof container;
+    container.lpfnWndProc = containerProc;
+    container.hInstance = instance;
+    container.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    container.lpszClassName = kContainerClass;
+    RegisterClassExW(&container);
+    registered = true;
+}
+
+HWND createContainer(HWND parent, int id, const ContainerLook* look) {
+    // A container is never a focus stop itself; the dialog manager walks into its children.
+    return CreateWindowExW(WS_EX_CONTROLPARENT, kContainerClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
+                           0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleW(nullptr), const_cast<ContainerLook*>(look));
+}
+
+void tabLeavesMemo(HWND memo) { SetWindowSubclass(memo, memoProc, 2, 0); }
+
+void forwardNotifications(HWND groupBox) { SetWindowSubclass(groupBox, groupBoxProc, 1, 0); }
+
+}  // namespace veltrane::platform::win32::window
