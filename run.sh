@@ -3,6 +3,5 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 "$here/scripts/install-deps.sh" run
-cmake -S "$here" -B "$here/build" -G Ninja -DVELTRANE_TESTS=OFF >/dev/null
-cmake --build "$here/build" >/dev/null
+(cd "$here" && cmake --preset program >/dev/null && cmake --build --preset program >/dev/null)
 exec "$here/build/bin/veltrane-client-tools" "$@"

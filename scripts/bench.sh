@@ -3,8 +3,7 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/install-deps.sh" run
-cmake -S "$here" -B "$here/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRANE_TESTS=OFF >/dev/null
-cmake --build "$here/build-bench" -j "$(nproc)" >/dev/null
+(cd "$here" && cmake --preset bench >/dev/null && cmake --build --preset bench -j "$(nproc)" >/dev/null)
 bin="$here/build-bench/bin"
 "$bin/startup-bench" "$bin/veltrane-client-tools" "$bin/bare-start" 30
 "$bin/imaging-request-bench" "$bin/veltrane-client-tools" "$bin/bare-imaging-request" 30

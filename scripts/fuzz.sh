@@ -4,9 +4,7 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
-CC=clang CXX=clang++ cmake -S "$here" -B "$here/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVELTRANE_FUZZ=ON -DVELTRANE_WITH_QT=OFF -DVELTRANE_TESTS=OFF >/dev/null
-cmake --build "$here/build-fuzz" -j "$(nproc)"
+(cd "$here" && cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j "$(nproc)")
 shopt -s nullglob
 for target in "$here"/build-fuzz/bin/fuzz-*; do
     name="$(basename "$target")"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Makes the Windows installer from the built program: a stripped copy of the .exe, wixl, then the upgrade rule.
-# Usage: make-msi.sh PROGRAM.exe VERSION OUT.msi
+# Makes the Windows installer from the program as it is shipped (the build strips it first): wixl, then the upgrade
+# rule. Usage: make-msi.sh PROGRAM.exe VERSION OUT.msi
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 program="$1"
@@ -10,8 +10,7 @@ command -v wixl >/dev/null || { echo "make-msi.sh: wixl is missing (apt-get inst
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-# The installed program carries no debug information; the build folder keeps the full one.
-x86_64-w64-mingw32-strip -o "$work/veltrane-client-tools.exe" "$program"
+cp "$program" "$work/veltrane-client-tools.exe"
 # wixl takes file sources relative to the folder it runs in.
 (cd "$work" && wixl -a x64 -D Version="$version" -D Exe=veltrane-client-tools.exe -o "$work/package.msi" \
     "$here/veltrane-client-tools.wxs")
