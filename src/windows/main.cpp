@@ -15,6 +15,7 @@
 
 #include "app/program_options.h"
 #include "app/tform1.h"
+#include "app/window/browser_events.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "platform/special_folders.h"
@@ -159,19 +160,13 @@ int run() {
     }
     platform::win32::window::MainWindow& view = *window;
     services.dialogs().setOwner(view.handle());
-    // The browser's events reach the core like the window's own: errors reported, the model rendered again.
-    platform::win32::BrowserEvents events;
-    events.navigateComplete = [&] { view.handle([&] { form.WebBrowser1NavigateComplete2(); }); };
-    events.navigateFailed = [&](const std::string& message) {
-        view.handle([&] { form.WebBrowser1NavigateFailed(message); });
-    };
-    events.loadProgress = [&](int percent) { view.handle([&] { form.WebBrowser1Loading(percent); }); };
-    events.printed = [&](const std::string& printer) {
-        view.handle([&] { form.WebBrowser1Printed(utf8ToUtf16(printer)); });
-    };
-    events.handlerFailed = [&](const std::string& message) { services.dialogs().showError(utf8ToUtf16(message)); };
     try {
-        services.browserHost().attach(view.browserPanel(), std::move(events));
+        // The browser's events reach the core like the window's own: errors reported, the model rendered again.
+        services.browserHost().attach(
+            view.browserPanel(),
+            app::browserEventsFor(
+                form, [&](const std::function<void()>& event) { view.handle(event); },
+                [&](const std::string& message) { services.dialogs().showError(utf8ToUtf16(message)); }));
     } catch (const std::exception& e) {
         // The window still serves DONE, which puts back whatever the request switched.
         services.dialogs().showError(utf8ToUtf16(e.what()));

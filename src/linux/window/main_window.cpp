@@ -15,6 +15,7 @@
 #include <QShowEvent>
 #include <algorithm>
 
+#include "app/window/browser_events.h"
 #include "app/window/window_events.h"
 #include "app/window/window_table.h"
 #include "linux/window/browser_host.h"
@@ -110,18 +111,9 @@ MainWindow::MainWindow(app::TForm1& form, BrowserHost& browser)
     applyTabOrder();
 
     connect(qApp, &QApplication::focusChanged, this, &MainWindow::onFocusChanged);
-    BrowserEvents events;
-    events.navigateComplete = [this] { handle([this] { form_.WebBrowser1NavigateComplete2(); }); };
-    // A page that could not be loaded is reported like any failed event, so the user knows why nothing printed.
-    events.navigateFailed = [this](const std::string& message) {
-        handle([&] { form_.WebBrowser1NavigateFailed(message); });
-    };
-    events.loadProgress = [this](int percent) { handle([&] { form_.WebBrowser1Loading(percent); }); };
-    events.printed = [this](const std::string& printer) {
-        handle([&] { form_.WebBrowser1Printed(utf8ToUtf16(printer)); });
-    };
-    events.printFailed = [this](const std::string& message) { handle([&] { form_.WebBrowser1PrintFailed(message); }); };
-    browser_.attach(browserParent_, std::move(events));
+    browser_.attach(browserParent_, app::browserEventsFor(
+                                        form_, [this](const std::function<void()>& event) { handle(event); },
+                                        [this](const std::string& message) { reportError(message.c_str()); }));
 
     // The printer system is asked only now that a window needs the list; a failure is reported like any event's.
     // Then the state start-up reached; show handlers run only once the window and their page become visible.
