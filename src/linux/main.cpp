@@ -21,20 +21,18 @@
 #include "linux/posix/registry_file.h"
 #include "linux/posix/settings_transfer_files.h"
 #include "linux/posix/shared_folders.h"
+#include "settings/transfer_files.h"
 
 using namespace veltrane;
 
 namespace {
 
+// Settings export and import run instead of the program and never need the window.
 int transferSettings(const app::ProgramOptions& options) {
     try {
         platform::posix::RegistryFile store(platform::posix::defaultRegistryFilePath());
-        if (!options.importSettings.empty()) {
-            const auto summary = platform::posix::importSettings(store, options.importSettings, std::cerr);
-            std::fprintf(stderr, "Imported %zu settings from %s\n", summary.valuesImported,
-                         options.importSettings.c_str());
-        }
-        if (!options.exportSettings.empty()) platform::posix::exportSettings(store, options.exportSettings);
+        platform::posix::SettingsTransferFiles files(store);
+        settings::transferSettings(store, files, options.importSettings, options.exportSettings, std::cerr);
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "veltrane-client-tools: %s\n", e.what());
@@ -69,7 +67,6 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // Settings export and import run instead of the program and never need the window.
     if (!options.exportSettings.empty() || !options.importSettings.empty()) return transferSettings(options);
 
     std::unique_ptr<platform::LinuxPlatform> services;

@@ -1,6 +1,7 @@
 #pragma once
 // The embedded browser of the Printers page.
 
+#include <functional>
 #include <string>
 
 namespace veltrane::platform {
@@ -16,6 +17,25 @@ struct PageSetupValues {
     std::u16string marginBottom;
     std::u16string marginLeft;
     std::u16string marginRight;
+};
+
+// What a window hears of its browser, on the GUI thread. The same set in both programs, so one piece of the core
+// wires it to the window object; an empty member is not called.
+struct BrowserEvents {
+    // The top-level document has loaded; once per completed navigation, frames do not count.
+    std::function<void()> navigateComplete;
+    // The top-level document could not be loaded or did not load in time; the text says which page and why.
+    std::function<void(const std::string& message)> navigateFailed;
+    // How far the page has loaded, in percent, while it loads.
+    std::function<void(int percent)> loadProgress;
+    // The printer system (or the engine, where it prints by itself) took the print; the printer it went to.
+    std::function<void(const std::string& printer)> printed;
+    // A print that had started could not be completed; the text says why. A host whose engine reports no
+    // outcome (the Win32 one) never calls it.
+    std::function<void(const std::string& message)> printFailed;
+    // A host that must not let an exception unwind through the engine (the Win32 one) passes a handler's error
+    // text here instead; without it, that host shows the text in a message box.
+    std::function<void(const std::string& message)> handlerFailed;
 };
 
 class Browser {

@@ -3,18 +3,16 @@
 
 #include <windows.h>
 
-#include <fcntl.h>
-#include <io.h>
-
 #include <cstdio>
-#include <sstream>
 #include <exception>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/program_options.h"
 #include "app/tform1.h"
+#include "app/window/browser_events.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "platform/special_folders.h"
@@ -23,9 +21,9 @@
 #include "windows/services/program_command_line.h"
 #include "windows/services/shell_folders.h"
 #include "windows/common/wide_text.h"
-#include "windows/services/win32_files.h"
+#include "windows/services/settings_transfer_files.h"
 #include "windows/services/win32_registry.h"
-#include "settings/settings_transfer.h"
+#include "settings/transfer_files.h"
 #include "windows/window/dpi.h"
 #include "windows/window/main_window.h"
 
@@ -64,50 +62,13 @@ std::string logLocation() {
     return utf16ToUtf8(documents.empty() ? u"clienttools.log" : documents + u"\\clienttools.log");
 }
 
-// Settings export and import run instead of the program; the registry transfer is wired in here.
-// The whole file, or an error naming it; the file system's own texts say why.
-std::string readWholeFile(const std::u16string& path) {
-    HANDLE file = CreateFileW(platform::win32::wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        throw Error("Cannot read " + utf16ToUtf8(path) + ": " + platform::win32::fileErrorText(GetLastError()));
-    std::string bytes;
-    char buffer[65536];
-    DWORD got = 0;
-    BOOL ok = TRUE;
-    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0) bytes.append(buffer, got);
-    const DWORD error = ok ? 0 : GetLastError();
-    CloseHandle(file);
-    if (!ok) throw Error("Cannot read " + utf16ToUtf8(path) + ": " + platform::win32::fileErrorText(error));
-    return bytes;
-}
-
 // Settings export and import run instead of the program, in regedit's own file format (UTF-16LE with BOM); an
 // import reads that and UTF-8 files exported on Linux alike.
 int transferSettings(const app::ProgramOptions& options) {
     try {
         platform::win32::Win32Registry registry;
-        const std::string storeLabel = "Registry key HKEY_CURRENT_USER\\Software\\Veltrane";
-        if (!options.importSettings.empty()) {
-            const std::u16string path = utf8ToUtf16(options.importSettings);
-            const std::string bytes = readWholeFile(path);
-            std::ostringstream notes;
-            const auto summary = settings::importSettingsText(registry, bytes, "Import file " + options.importSettings,
-                                                              options.importSettings, storeLabel, notes);
-            std::fputs(notes.str().c_str(), stderr);
-            std::fprintf(stderr, "Imported %zu settings from %s\n", summary.valuesImported,
-                         options.importSettings.c_str());
-        }
-        if (!options.exportSettings.empty()) {
-            const std::string bytes = settings::exportSettingsText(registry, settings::RegFileEncoding::Utf16LeBom);
-            if (options.exportSettings == "-") {
-                _setmode(_fileno(stdout), _O_BINARY);
-                if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0)
-                    throw Error("Cannot write the settings export to standard output");
-            } else {
-                platform::win32::Win32Files().writeWholeFile(utf8ToUtf16(options.exportSettings), bytes);
-            }
-        }
+        platform::win32::SettingsTransferFiles files;
+        settings::transferSettings(registry, files, options.importSettings, options.exportSettings, std::cerr);
         return 0;
     } catch (const std::exception& e) {
         printError(e.what());
@@ -159,19 +120,13 @@ int run() {
     }
     platform::win32::window::MainWindow& view = *window;
     services.dialogs().setOwner(view.handle());
-    // The browser's events reach the core like the window's own: errors reported, the model rendered again.
-    platform::win32::BrowserEvents events;
-    events.navigateComplete = [&] { view.handle([&] { form.WebBrowser1NavigateComplete2(); }); };
-    events.navigateFailed = [&](const std::string& message) {
-        view.handle([&] { form.WebBrowser1NavigateFailed(message); });
-    };
-    events.loadProgress = [&](int percent) { view.handle([&] { form.WebBrowser1Loading(percent); }); };
-    events.printed = [&](const std::string& printer) {
-        view.handle([&] { form.WebBrowser1Printed(utf8ToUtf16(printer)); });
-    };
-    events.handlerFailed = [&](const std::string& message) { services.dialogs().showError(utf8ToUtf16(message)); };
     try {
-        services.browserHost().attach(view.browserPanel(), std::move(events));
+        // The browser's events reach the core like the window's own: errors reported, the model rendered again.
+        services.browserHost().attach(
+            view.browserPanel(),
+            app::browserEventsFor(
+                form, [&](const std::function<void()>& event) { view.handle(event); },
+                [&](const std::string& message) { services.dialogs().showError(utf8ToUtf16(message)); }));
     } catch (const std::exception& e) {
         // The window still serves DONE, which puts back whatever the request switched.
         services.dialogs().showError(utf8ToUtf16(e.what()));

@@ -248,16 +248,16 @@ private:
         window_.resize(540, 214);
         view_.reset(create(&window_));
         view_->widget()->resize(540, 214);
-        view_->onNavigateComplete = [this] {
+        view_->events.navigateComplete = [this] {
             if (onComplete) onComplete();
         };
-        view_->onNavigateFailed = [this](const std::string& m) {
+        view_->events.navigateFailed = [this](const std::string& m) {
             if (onFailed) onFailed(m);
         };
-        view_->onPrinted = [this](const std::string& printer) {
+        view_->events.printed = [this](const std::string& printer) {
             if (onPrinted) onPrinted(printer);
         };
-        view_->onPrintFailed = [this](const std::string& m) {
+        view_->events.printFailed = [this](const std::string& m) {
             if (onPrintFailed) onPrintFailed(m);
         };
         window_.show();

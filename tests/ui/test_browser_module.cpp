@@ -54,7 +54,7 @@ __attribute__((visibility("default"))) int test_browser_last_flags() {
 __attribute__((visibility("default"))) int test_browser_prints() { return record.prints; }
 __attribute__((visibility("default"))) void test_browser_fail_print(bool fail) { record.failPrint = fail; }
 __attribute__((visibility("default"))) void test_browser_fail_load(const char* message) {
-    if (TestView::current && TestView::current->onNavigateFailed) TestView::current->onNavigateFailed(message);
+    if (TestView::current && TestView::current->events.navigateFailed) TestView::current->events.navigateFailed(message);
 }
 __attribute__((visibility("default"))) const char16_t* test_browser_last_printer() {
     return record.printers.empty() ? u"" : record.printers.back().c_str();
@@ -63,15 +63,15 @@ __attribute__((visibility("default"))) const char16_t* test_browser_last_printer
 __attribute__((visibility("default"))) void test_browser_finish_print(const char* printer, const char* failure) {
     if (!TestView::current) return;
     if (failure && *failure) {
-        if (TestView::current->onPrintFailed) TestView::current->onPrintFailed(failure);
-    } else if (TestView::current->onPrinted) {
-        TestView::current->onPrinted(printer);
+        if (TestView::current->events.printFailed) TestView::current->events.printFailed(failure);
+    } else if (TestView::current->events.printed) {
+        TestView::current->events.printed(printer);
     }
 }
 __attribute__((visibility("default"))) void test_browser_progress(int percent) {
-    if (TestView::current && TestView::current->onLoadProgress) TestView::current->onLoadProgress(percent);
+    if (TestView::current && TestView::current->events.loadProgress) TestView::current->events.loadProgress(percent);
 }
 __attribute__((visibility("default"))) void test_browser_complete() {
-    if (TestView::current && TestView::current->onNavigateComplete) TestView::current->onNavigateComplete();
+    if (TestView::current && TestView::current->events.navigateComplete) TestView::current->events.navigateComplete();
 }
 }

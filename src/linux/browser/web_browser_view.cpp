@@ -1,7 +1,5 @@
 #include "linux/browser/web_browser_view.h"
 
-#include <unistd.h>
-
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPointer>
@@ -17,7 +15,6 @@
 
 #include "base/error.h"
 #include "base/text.h"
-#include "linux/cups/cups_print_job.h"
 #include "printing/load_failure.h"
 
 namespace veltrane::platform::qt {
@@ -53,7 +50,8 @@ int WebBrowserView::loadTimeLimitMs() {
     return ok && ms > 0 ? ms : kDefaultLoadTimeLimitMs;
 }
 
-WebBrowserView::WebBrowserView(QWidget* parent) : view_(new QWebEngineView(parent)) {
+WebBrowserView::WebBrowserView(QWidget* parent, std::unique_ptr<PdfPrinters> printers)
+    : printers_(std::move(printers)), view_(new QWebEngineView(parent)) {
     view_->settings()->setAttribute(QWebEngineSettings::PrintElementBackgrounds, true);
     timeLimit_.setSingleShot(true);
     connect(&timeLimit_, &QTimer::timeout, this, [this] { onTimeLimit(); });
@@ -66,7 +64,7 @@ WebBrowserView::WebBrowserView(QWidget* parent) : view_(new QWebEngineView(paren
     connect(view_->page(), &QWebEnginePage::loadingChanged, this,
             [this](const QWebEngineLoadingInfo& info) { onLoadingChanged(info); });
     connect(view_->page(), &QWebEnginePage::loadProgress, this, [this](int percent) {
-        if (!loaded_ && onLoadProgress) onLoadProgress(percent);
+        if (!loaded_ && events.loadProgress) events.loadProgress(percent);
     });
 }
 
@@ -109,7 +107,7 @@ void WebBrowserView::onLoadingChanged(const QWebEngineLoadingInfo& info) {
                                          [self = QPointer<WebBrowserView>(this), generation](const QVariant&) {
                                              if (!self || generation != self->loadGeneration_) return;
                                              self->loaded_ = true;
-                                             if (self->onNavigateComplete) self->onNavigateComplete();
+                                             if (self->events.navigateComplete) self->events.navigateComplete();
                                          });
             return;
         }
@@ -145,15 +143,15 @@ void WebBrowserView::onLoadingChanged(const QWebEngineLoadingInfo& info) {
         }
         message = printing::describeLoadFailure(url, kind, info.errorCode(), info.errorString().toStdString());
     }
-    if (onNavigateFailed) onNavigateFailed(message);
+    if (events.navigateFailed) events.navigateFailed(message);
 }
 
 QPageLayout WebBrowserView::pageLayout(const PageSetupValues& pageSetup, const std::string& printer) const {
     QPageSize size(QPageSize::A4);
     // The paper the printer takes by default, so a card or receipt printer gets its own size.
-    if (const auto media = cups::defaultMedia(printer)) {
-        size = QPageSize(QSizeF(media->widthMm, media->heightMm), QPageSize::Millimeter,
-                         QString::fromStdString(media->name), QPageSize::ExactMatch);
+    if (const auto paper = printers_->defaultPaper(printer)) {
+        size = QPageSize(QSizeF(paper->widthMm, paper->heightMm), QPageSize::Millimeter,
+                         QString::fromStdString(paper->name), QPageSize::ExactMatch);
     }
     const auto margin = [](const std::u16string& text) {
         return marginInches(text).value_or(kDefaultMarginInches) * 25.4;
@@ -170,7 +168,7 @@ void WebBrowserView::print(const PageSetupValues& pageSetup, const std::u16strin
     if (!loaded_) throw Error("There is no page to print: the document has not been loaded");
     // The printer is fixed now (the default of this moment when none is named), and the paper with it.
     Job job;
-    job.printer = printer.empty() ? cups::defaultPrinter() : utf16ToUtf8(printer);
+    job.printer = printer.empty() ? printers_->defaultPrinter() : utf16ToUtf8(printer);
     job.layout = pageLayout(pageSetup, job.printer);
     queue_.push_back(std::move(job));
     if (!printing_) startNextPrint();
@@ -181,7 +179,7 @@ void WebBrowserView::startNextPrint() {
     printing_ = true;
     const int generation = ++renderGeneration_;
     renderLimit_.start(kRenderTimeLimitMs);
-    // Rendering is asynchronous; the result comes back on the GUI thread and is handed to CUPS there.
+    // Rendering is asynchronous; the result comes back on the GUI thread and is handed to the printer system there.
     view_->page()->printToPdf(
         [self = QPointer<WebBrowserView>(this), generation](const QByteArray& pdf) {
             if (!self || generation != self->renderGeneration_) return;
@@ -198,8 +196,8 @@ void WebBrowserView::submit(const QByteArray& pdf) {
     }
     const std::string printer = queue_.front().printer;
     try {
-        cups::printPdf(printer, pdf.toStdString(),
-                       view_->title().isEmpty() ? urlText(requested_) : view_->title().toStdString());
+        printers_->submitPdf(printer, pdf.toStdString(),
+                             view_->title().isEmpty() ? urlText(requested_) : view_->title().toStdString());
     } catch (const Error& e) {
         finishPrint(e.what());
         return;
@@ -213,19 +211,10 @@ void WebBrowserView::finishPrint(const std::string& failure, const std::string& 
     // The next print starts first, so a handler that shows a message box does not hold it up.
     startNextPrint();
     if (!failure.empty()) {
-        if (onPrintFailed) onPrintFailed(failure);
-    } else if (onPrinted) {
-        onPrinted(printer);
+        if (events.printFailed) events.printFailed(failure);
+    } else if (events.printed) {
+        events.printed(printer);
     }
 }
 
 }  // namespace veltrane::platform::qt
-
-// The engine refuses to start as root unless its sandbox is off; only then is it switched off.
-extern "C" __attribute__((visibility("default"))) veltrane::platform::BrowserView* veltrane_create_browser_view(
-    QWidget* parent) {
-    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    }
-    return new veltrane::platform::qt::WebBrowserView(parent);
-}

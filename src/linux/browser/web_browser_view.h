@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <deque>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "linux/modules/browser_view.h"
@@ -18,7 +20,8 @@ namespace veltrane::platform::qt {
 
 class WebBrowserView final : public QObject, public BrowserView {
 public:
-    explicit WebBrowserView(QWidget* parent);
+    // Prints through printers, which the view keeps.
+    WebBrowserView(QWidget* parent, std::unique_ptr<PdfPrinters> printers);
     ~WebBrowserView() override;
 
     QWidget* widget() override;
@@ -42,6 +45,7 @@ private:
         QPageLayout layout;
     };
 
+    std::unique_ptr<PdfPrinters> printers_;
     QWebEngineView* view_;
     QTimer timeLimit_;
     QTimer renderLimit_;

@@ -2,7 +2,7 @@
 // The seam between the Qt window module and the Qt browser module. The browser engine is large, so it lives in a
 // module of its own that the window loads only when a page is requested.
 
-#include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/browser.h"
@@ -11,27 +11,41 @@ class QWidget;
 
 namespace veltrane::platform {
 
+// What the print view needs of the printer system: it renders the page to PDF and hands that over. The browser
+// module's entry point gives the view the CUPS one, so the view itself knows no printer system.
+class PdfPrinters {
+public:
+    struct Paper {
+        std::string name;    // e.g. "iso_a4_210x297mm"
+        double widthMm = 0;  // the whole sheet
+        double heightMm = 0;
+    };
+
+    virtual ~PdfPrinters() = default;
+    // The user's default printer; throws veltrane::Error saying there is none.
+    virtual std::string defaultPrinter() = 0;
+    // The paper a printer takes by default, or nullopt when the printer does not say.
+    virtual std::optional<Paper> defaultPaper(const std::string& printer) = 0;
+    // Submits the PDF as one job; throws veltrane::Error with the printer system's text when it is refused.
+    virtual void submitPdf(const std::string& printer, const std::string& pdf, const std::string& title) = 0;
+};
+
 class BrowserView {
 public:
     virtual ~BrowserView() = default;
     // The widget showing the page; the window places it in the print view's panel.
     virtual QWidget* widget() = 0;
     // Starts loading without waiting and bypassing every cache; completion is reported through
-    // onNavigateComplete, on the GUI thread, once per completed load.
+    // events.navigateComplete, once per completed load.
     virtual void navigate(const std::u16string& url, int flags) = 0;
     // Starts printing the loaded page on printer (empty: the current default) without a dialog, with the
-    // page-setup values; throws veltrane::Error when nothing can be printed. The outcome comes as onPrinted or
-    // onPrintFailed, on the GUI thread; prints asked for while one is under way follow it in order.
+    // page-setup values; throws veltrane::Error when nothing can be printed. The outcome comes as events.printed
+    // (the printer system has accepted the job) or events.printFailed; prints asked for while one is under way
+    // follow it in order.
     virtual void print(const PageSetupValues& pageSetup, const std::u16string& printer) = 0;
 
-    std::function<void()> onNavigateComplete;
-    // A load that failed or did not complete within the time limit; the text says which page and why.
-    std::function<void(const std::string& message)> onNavigateFailed;
-    // How far the page has loaded, in percent.
-    std::function<void(int percent)> onLoadProgress;
-    // The printer system has accepted the job; the name of the printer it went to.
-    std::function<void(const std::string& printer)> onPrinted;
-    std::function<void(const std::string& message)> onPrintFailed;
+    // Set by the window's browser host; handlerFailed is not used (the window reports its handlers' errors).
+    BrowserEvents events;
 };
 
 }  // namespace veltrane::platform

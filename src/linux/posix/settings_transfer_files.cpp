@@ -12,24 +12,28 @@
 
 namespace veltrane::platform::posix {
 
-namespace {
+SettingsTransferFiles::SettingsTransferFiles(RegistryFile& store, settings::RegFileEncoding encoding)
+    : store_(store), encoding_(encoding) {}
 
+std::string SettingsTransferFiles::storeLabel() const { return store_.label(); }
 
-}  // namespace
+std::string SettingsTransferFiles::readImportFile(const std::string& path) {
+    const std::string label = "Import file " + path;
+    const auto bytes = readSettingsText(path, label);
+    if (!bytes) throw Error(label + " cannot be read: " + std::strerror(ENOENT));
+    return *bytes;
+}
 
-void exportSettings(Registry& store, const std::string& outPath, settings::RegFileEncoding encoding) {
-    const std::string bytes = settings::exportSettingsText(store, encoding);
+void SettingsTransferFiles::prepareStore() {
+    if (!store_.prepareFolder())
+        throw Error(store_.label() + " cannot be created: " + std::strerror(errno) + "; nothing was imported");
+}
 
-    if (outPath == "-") {
-        if (const int error = writeAll(STDOUT_FILENO, bytes)) {
-            throw Error(std::string("Cannot write the settings export to standard output: ") + std::strerror(error));
-        }
-        return;
-    }
+void SettingsTransferFiles::writeExportFile(const std::string& path, const std::string& bytes) {
     struct stat st {};
     int error = 0;
-    if (::stat(outPath.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        const int fd = ::open(outPath.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
         if (fd < 0) {
             error = errno;
         } else {
@@ -37,21 +41,25 @@ void exportSettings(Registry& store, const std::string& outPath, settings::RegFi
             if (::close(fd) != 0 && error == 0) error = errno;
         }
     } else {
-        const bool exists = ::stat(outPath.c_str(), &st) == 0;
-        error = replaceFileAtomically(outPath, bytes, exists ? (st.st_mode & 07777) : 0600);
+        const bool exists = ::stat(path.c_str(), &st) == 0;
+        error = replaceFileAtomically(path, bytes, exists ? (st.st_mode & 07777) : 0600);
     }
-    if (error != 0) throw Error("Cannot write settings export " + outPath + ": " + std::strerror(error));
+    if (error != 0) throw Error("Cannot write settings export " + path + ": " + std::strerror(error));
+}
+
+void SettingsTransferFiles::writeStandardOutput(const std::string& bytes) {
+    if (const int error = writeAll(STDOUT_FILENO, bytes))
+        throw Error(std::string("Cannot write the settings export to standard output: ") + std::strerror(error));
+}
+
+void exportSettings(RegistryFile& store, const std::string& outPath, settings::RegFileEncoding encoding) {
+    SettingsTransferFiles files(store, encoding);
+    settings::exportSettingsFile(store, files, outPath);
 }
 
 settings::ImportSummary importSettings(RegistryFile& store, const std::string& inPath, std::ostream& notes) {
-    const std::string label = "Import file " + inPath;
-    const auto bytes = readSettingsText(inPath, label);
-    if (!bytes) throw Error(label + " cannot be read: " + std::strerror(ENOENT));
-    // The folder's own error says more than a refused key would; a bad file is still reported as such first.
-    if (settings::programKeyOf(platform::parseRegText(*bytes, label)) && !store.prepareFolder()) {
-        throw Error(store.label() + " cannot be created: " + std::strerror(errno) + "; nothing was imported");
-    }
-    return settings::importSettingsText(store, *bytes, label, inPath, store.label(), notes);
+    SettingsTransferFiles files(store);
+    return settings::importSettingsFile(store, files, inPath, notes);
 }
 
 }  // namespace veltrane::platform::posix

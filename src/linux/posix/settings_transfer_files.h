@@ -1,22 +1,40 @@
 #pragma once
-// Settings export and import files on Linux: the file side of the transfer (reading the import file, writing the
-// export file atomically or to standard output) around the transfer itself, which works over any registry.
+// Settings export and import files on Linux: the import file read whole, the settings folder created before an
+// import, the export written atomically (keeping the file's mode), to a device, or to standard output.
 
 #include <ostream>
 #include <string>
 
 #include "linux/posix/registry_file.h"
-#include "settings/settings_transfer.h"
+#include "settings/transfer_files.h"
 
 namespace veltrane::platform::posix {
 
-// Writes the export of the program's key to outPath, or to standard output when outPath is "-". An existing
-// regular file is replaced atomically (and keeps its mode; a new one is 0600). Throws veltrane::Error with a
-// message naming the file that failed.
-void exportSettings(Registry& store, const std::string& outPath,
-                    settings::RegFileEncoding encoding = settings::RegFileEncoding::Utf8);
+class SettingsTransferFiles final : public settings::TransferFiles {
+public:
+    explicit SettingsTransferFiles(RegistryFile& store,
+                                   settings::RegFileEncoding encoding = settings::RegFileEncoding::Utf8);
 
-// Reads the import file at inPath and imports it into the settings file (see settings::importSettingsText).
+    std::string storeLabel() const override;
+    settings::RegFileEncoding exportEncoding() const override { return encoding_; }
+    // "Import file <path> cannot be read: <why>".
+    std::string readImportFile(const std::string& path) override;
+    // Creates the settings file's folder.
+    void prepareStore() override;
+    // An existing regular file is replaced atomically (and keeps its mode; a new one is 0600); anything else
+    // (a device) is written in place. "Cannot write settings export <path>: <why>".
+    void writeExportFile(const std::string& path, const std::string& bytes) override;
+    void writeStandardOutput(const std::string& bytes) override;
+
+private:
+    RegistryFile& store_;
+    settings::RegFileEncoding encoding_;
+};
+
+// The transfer over the settings file, one direction at a time (see settings::exportSettingsFile and
+// settings::importSettingsFile).
+void exportSettings(RegistryFile& store, const std::string& outPath,
+                    settings::RegFileEncoding encoding = settings::RegFileEncoding::Utf8);
 settings::ImportSummary importSettings(RegistryFile& store, const std::string& inPath, std::ostream& notes);
 
 }  // namespace veltrane::platform::posix

@@ -1,12 +1,11 @@
 #include "linux/window/browser_host.h"
 
-#include <dlfcn.h>
-
 #include <cstdio>
-#include <cstdlib>
 
+#include "app/window/window_table.h"
 #include "base/error.h"
 #include "linux/modules/dl_module_loader.h"
+#include "linux/modules/module_path.h"
 
 #ifndef VELTRANE_BROWSER_MODULE_FILE
 #error "the build names the browser module (VELTRANE_BROWSER_MODULE_FILE)"
@@ -16,20 +15,14 @@ namespace veltrane::ui {
 
 namespace {
 
-// The folder this module was loaded from.
-std::string ownFolder() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&browserModulePath), &info) == 0 || !info.dli_fname) return ".";
-    std::string path = info.dli_fname;
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+// The browser's row of the window table: its name and its place in the print view's panel.
+const app::ControlRow& browserRow() {
+    for (const auto& row : app::windowControls())
+        if (row.kind == app::ControlKind::Browser) return row;
+    throw Error("The window table has no browser");
 }
-}  // namespace
 
-std::string browserModulePath() {
-    if (const char* overridden = std::getenv("VELTRANE_BROWSER_MODULE"); overridden && *overridden) return overridden;
-    return ownFolder() + "/" VELTRANE_BROWSER_MODULE_FILE;
-}
+}  // namespace
 
 BrowserHost::BrowserHost() : ownLoader_(std::make_unique<platform::modules::DlModuleLoader>()), loader_(*ownLoader_) {}
 
@@ -50,7 +43,7 @@ void BrowserHost::print(const platform::PageSetupValues& pageSetup, const std::u
     view_->print(pageSetup, printer);
 }
 
-void BrowserHost::attach(QWidget* panel, BrowserEvents events) {
+void BrowserHost::attach(QWidget* panel, platform::BrowserEvents events) {
     panel_ = panel;
     events_ = std::move(events);
     if (pending_ && ensureView()) {
@@ -63,7 +56,9 @@ void BrowserHost::attach(QWidget* panel, BrowserEvents events) {
 bool BrowserHost::ensureView() {
     if (view_) return true;
     if (loadFailed_ || !panel_) return false;
-    const std::string path = browserModulePath();
+    // $VELTRANE_BROWSER_MODULE, or where the program's other modules are.
+    const std::string path =
+        platform::modules::shippedFilePath(VELTRANE_BROWSER_MODULE_FILE, "VELTRANE_BROWSER_MODULE");
     std::string why;
     const auto module = loader_.load(path, why);
     auto* factory =
@@ -80,25 +75,26 @@ bool BrowserHost::ensureView() {
         return false;
     }
     // Through the host, so a view that outlives its window reports to nobody rather than to a dead window.
-    view_->onNavigateComplete = [this] {
+    view_->events.navigateComplete = [this] {
         if (events_.navigateComplete) events_.navigateComplete();
     };
-    view_->onNavigateFailed = [this](const std::string& message) {
+    view_->events.navigateFailed = [this](const std::string& message) {
         if (events_.navigateFailed) events_.navigateFailed(message);
     };
-    view_->onLoadProgress = [this](int percent) {
+    view_->events.loadProgress = [this](int percent) {
         if (events_.loadProgress) events_.loadProgress(percent);
     };
-    view_->onPrinted = [this](const std::string& printer) {
+    view_->events.printed = [this](const std::string& printer) {
         if (events_.printed) events_.printed(printer);
     };
-    view_->onPrintFailed = [this](const std::string& message) {
+    view_->events.printFailed = [this](const std::string& message) {
         if (events_.printFailed) events_.printFailed(message);
     };
     if (QWidget* widget = view_->widget()) {
         widget->setParent(panel_);
-        widget->setObjectName(QStringLiteral("WebBrowser1"));
-        widget->setGeometry(1, 1, 540, 214);
+        const app::ControlRow& row = browserRow();
+        widget->setObjectName(QString::fromStdU16String(row.name));
+        widget->setGeometry(row.bounds.left, row.bounds.top, row.bounds.width, row.bounds.height);
         widget->show();
     }
     return true;

@@ -4,7 +4,6 @@
 
 #include <QPointer>
 #include <QWidget>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,18 +13,6 @@
 #include "linux/modules/browser_view.h"
 
 namespace veltrane::ui {
-
-// $VELTRANE_BROWSER_MODULE, or the browser module beside the window module.
-std::string browserModulePath();
-
-// What the window hears of the view.
-struct BrowserEvents {
-    std::function<void()> navigateComplete;
-    std::function<void(const std::string& message)> navigateFailed;
-    std::function<void(int percent)> loadProgress;
-    std::function<void(const std::string& printer)> printed;
-    std::function<void(const std::string& message)> printFailed;
-};
 
 class BrowserHost final : public platform::Browser {
 public:
@@ -38,8 +25,9 @@ public:
     // Throws "No page is loaded" when no page was ever requested or the browser module is missing.
     void print(const platform::PageSetupValues& pageSetup, const std::u16string& printer) override;
 
-    // The panel the view fills and the window's handlers of the view's events. Starts a kept navigate.
-    void attach(QWidget* panel, BrowserEvents events);
+    // The panel the view is placed in (where the window table puts WebBrowser1) and the window's handlers of the
+    // view's events. Starts a kept navigate.
+    void attach(QWidget* panel, platform::BrowserEvents events);
     bool viewLoaded() const { return view_ != nullptr; }
 
 private:
@@ -51,7 +39,7 @@ private:
     platform::BrowserView* view_ = nullptr;  // lives as long as the window; its widget belongs to the panel
     bool loadFailed_ = false;
     std::optional<std::pair<std::u16string, int>> pending_;
-    BrowserEvents events_;
+    platform::BrowserEvents events_;
 };
 
 }  // namespace veltrane::ui

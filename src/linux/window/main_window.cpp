@@ -15,6 +15,7 @@
 #include <QShowEvent>
 #include <algorithm>
 
+#include "app/window/browser_events.h"
 #include "app/window/window_events.h"
 #include "app/window/window_table.h"
 #include "linux/window/browser_host.h"
@@ -70,7 +71,10 @@ QStringList toLines(const std::vector<std::u16string>& lines) {
 }  // namespace
 
 MainWindow::MainWindow(app::TForm1& form, BrowserHost& browser)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), form_(form), browser_(browser) {
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      form_(form),
+      browser_(browser),
+      pages_(form) {
     const auto& design = app::mainWindowDesign();
     setObjectName(qs(design.name));
     setWindowTitle(qs(design.caption));
@@ -110,18 +114,9 @@ MainWindow::MainWindow(app::TForm1& form, BrowserHost& browser)
     applyTabOrder();
 
     connect(qApp, &QApplication::focusChanged, this, &MainWindow::onFocusChanged);
-    BrowserEvents events;
-    events.navigateComplete = [this] { handle([this] { form_.WebBrowser1NavigateComplete2(); }); };
-    // A page that could not be loaded is reported like any failed event, so the user knows why nothing printed.
-    events.navigateFailed = [this](const std::string& message) {
-        handle([&] { form_.WebBrowser1NavigateFailed(message); });
-    };
-    events.loadProgress = [this](int percent) { handle([&] { form_.WebBrowser1Loading(percent); }); };
-    events.printed = [this](const std::string& printer) {
-        handle([&] { form_.WebBrowser1Printed(utf8ToUtf16(printer)); });
-    };
-    events.printFailed = [this](const std::string& message) { handle([&] { form_.WebBrowser1PrintFailed(message); }); };
-    browser_.attach(browserParent_, std::move(events));
+    browser_.attach(browserParent_, app::browserEventsFor(
+                                        form_, [this](const std::function<void()>& event) { handle(event); },
+                                        [this](const std::string& message) { reportError(message.c_str()); }));
 
     // The printer system is asked only now that a window needs the list; a failure is reported like any event's.
     // Then the state start-up reached; show handlers run only once the window and their page become visible.
@@ -261,24 +256,22 @@ QWidget* MainWindow::makeWidget(const app::ControlRow& row, QWidget* parent) {
         }
         case K::PageControl: {
             auto* pages = new PageControl(parent);
-            app::TPageControl* model = row.name == u"PageControl1"   ? &form_.PageControl1
-                                       : row.name == u"PageControl2" ? &form_.PageControl2
-                                                                     : nullptr;
-            if (!model) throw Error("The window model has no page control named " + utf16ToUtf8(row.name));
-            pages->onTabChosen = [this, model](int index) { handle([&] { model->ActivePageIndex = index; }); };
+            if (!app::pageControlModel(form_, row.name))
+                throw Error("The window model has no page control named " + utf16ToUtf8(row.name));
+            const std::u16string pageControl = row.name;
+            pages->onTabChosen = [this, pageControl](int index) {
+                handle([&] { pages_.tabChosen(pageControl, index); });
+            };
             if (row.name == u"PageControl1") pageControl1_ = pages;
             if (row.name == u"PageControl2") pageControl2_ = pages;
-            if (!handler.empty()) exitHandlers_[pages] = handler;
             widget = pages;
             break;
         }
         case K::TabSheet: {
             auto* pages = qobject_cast<PageControl*>(parent);
             if (!pages) throw Error("The tab sheet " + utf16ToUtf8(row.name) + " is not on a page control");
-            QWidget* sheet = pages->addPage(name, caption);
-            if (!handler.empty()) showHandlers_[sheet] = [this, handler] { runWindowHandler(handler); };
-            sheet->installEventFilter(this);
-            return sheet;
+            // Its show handler runs when it comes into sight (render).
+            return pages->addPage(name, caption);
         }
         case K::Panel: {
             auto* panel = new QFrame(parent);
@@ -361,32 +354,25 @@ void MainWindow::applyTabOrder() {
 
 // ---------------------------------------------------------------- events
 
-bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    // A page's show handler runs each time it becomes visible; the window manager's own re-shows do not count.
-    if (event->type() == QEvent::Show && !event->spontaneous()) {
-        auto it = showHandlers_.find(watched);
-        if (it != showHandlers_.end()) {
-            auto handler = it->second;
-            handle(handler);
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 void MainWindow::onFocusChanged(QWidget* old, QWidget* now) {
     // Focus moving to another window (a dialog) is not leaving a control, as on the designed platform.
     if (!old || !now || old->window() != this || now->window() != this) return;
     // An edit's own exit runs before that of the page control around it.
     if (auto it = exitHandlers_.find(old); it != exitHandlers_.end()) runHandler(it->second);
-    for (const auto& [container, handler] : exitHandlers_)
-        if (qobject_cast<PageControl*>(container) && container->isAncestorOf(old) && !container->isAncestorOf(now))
-            runHandler(handler);
+    const auto holds = [this](QWidget* focus) {
+        return [this, focus](const app::ControlRow& pageControl) {
+            return widgets_.at(pageControl.name)->isAncestorOf(focus);
+        };
+    };
+    for (const auto& handler : pages_.exitHandlers(holds(old), holds(now))) runHandler(handler);
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
     // The native window exists now and is not yet mapped: the moment the window manager's hints count.
     if (!event->spontaneous()) applyMainWindowHints(this);
     QWidget::showEvent(event);
+    // The pages are in sight now: those that came into sight run their show handlers.
+    if (!event->spontaneous()) handle([] {});
 }
 
 void MainWindow::changeEvent(QEvent* event) {
@@ -473,9 +459,11 @@ void MainWindow::render() {
     }
     renderPrintView();
     renderFlowPanel();
-    // Pages last: switching them runs show handlers, which render again with their results.
-    pageControl2_->setCurrentIndex(form_.PageControl2.ActivePageIndex);
-    pageControl1_->setCurrentIndex(form_.PageControl1.ActivePageIndex);
+    // Pages last: the pages that come into sight run their show handlers, which render again with their results.
+    for (const auto& shown : pages_.pagesToShow())
+        widget<PageControl>(shown.pageControl->name)->setCurrentIndex(shown.index);
+    const auto inSight = [this](const app::ControlRow& sheet) { return widgets_.at(sheet.name)->isVisible(); };
+    for (const auto& handler : pages_.showHandlers(inSight)) runHandler(handler);
 }
 
 void MainWindow::renderPrintView() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/tform1.h"
+#include "app/window/page_controls.h"
 #include "app/window/window_table.h"
 #include "base/error.h"
 #include "base/text.h"
@@ -58,7 +59,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct TabEntry {
@@ -87,11 +87,11 @@ private:
 
     app::TForm1& form_;
     BrowserHost& browser_;
+    app::PageControls pages_;
     std::map<QWidget*, std::vector<TabEntry>> tabChildren_;
-    std::map<QObject*, std::function<void()>> showHandlers_;
 
     std::map<std::u16string, QWidget*> widgets_;
-    // Edits and page controls whose focus leaving runs a handler.
+    // Edits whose focus leaving runs a handler.
     std::map<QWidget*, std::u16string> exitHandlers_;
     std::vector<std::pair<QCheckBox*, app::TCheckBox*>> checkBoxes_;
     std::vector<std::pair<QComboBox*, app::TComboBox*>> comboBoxes_;

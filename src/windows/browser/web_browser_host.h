@@ -5,27 +5,12 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/browser.h"
 
 namespace veltrane::platform::win32 {
-
-// What the window hears of the control, always as window events on the GUI thread, never from inside the
-// control's own event call. A handler that throws has its text passed to handlerFailed (or, without one, shown
-// in a message box): an exception must never unwind through the control.
-struct BrowserEvents {
-    // The top-level document has loaded; once per completed navigation, frames do not count.
-    std::function<void()> navigateComplete;
-    // The top-level document could not be loaded or did not load in time; the text says which page and why.
-    std::function<void(const std::string& message)> navigateFailed;
-    std::function<void(int percent)> loadProgress;
-    // The engine took the print command; the printer it prints on (the default printer of that moment).
-    std::function<void(const std::string& printer)> printed;
-    std::function<void(const std::string& message)> handlerFailed;
-};
 
 class WebBrowserHost final : public Browser {
 public:
@@ -48,6 +33,9 @@ public:
     // Creates the control in parent, filling its client area and following its size from then on, and starts a
     // kept navigate. Runs on the GUI thread, which must be (or become) a single-threaded OLE apartment. Throws
     // with a plain text when the control cannot be created.
+    // The events come as window events, never from inside the control's own event call, and printFailed never
+    // (the engine does not say how a print ended). A handler that throws has its text passed to handlerFailed
+    // (or, without one, shown in a message box): an exception must never unwind through the control.
     void attach(HWND parent, BrowserEvents events);
     // Fits the control to the parent's client area again (done by itself when the parent is resized).
     void resize();

@@ -36,7 +36,7 @@ std::string refusal() {
 
 }  // namespace
 
-MainWindow::MainWindow(app::TForm1& form) : form_(form) {
+MainWindow::MainWindow(app::TForm1& form) : form_(form), pages_(form) {
     INITCOMMONCONTROLSEX common{sizeof common, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&common);
     registerWindowClasses(&MainWindow::windowProc);

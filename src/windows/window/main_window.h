@@ -7,12 +7,12 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/tform1.h"
+#include "app/window/page_controls.h"
 #include "app/window/window_table.h"
 #include "windows/window/containers.h"
 #include "windows/window/fonts.h"
@@ -103,8 +103,7 @@ private:
     std::map<std::u16string, std::size_t, std::less<>> byName_;
     std::vector<HWND> imagingButtons_;
     HWND printStatus_ = nullptr;
-    // Pages whose show handler has run since they last became visible.
-    std::set<HWND> visiblePages_;
+    app::PageControls pages_;
     bool rendering_ = false;  // controls changed by a render raise no events
 };
 

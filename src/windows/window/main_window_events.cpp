@@ -209,9 +209,8 @@ void MainWindow::onNotify(const NMHDR& header) {
     const Control& control = controls_[static_cast<std::size_t>(position)];
     if (control.row->kind != K::PageControl) return;
     const int index = static_cast<int>(SendMessageW(control.window, TCM_GETCURSEL, 0, 0));
-    app::TPageControl& model = control.row->name == u"PageControl1" ? form_.PageControl1 : form_.PageControl2;
     // The render shows the chosen page, which runs its show handler.
-    handle([&] { model.ActivePageIndex = index; });
+    handle([&] { pages_.tabChosen(control.row->name, index); });
 }
 
 bool MainWindow::insidePageControl(const Control& pageControl, HWND window) const {
@@ -232,10 +231,12 @@ void MainWindow::onFocusMoved(HWND from, HWND to) {
         if (control.window == from && control.row->kind == K::Edit && !control.row->handler.empty())
             runHandler(control.row->handler);
     }
-    for (const Control& control : controls_)
-        if (control.row->kind == K::PageControl && !control.row->handler.empty() && insidePageControl(control, from) &&
-            !insidePageControl(control, to))
-            runHandler(control.row->handler);
+    const auto holds = [this](HWND focus) {
+        return [this, focus](const app::ControlRow& pageControl) {
+            return insidePageControl(*controlOf(pageControl.name), focus);
+        };
+    };
+    for (const auto& handler : pages_.exitHandlers(holds(from), holds(to))) runHandler(handler);
 }
 
 void MainWindow::runWindowHandler(const std::u16string& handler) {

@@ -182,11 +182,9 @@ void MainWindow::layoutImagingButtons() {
 
 void MainWindow::showPage(const Control& pageControl, int index) {
     const auto sheets = app::childrenOf(pageControl.row->name);
-    if (sheets.empty()) return;
-    index = std::clamp(index, 0, static_cast<int>(sheets.size()) - 1);
     if (static_cast<int>(SendMessageW(pageControl.window, TCM_GETCURSEL, 0, 0)) != index)
         SendMessageW(pageControl.window, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
-    HWND chosen = control(sheets[static_cast<std::size_t>(index)]->name);
+    HWND chosen = control(sheets.at(static_cast<std::size_t>(index))->name);
     // The chosen page first, so the focus never falls out of the window in between.
     ShowWindow(chosen, SW_SHOWNA);
     for (const app::ControlRow* sheet : sheets)
@@ -194,21 +192,11 @@ void MainWindow::showPage(const Control& pageControl, int index) {
 }
 
 void MainWindow::renderPages() {
-    if (const Control* pages = controlOf(u"PageControl2")) showPage(*pages, form_.PageControl2.ActivePageIndex);
-    if (const Control* pages = controlOf(u"PageControl1")) showPage(*pages, form_.PageControl1.ActivePageIndex);
-    // A page's show handler runs each time it becomes visible, also because its parent page is shown; in table
-    // order, so an outer page's handler runs before that of the page inside it.
-    std::vector<const Control*> appeared;
-    for (const Control& control : controls_) {
-        if (control.row->kind != K::TabSheet) continue;
-        const bool visible = IsWindowVisible(control.window);
-        if (!visible) {
-            visiblePages_.erase(control.window);
-        } else if (visiblePages_.insert(control.window).second && !control.row->handler.empty()) {
-            appeared.push_back(&control);
-        }
-    }
-    for (const Control* page : appeared) runHandler(page->row->handler);
+    for (const auto& shown : pages_.pagesToShow())
+        if (const Control* pages = controlOf(shown.pageControl->name)) showPage(*pages, shown.index);
+    // A page's show handler runs each time it comes into sight, also because its parent page is shown.
+    const auto inSight = [this](const app::ControlRow& sheet) { return IsWindowVisible(control(sheet.name)) != FALSE; };
+    for (const auto& handler : pages_.showHandlers(inSight)) runHandler(handler);
 }
 
 }  // namespace veltrane::platform::win32::window
