@@ -138,9 +138,9 @@ _xvfb_settled() {
     grep -qx '[0-9][0-9]*' "$1" 2>/dev/null && xdpyinfo -display ":$(head -n 1 "$1")" >/dev/null 2>&1
 }
 _xvfb_kill() {
-    kill "$XVFB_PID" 2>/dev/null
-    wait_for 10 ended "$XVFB_PID" || kill -9 "$XVFB_PID" 2>/dev/null
-    wait "$XVFB_PID" 2>/dev/null
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait_for 10 ended "$XVFB_PID" || kill -9 "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
     XVFB_PID=""
 }
 stop_xvfb() {
