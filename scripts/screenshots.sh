@@ -2,9 +2,12 @@
 # Renders the pages of the main window under Xvfb into docs/screenshots/ (PNG), for the README.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
+source "$here/tests/support/lib.sh"
 build="${BUILD_DIR:-$here/build}"
 cmake -S "$here" -B "$build" -G Ninja >/dev/null
 cmake --build "$build" --target window-screenshots
 mkdir -p "$here/docs/screenshots"
-VELTRANE_BROWSER_MODULE=/nonexistent xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" \
-    "$build/bin/window-screenshots" "$here/docs/screenshots"
+work="$(mktemp -d)"
+at_exit 'rm -rf "$work"'
+start_xvfb "$work" -screen 0 1024x768x24 -dpi 96
+VELTRANE_BROWSER_MODULE=/nonexistent "$build/bin/window-screenshots" "$here/docs/screenshots"

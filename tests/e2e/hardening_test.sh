@@ -21,11 +21,6 @@ SCRIPT
 chmod +x "${P}dexis.exe"
 write_settings '"dexis_enabled"="True"' "\"dexis_program\"=\"$P\""
 
-wait_for() {  # wait_for FILE: up to 10 s
-    for _ in $(seq 100); do [ -e "$1" ] && return 0; sleep 0.1; done
-    return 1
-}
-
 # A link or FIFO planted at the exchange file's name: the request ends at once with the file error, the
 # link's target is untouched and the imaging program is not started.
 echo "the victim's own file" >"$E2E_DIR/victim.txt"
@@ -36,6 +31,8 @@ for kind in link fifo; do
     timeout 10 "$PROGRAM" -x "$REQUEST" >"$E2E_DIR/out" 2>"$E2E_DIR/err" || code=$?
     [ "$code" -ne 124 ] || fail "$kind: the request hung"
     grep -q "File access denied" "$E2E_DIR/err" || fail "$kind: no file error ($(cat "$E2E_DIR/err"))"
+    # The imaging program is started detached: it could start after our program has ended.
+    after_a_later_launch
     [ ! -e "$E2E_DIR/started" ] || fail "$kind: the imaging program was started"
 done
 expect_eq "the link's target" "the victim's own file" "$(cat "$E2E_DIR/victim.txt")"
@@ -43,7 +40,7 @@ expect_eq "the link's target" "the victim's own file" "$(cat "$E2E_DIR/victim.tx
 # A new exchange file is the user's alone, whatever the umask.
 rm -f "${P}InfoFile.txt" "$E2E_DIR/started"
 (umask 000 && "$PROGRAM" -x "$REQUEST" >"$E2E_DIR/out" 2>"$E2E_DIR/err") || fail "exit code $? ($(cat "$E2E_DIR/err"))"
-wait_for "$E2E_DIR/started" || fail "the imaging program was not started"
+wait_for 10 test -e "$E2E_DIR/started" || fail "the imaging program was not started"
 expect_eq "mode of a new exchange file" 600 "$(stat -c %a "${P}InfoFile.txt")"
 
 # A caller that reads our output to its end is not held while the imaging program runs.
@@ -51,7 +48,7 @@ rm -f "$E2E_DIR/started" "$E2E_DIR/finished" "$E2E_DIR/go"
 HOLD=1 "$PROGRAM" -x "$REQUEST" 2>&1 | cat >/dev/null
 [ ! -e "$E2E_DIR/finished" ] || fail "our output stayed open until the imaging program ended"
 touch "$E2E_DIR/go"
-wait_for "$E2E_DIR/finished" || fail "the imaging program did not run"
+wait_for 10 test -e "$E2E_DIR/finished" || fail "the imaging program did not run"
 
 # The shared log against another user: needs root to make the users.
 if [ "$(id -u)" -ne 0 ] || ! command -v useradd >/dev/null || ! command -v runuser >/dev/null; then
@@ -63,9 +60,8 @@ cleanup() {
     userdel "$attacker" 2>/dev/null || true
     userdel "$victim" 2>/dev/null || true
     chattr -a "$E2E_DIR/log/clienttools.log" 2>/dev/null || true
-    rm -rf "$E2E_DIR"
 }
-trap cleanup EXIT
+at_exit cleanup
 useradd -M -N -s /usr/sbin/nologin "$attacker"
 useradd -M -N -s /usr/sbin/nologin "$victim"
 chmod 0755 "$E2E_DIR"
@@ -89,7 +85,7 @@ run_victim() {
     timeout 10 runuser -u "$victim" -- env HOME="$home" VELTRANE_SHARED_DIR="$1" LANG=C.UTF-8 \
         "$PROGRAM" -x "$REQUEST" >"$E2E_DIR/out" 2>"$E2E_DIR/err" || code=$?
     [ "$code" -eq 0 ] || fail "$2: exit code $code ($(cat "$E2E_DIR/err"))"
-    wait_for "$E2E_DIR/started" || fail "$2: the victim's imaging program did not open"
+    wait_for 10 test -e "$E2E_DIR/started" || fail "$2: the victim's imaging program did not open"
 }
 
 # A world-writable folder where the attacker planted a link to the victim's file.

@@ -3,12 +3,8 @@
 # its helper goes away once another program takes the clipboard.
 source "$(dirname "$0")/lib.sh"
 
-exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -nolisten tcp -screen 0 640x480x24 >/dev/null 2>&1 &
-XVFB=$!
-trap 'kill $XVFB 2>/dev/null; rm -rf "$E2E_DIR"' EXIT
-read -r -t 20 number <&"$displayfd" || fail "Xvfb did not start"
-export DISPLAY=":$number"
+need xclip
+start_xvfb "$E2E_DIR" -screen 0 640x480x24
 
 REQUEST="$E2E_DIR/request.ini"
 printf '[settings]\r\naction=images\r\npatient_id=1042\r\nforenames=Anna\r\nsurname=Berg\r\ntitle=Mrs\r\n' >"$REQUEST"
@@ -21,15 +17,9 @@ helper=""
 for pid in $(pgrep -x veltrane-clipbo || true); do
     tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "DISPLAY=$DISPLAY" && helper="$pid"
 done
-[ -n "$helper" ] || fail "no clipboard helper is serving the text"
+[ -n "$helper" ] || fail "no clipboard helper is serving the text $(xvfb_state)"
 
 printf 'other' | xclip -selection clipboard >/dev/null 2>&1
-for _ in $(seq 100); do
-    state="$(ps -o stat= -p "$helper" 2>/dev/null || true)"
-    [ -z "$state" ] || [ "${state:0:1}" = Z ] && break
-    sleep 0.1
-done
-state="$(ps -o stat= -p "$helper" 2>/dev/null || true)"
-[ -z "$state" ] || [ "${state:0:1}" = Z ] || fail "the clipboard helper still runs after losing the selection"
+wait_for 10 ended "$helper" || fail "the clipboard helper still runs after losing the selection"
 expect_eq "clipboard after another program" "other" "$(timeout 10 xclip -o -selection clipboard)"
 echo "imaging digora clipboard: all checks passed"

@@ -30,8 +30,7 @@ if grep -E 'calling init: .*lib(Qt|X11|xcb|cups)' "$E2E_DIR/ld" >"$E2E_DIR/heavy
 fi
 
 touch "$IMAGING/go"
-for _ in $(seq 100); do [ -e "$IMAGING/args.txt" ] && break; sleep 0.1; done
-[ -e "$IMAGING/args.txt" ] || fail "the imaging program was not started"
+wait_for 10 test -e "$IMAGING/args.txt" || fail "the imaging program was not started"
 # The Windows command-line rules split the quoted arguments; nothing went through a shell.
 expect_eq "arguments" '1042
 van Dijk $(touch pwned)

@@ -19,13 +19,11 @@ expect_eq "--version" "veltrane-client-tools 4.26" "$("$program" --version)"
 # The window on the offscreen platform: which files the running program has mapped.
 env -u DISPLAY QT_QPA_PLATFORM=offscreen "$program" >"$E2E_DIR/app.out" 2>&1 &
 app=$!
-trap 'kill "$app" 2>/dev/null; rm -rf "$E2E_DIR"' EXIT
-deadline=$((SECONDS + 20))
-until grep -q 'libveltrane-ui.so' "/proc/$app/maps" 2>/dev/null; do
-    kill -0 "$app" 2>/dev/null || fail "the installed program ended: $(cat "$E2E_DIR/app.out")"
-    [ "$SECONDS" -lt "$deadline" ] || fail "the installed program loaded no window module"
-    sleep 0.1
-done
+at_exit 'kill "$app" 2>/dev/null'
+# Mapped, or ended: an ended program is said as such.
+module_mapped_or_ended() { ended "$app" || grep -q 'libveltrane-ui.so' "/proc/$app/maps"; }
+wait_for 20 module_mapped_or_ended || fail "the installed program loaded no window module"
+alive "$app" || fail "the installed program ended: $(cat "$E2E_DIR/app.out")"
 mapped="$(awk '$6 ~ /veltrane/ {print $6}' "/proc/$app/maps" | sort -u)"
 grep -qx "$private/libveltrane-core.so" <<<"$mapped" || fail "the core library did not come from $private: $mapped"
 grep -qx "$private/libveltrane-ui.so" <<<"$mapped" || fail "the window module did not come from $private: $mapped"

@@ -1,12 +1,17 @@
-# Shared helpers for the end-to-end scripts: a temporary HOME with its own settings file and shared folder.
+# shellcheck shell=bash
+# The end-to-end scripts' set-up: the program under test (the script's first argument), a temporary HOME with its
+# own settings file, and the shared folder with the activity log. KEEP_WORK=1 keeps the temporary folder. The
+# checks and helpers come from tests/support/lib.sh.
+source "$(dirname "${BASH_SOURCE[0]}")/../support/lib.sh"
 set -euo pipefail
 
 PROGRAM="${1:?usage: $0 PATH_TO_PROGRAM}"
 [ -x "$PROGRAM" ] || { echo "program not found: $PROGRAM" >&2; exit 1; }
 
 E2E_DIR="$(mktemp -d)"
-trap 'rm -rf "$E2E_DIR"' EXIT
+at_exit 'if [ -n "${KEEP_WORK:-}" ]; then echo "work folder kept: $E2E_DIR" >&2; else rm -rf "$E2E_DIR"; fi'
 export HOME="$E2E_DIR/home"
+TEST_HOME="$HOME"
 export VELTRANE_SHARED_DIR="$E2E_DIR/shared"
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 unset XDG_CONFIG_HOME DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
@@ -25,8 +30,24 @@ write_settings() {
 # log_messages: the log's messages without their time stamps, one per line.
 log_messages() { sed -e 's/\r$//' -e 's/^[^:]*:[^:]*:[^:]*: //' "$LOG"; }
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-expect_eq() {  # expect_eq WHAT EXPECTED ACTUAL
-    [ "$2" == "$3" ] || fail "$1: expected [$2], got [$3]"
+# after_a_later_launch: an images request of its own whose imaging program only leaves a mark, run to its end,
+# and its mark awaited. A program that an earlier run started (detached) has started by then too, so only now may
+# a test say that one never started. The settings file and the log are as they were afterwards.
+after_a_later_launch() {
+    local folder="$E2E_DIR/later-launch/"
+    mkdir -p "$folder"
+    printf '#!/bin/sh\ntouch "%s"\n' "${folder}mark" >"${folder}cmdlink.exe"
+    chmod +x "${folder}cmdlink.exe"
+    printf '[settings]\r\naction=images\r\npatient_id=1\r\n' >"${folder}request.ini"
+    rm -f "${folder}mark"
+    [ ! -e "$SETTINGS" ] || cp -p "$SETTINGS" "${folder}settings.saved"
+    [ ! -e "$LOG" ] || cp -p "$LOG" "${folder}log.saved"
+    write_settings '"dentaleye_enabled"="True"' "\"dentaleye_program\"=\"$folder\""
+    local code=0
+    timeout 30 "$PROGRAM" -x "${folder}request.ini" >"${folder}out" 2>"${folder}err" || code=$?
+    rm -f "$SETTINGS" "$LOG"
+    [ ! -e "${folder}settings.saved" ] || mv "${folder}settings.saved" "$SETTINGS"
+    [ ! -e "${folder}log.saved" ] || mv "${folder}log.saved" "$LOG"
+    [ "$code" -eq 0 ] || fail "the later launch: exit code $code ($(cat "${folder}err"))"
+    wait_for 10 test -e "${folder}mark" || fail "the later launch started nothing: $(cat "${folder}err")"
 }

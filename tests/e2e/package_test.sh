@@ -28,10 +28,8 @@ cleanup() {
     rm -rf "$logdir"
     [ "$logdir_existed" = no ] || cp -a "$E2E_DIR/logdir.saved" "$logdir"
     [ -z "${app_pid:-}" ] || kill "$app_pid" 2>/dev/null
-    [ -z "${xvfb_pid:-}" ] || kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$E2E_DIR"
 }
-trap cleanup EXIT
+at_exit cleanup
 # A copy left behind by an interrupted earlier run is taken away first, so the files checked are this build's.
 if installed; then
     echo "note: $package was installed before the test; removing it first"
@@ -106,19 +104,7 @@ expect_eq "images request" \
     "$out"
 
 # The configuration window from the installed modules, under Xvfb.
-exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -nolisten tcp -screen 0 800x600x24 -dpi 96 >"$E2E_DIR/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 20 number <&"$displayfd" || fail "Xvfb did not start: $(cat "$E2E_DIR/xvfb.log")"
-[ -n "$number" ] || fail "Xvfb named no display: $(cat "$E2E_DIR/xvfb.log")"
-export DISPLAY=":$number"
-# The server answers before anything is started on it, or the test says why it does not.
-for _ in $(seq 100); do
-    xdpyinfo >/dev/null 2>&1 && break
-    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb on $DISPLAY exited: $(cat "$E2E_DIR/xvfb.log")"
-    sleep 0.1
-done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer: $(cat "$E2E_DIR/xvfb.log")"
+start_xvfb "$E2E_DIR" -screen 0 800x600x24 -dpi 96
 write_settings
 # Started as the applications menu starts it.
 read -r -a menu_command < <(sed -n 's/^Exec=//p' /usr/share/applications/veltrane-client-tools.desktop)
@@ -126,7 +112,7 @@ expect_eq "the menu entry's command" veltrane-client-tools "${menu_command[*]}"
 "${menu_command[@]}" >"$E2E_DIR/app.out" 2>&1 &
 app_pid=$!
 window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Veltrane Client Tools$' | head -1)" ||
-    fail "the installed program showed no window: $(cat "$E2E_DIR/app.out")"
+    fail "the installed program showed no window: $(cat "$E2E_DIR/app.out") $(xvfb_state)"
 [ -n "$window" ] || fail "no window"
 grep -q ' /usr/lib/veltrane-client-tools/libveltrane-ui.so$' "/proc/$app_pid/maps" ||
     fail "the window module was not loaded from the private folder"

@@ -6,89 +6,22 @@
 # Exits 77 (skipped) only when no private CUPS scheduler can be started (not root, or CUPS/cups-pdf missing).
 # PRINT_SCREENSHOT=FILE keeps a picture of the window with the loaded page; KEEP_WORK=1 keeps the work folder
 # (logs, PDFs, a picture of the screen at each failure).
-set -uo pipefail
+source "$(dirname "$0")/lib.sh"
+set +e
+keep_going
+need xdotool pdftotext import
+program=$PROGRAM
+work=$E2E_DIR
+settings_file=$SETTINGS
+source "$(dirname "$0")/print_lib.sh"
 
-program=$1
-support=$(cd "$(dirname "$0")/../support" && pwd)
-work=$(mktemp -d /tmp/vt-print-program-XXXXXX)
-chmod 755 "$work"
-failures=0
-http_pid=
-xvfb_pid=
 app_pid=
+# The program leads its own process group, so the browser engine's helpers go with it.
+at_exit '[ -z "$app_pid" ] || kill -9 -- "-$app_pid" 2>/dev/null'
+# What the screen showed, for KEEP_WORK=1 runs.
+on_failure() { [ -z "${DISPLAY:-}" ] || import -window root "$work/failure-$1.png" 2>/dev/null; }
 
-for tool in Xvfb xdotool pdftotext import; do
-    command -v $tool >/dev/null || { echo "FAIL: $tool is missing (scripts/install-deps.sh test)" >&2; exit 1; }
-done
-[ -x "$program" ] || { echo "FAIL: program not found: $program" >&2; exit 1; }
-
-cleanup() {
-    # The program leads its own process group, so the browser engine's helpers go with it.
-    [ -n "$app_pid" ] && kill -9 -- "-$app_pid" 2>/dev/null
-    [ -n "$http_pid" ] && kill "$http_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    bash "$support/cups_sandbox.sh" stop "$work/cups"
-    if [ -n "${KEEP_WORK:-}" ]; then echo "work folder kept: $work" >&2; else rm -rf "$work"; fi
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-    # What the screen showed, for KEEP_WORK=1 runs.
-    [ -n "${DISPLAY:-}" ] && import -window root "$work/failure-$failures.png" 2>/dev/null
-}
-expect_eq() {  # what expected actual
-    [ "$2" = "$3" ] || fail "$1: expected '$2', got '$3'"
-}
-now_ms() { date +%s%3N; }
-
-env_text=$(bash "$support/cups_sandbox.sh" start "$work/cups" vtOffice vtZebra vtEpson)
-status=$?
-if [ $status -eq 77 ]; then echo "SKIP: no private CUPS scheduler"; exit 77; fi
-[ $status -eq 0 ] || { echo "FAIL: the CUPS scheduler did not start" >&2; exit 1; }
-eval "$env_text"  # CUPS_SERVER, CUPS_SERVERROOT and HOME (the user's default printer and settings file live there)
-lpoptions -d vtOffice >/dev/null
-
-# A private X server on a free display number, away from the low numbers that desktops and other tools take.
-for n in $(seq 140 199); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -dpi 96 -nolisten tcp 2>"$work/xvfb.err" &
-    xvfb_pid=$!
-    for _ in $(seq 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && break
-        kill -0 $xvfb_pid 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 $xvfb_pid 2>/dev/null; then
-        export DISPLAY=:$n
-        break
-    fi
-    xvfb_pid=  # taken meanwhile by another server: try the next number
-done
-[ -n "$xvfb_pid" ] || { echo "FAIL: Xvfb did not start: $(cat "$work/xvfb.err")" >&2; exit 1; }
-unset WAYLAND_DISPLAY QT_QPA_PLATFORM XDG_CONFIG_HOME
-export LANG=C.UTF-8 LC_ALL=C.UTF-8 VELTRANE_SHARED_DIR=$work/shared
-mkdir -p "$VELTRANE_SHARED_DIR" "$HOME/.config/veltrane-client-tools"
-settings_file=$HOME/.config/veltrane-client-tools/registry.reg
-log_file=$VELTRANE_SHARED_DIR/clienttools.log
-
-# The practice server's documents.
-www=$work/www
-mkdir -p "$www/veltrane_docs/store/1234" "$www/veltrane_docs/store/9"
-cat > "$www/veltrane_docs/store/1234/apptcard.html" <<'HTML'
-<!doctype html><html><head><title>Appointment card</title><style>body{margin:0;font:16px sans-serif}</style></head>
-<body><div>TOPLEFT Appointment card for patient 1234</div><p>Tuesday 10:30 with Dr Example</p></body></html>
-HTML
-cat > "$www/veltrane_docs/store/9/receipt.html" <<'HTML'
-<!doctype html><html><head><title>Receipt</title><style>body{margin:0;font:16px sans-serif}</style></head>
-<body><div>TOPLEFT Receipt 9 paid in full</div></body></html>
-HTML
-python3 "$support/doc_server.py" "$www" "$work/port" "$work/http.log" &
-http_pid=$!
-for _ in $(seq 100); do [ -f "$work/port" ] && break; sleep 0.1; done
-[ -f "$work/port" ] || { echo "FAIL: the document server did not start" >&2; exit 1; }
-server=127.0.0.1:$(cat "$work/port")
+start_xvfb "$work" -screen 0 1024x768x24 -dpi 96
 
 # The settings file as a workstation has it: printers and print types chosen, the log on, one imaging system
 # (a stand-in that notes how it was started and ends at once), and a page setup the user made. A Windows
@@ -119,30 +52,14 @@ page_setup_value() {  # name: the value in the page-setup key of the settings fi
 request() {  # file action type patient
     printf '[settings]\r\naction=%s\r\ntype=%s\r\npatient_id=%s\r\n' "$2" "$3" "$4" > "$1"
 }
-log_lines() { tr -d '\r' < "$log_file" | sed 's/^[^:]*:[^:]*:[^:]*: //'; }
-pdf_count() { find "$work/cups/out/$1" -name '*.pdf' | wc -l; }
-newest_pdf() { ls -t "$work/cups/out/$1"/*.pdf | head -1; }
-# Left edge of the first word on the page, in points.
-first_word_left() { pdftotext -bbox "$1" - | grep -m1 '<word' | sed 's/.*xMin="\([0-9.-]*\)".*/\1/'; }
 default_printer() { lpstat -d; }
-# Every job the scheduler took has been written out, so a count of PDFs is final.
-wait_jobs_done() {
-    for _ in $(seq 600); do [ -z "$(lpstat -o 2>/dev/null)" ] && return 0; sleep 0.1; done
-    fail "the scheduler still has jobs: $(lpstat -o)"
-}
-
-alive() {  # pid: running and not a zombie
-    local stat
-    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
-    ! [[ ${stat##*) } =~ ^[ZX] ]]
-}
 start_program() {  # arguments; the program in its own process group, standard error in $work/app.err
     setsid "$program" "$@" 2> "$work/app.err" &
     app_pid=$!
     app_started=$(now_ms)
 }
 program_died() {
-    fail "the program ended early: $(cat "$work/app.err") $(kill -0 "$xvfb_pid" 2>/dev/null || echo "(Xvfb has gone)")"
+    fail "the program ended early: $(cat "$work/app.err") $(xvfb_state)"
     wait "$app_pid" 2>/dev/null
     app_pid=
 }
@@ -154,26 +71,33 @@ main_window() {  # the visible window of the title with the main window's fixed 
     done
     return 1
 }
+window_or_end() { ended "$app_pid" || window=$(main_window); }
 find_window() {  # sets window
-    for _ in $(seq 600); do
-        alive "$app_pid" || return 1
-        window=$(main_window) && return 0
-        sleep 0.1
-    done
-    return 1
+    window=
+    wait_for 60 window_or_end && [ -n "$window" ]
+}
+pdfs_or_end() {  # printer count
+    [ "$(pdf_count "$1")" -ge "$2" ] || { [ -n "$app_pid" ] && ended "$app_pid"; }
 }
 wait_pdfs() {  # printer count [seconds]
-    local until=$(($(now_ms) + ${3:-60} * 1000))
-    while [ "$(now_ms)" -lt $until ]; do
-        [ "$(pdf_count "$1")" -ge "$2" ] && return 0
-        alive "$app_pid" || [ -z "$app_pid" ] || return 1
-        sleep 0.1
-    done
-    return 1
+    wait_for "${3:-60}" pdfs_or_end "$1" "$2" && [ "$(pdf_count "$1")" -ge "$2" ]
 }
 others() { windows | grep -vx "$window"; }
+no_others() { [ -z "$(others)" ]; }
+user_time() { xprop -id "$window" _NET_WM_USER_TIME 2>/dev/null; }
+user_time_changed() { [ "$(user_time)" != "$1" ]; }
+# caught_up: the program has handled all it was doing before now. A click on the window's title (which does
+# nothing) makes the toolkit stamp the window with the click's time; events are handled in order, so a box the
+# program was about to show is on the screen once the stamp has changed.
+caught_up() {
+    local before
+    before=$(user_time)
+    click_control Label1
+    wait_for 10 user_time_changed "$before" || fail "the window did not take a click on its title $(xvfb_state)"
+}
 no_message_box() {  # what was done: another window of the title is the error report of that
     local w
+    caught_up
     for w in $(others); do
         fail "$1 raised an error report: $(xdotool getwindowgeometry "$w" 2>&1 | tr '\n' ' ')"
     done
@@ -194,8 +118,7 @@ click_control() {  # name
 click_print_again() { click_control ColorButton2; }
 click_done() { click_control ColorButton1; }
 wait_exit() {  # seconds; sets exit_code
-    for _ in $(seq $(($1 * 10))); do alive "$app_pid" || break; sleep 0.1; done
-    if alive "$app_pid"; then
+    if ! wait_for "$1" ended "$app_pid"; then
         exit_code=timeout
         return 1
     fi
@@ -250,26 +173,7 @@ expect_eq "top margin restored" 0.750000 "$(page_setup_value margin_top)"
 expect_eq "left margin restored" 0.750000 "$(page_setup_value margin_left)"
 expect_eq "right margin (absent before) keeps the print's value" 0 "$(page_setup_value margin_right)"
 expect_eq "footer (absent before) stays empty" "" "$(page_setup_value footer)"
-expected_log='=== Load Client Tools ===
-Parse ini file
-print
-Initial set new printer to vtZebra
-SetDefaultPrinter vtZebra
-oldPrinter vtOffice
-Done SetDefaultPrinter
-Initial setup IE vtZebra
-Start setIE
-OK to setIE
-Done setIE
-resetProgram
-resetProgram oldPrinter vtOffice
-SetDefaultPrinter vtOffice
-oldPrinter vtOffice
-Done SetDefaultPrinter
-Start resetIE
-Done resetIE
-*** Done resetProgram + close ***'
-expect_eq "activity log of the print" "$expected_log" "$(log_lines)"
+expect_eq "activity log of the print" "$card_print_log" "$(log_messages)"
 grep -q 'GET /veltrane_docs/store/1234/apptcard.html cache-control=no-cache pragma=no-cache' "$work/http.log" ||
     fail "the page was not requested bypassing the cache: $(cat "$work/http.log")"
 
@@ -305,21 +209,21 @@ if ! find_window || ! wait_pdfs vtZebra $((before + 1)); then
     fail "the request to be killed did not print: $(cat "$work/app.err")"
 else
     expect_eq "default printer during the print" "system default destination: vtZebra" "$(default_printer)"
-    : > "$log_file"
+    : > "$LOG"
     run_images
     expect_eq "exit code of a start beside the print" 0 $?
     expect_eq "a start while the print runs restores nothing" "system default destination: vtZebra" \
         "$(default_printer)"
-    grep -q 'Restore' "$log_file" && fail "a start while the print runs logged a restore: $(log_lines)"
+    grep -q 'Restore' "$LOG" && fail "a start while the print runs logged a restore: $(log_messages)"
     disown "$app_pid"  # its end by the signal is expected: no job report
     kill -9 "$app_pid"
-    for _ in $(seq 50); do alive "$app_pid" || break; sleep 0.1; done
+    wait_for 5 ended "$app_pid"
     kill -9 -- "-$app_pid" 2>/dev/null
     app_pid=
     expect_eq "a killed request leaves the switch behind" "system default destination: vtZebra" \
         "$(default_printer)"
     expect_eq "a killed request leaves the header cleared" "" "$(page_setup_value header)"
-    : > "$log_file"
+    : > "$LOG"
     run_images
     expect_eq "exit code of the restoring start" 0 $?
     expect_eq "default printer restored at the next start" "system default destination: vtOffice" \
@@ -335,9 +239,9 @@ Parse ini file
 images
 Start loading imaging romexis
 resetProgram
-*** Done resetProgram + close ***' "$(log_lines)"
+*** Done resetProgram + close ***' "$(log_messages)"
     # Both starts ran the imaging bridge; the program is started detached, so give it a moment to note itself.
-    for _ in $(seq 50); do [ "$(wc -l < "$work/romexis.args" 2>/dev/null)" = 2 ] && break; sleep 0.1; done
+    wait_for 5 sh -c '[ "$(wc -l < "$1")" = 2 ]' _ "$work/romexis.args"
     expect_eq "imaging program runs" '[1234][Berg][Anna][19800102]
 [1234][Berg][Anna][19800102]' "$(cat "$work/romexis.args" 2>/dev/null)"
 fi
@@ -350,18 +254,14 @@ start_program -x "$work/missing.ini" -s "$server"
 if ! find_window; then
     program_died
 else
+    box_or_end() { box=$(others | head -1); [ -n "$box" ] || ended "$app_pid"; }
     box=
-    for _ in $(seq 600); do
-        box=$(others | head -1)
-        [ -n "$box" ] && break
-        alive "$app_pid" || break
-        sleep 0.1
-    done
+    wait_for 60 box_or_end
     if [ -z "$box" ]; then
         fail "a page that could not be loaded was not reported: $(cat "$work/app.err")"
     else
         xdotool windowfocus --sync "$box" key Return
-        for _ in $(seq 100); do [ -z "$(others)" ] && break; sleep 0.1; done
+        wait_for 10 no_others
         no_message_box "OK in the error report"
     fi
     expect_eq "default printer while the missing page is shown" "system default destination: vtZebra" \
@@ -376,7 +276,7 @@ expect_eq "default printer after a failed load" "system default destination: vtO
 expect_eq "header after a failed load" '&w&bPage &p of &P' "$(page_setup_value header)"
 
 # 5. No display: the request is refused before anything is switched, with one log line saying why.
-: > "$log_file"
+: > "$LOG"
 env -u DISPLAY timeout 60 "$program" -x "$work/appt.ini" -s "$server" > /dev/null 2> "$work/nodisplay.err"
 expect_eq "exit code without a display" 2 $?
 grep -q 'The print window cannot be shown: no display is available' "$work/nodisplay.err" ||
@@ -387,18 +287,17 @@ expect_eq "top margin after a run without a display" 0.750000 "$(page_setup_valu
 expect_eq "log of a run without a display" '=== Load Client Tools ===
 Parse ini file
 print
-Print request not carried out: The print window cannot be shown: no display is available (neither DISPLAY nor WAYLAND_DISPLAY is set)' "$(log_lines)"
-: > "$log_file"
+Print request not carried out: The print window cannot be shown: no display is available (neither DISPLAY nor WAYLAND_DISPLAY is set)' "$(log_messages)"
+: > "$LOG"
 run_images
 expect_eq "the next start has nothing to restore" '=== Load Client Tools ===
 Parse ini file
 images
 Start loading imaging romexis
 resetProgram
-*** Done resetProgram + close ***' "$(log_lines)"
+*** Done resetProgram + close ***' "$(log_messages)"
 
 if [ -n "${first_print_ms:-}" ] && [ -n "${print_again_ms:-}" ] && [ -n "${done_ms:-}" ]; then
     echo "start to first PDF ${first_print_ms} ms; Print Again to PDF ${print_again_ms} ms; DONE to exit ${done_ms} ms"
 fi
-[ $failures -eq 0 ] && echo "print requests in the program: all checks passed"
-exit $((failures > 0))
+finish && echo "print requests in the program: all checks passed"

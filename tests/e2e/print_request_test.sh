@@ -4,58 +4,16 @@
 # also when the request's process is killed before DONE.
 #   print_request_test.sh PRINT_HARNESS
 # Exits 77 (skipped) when no private scheduler can be started (not root, or CUPS/cups-pdf missing).
-set -uo pipefail
-
-harness=$1
-support=$(cd "$(dirname "$0")/../support" && pwd)
-work=$(mktemp -d /tmp/vt-print-e2e-XXXXXX)
-chmod 755 "$work"
-failures=0
-http_pid=
+source "$(dirname "$0")/lib.sh"
+set +e
+keep_going
+harness=$PROGRAM
+work=$E2E_DIR
+source "$(dirname "$0")/print_lib.sh"
 held_pid=
 open_pids=()
+at_exit '[ -z "$held_pid" ] || kill -9 "$held_pid" 2>/dev/null; for pid in "${open_pids[@]}"; do kill -9 "$pid" 2>/dev/null; done'
 
-cleanup() {
-    [ -n "$held_pid" ] && kill -9 "$held_pid" 2>/dev/null
-    for pid in "${open_pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
-    [ -n "$http_pid" ] && kill "$http_pid" 2>/dev/null
-    bash "$support/cups_sandbox.sh" stop "$work/cups"
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-expect_eq() {  # what expected actual
-    [ "$2" = "$3" ] || fail "$1: expected '$2', got '$3'"
-}
-
-env_text=$(bash "$support/cups_sandbox.sh" start "$work/cups" vtOffice vtZebra vtEpson)
-status=$?
-if [ $status -eq 77 ]; then echo "SKIP: no private CUPS scheduler"; exit 77; fi
-[ $status -eq 0 ] || { echo "FAIL: the CUPS scheduler did not start" >&2; exit 1; }
-eval "$env_text"
-lpoptions -d vtOffice >/dev/null
-
-# The practice server's documents.
-www=$work/www
-mkdir -p "$www/veltrane_docs/store/1234" "$www/veltrane_docs/store/9"
-cat > "$www/veltrane_docs/store/1234/apptcard.html" <<'HTML'
-<!doctype html><html><head><title>Appointment card</title><style>body{margin:0;font:16px sans-serif}</style></head>
-<body><div>TOPLEFT Appointment card for patient 1234</div><p>Tuesday 10:30 with Dr Example</p></body></html>
-HTML
-cat > "$www/veltrane_docs/store/9/receipt.html" <<'HTML'
-<!doctype html><html><head><title>Receipt</title><style>body{margin:0;font:16px sans-serif}</style></head>
-<body><div>TOPLEFT Receipt 9 paid in full</div></body></html>
-HTML
-python3 "$support/doc_server.py" "$www" "$work/port" "$work/http.log" &
-http_pid=$!
-for _ in $(seq 100); do [ -f "$work/port" ] && break; sleep 0.1; done
-server=127.0.0.1:$(cat "$work/port")
-
-mkdir -p "$work/logs"
 registry=$work/registry.txt
 setting() { printf '\\Software\\Veltrane\t%s\t%s\n' "$1" "$2" >> "$registry"; }
 page_setup() { printf '\\Software\\Veltrane\\PageSetup\t%s\t%s\n' "$1" "$2" >> "$registry"; }
@@ -66,22 +24,10 @@ request() {  # file type patient [extra lines]
     printf '[settings]\naction=print\ntype=%s\npatient_id=%s\n%s' "$2" "$3" "${4:-}" > "$1"
 }
 run() {  # harness arguments; standard error kept in $work/err
-    QT_QPA_PLATFORM=offscreen timeout 120 "$harness" --registry "$registry" --log "$work/logs" "$@" 2> "$work/err"
+    QT_QPA_PLATFORM=offscreen timeout 120 "$harness" --registry "$registry" --log "$VELTRANE_SHARED_DIR" "$@" 2> "$work/err"
 }
-pdf_count() { find "$work/cups/out/$1" -name '*.pdf' | wc -l; }
-wait_pdfs() {  # printer count
-    for _ in $(seq 600); do [ "$(pdf_count "$1")" -ge "$2" ] && return 0; sleep 0.1; done
-    return 1
-}
-newest_pdf() { ls -t "$work/cups/out/$1"/*.pdf | head -1; }
-# Every job the scheduler took has been written out, so a count of PDFs is final.
-wait_jobs_done() {
-    for _ in $(seq 600); do [ -z "$(lpstat -o 2>/dev/null)" ] && return 0; sleep 0.1; done
-    fail "the scheduler still has jobs: $(lpstat -o)"
-}
-# Left edge of the first word on the page, in points.
-first_word_left() { pdftotext -bbox "$1" - | grep -m1 '<word' | sed 's/.*xMin="\([0-9.-]*\)".*/\1/'; }
-log_lines() { tr -d '\r' < "$work/logs/clienttools.log" | sed 's/^[^:]*:[^:]*:[^:]*: //'; }
+pdfs_at_least() { [ "$(pdf_count "$1")" -ge "$2" ]; }
+wait_pdfs() { wait_for 60 pdfs_at_least "$1" "$2"; }  # printer count
 
 setting logging_enabled True
 setting apptcard_printer vtZebra
@@ -108,26 +54,7 @@ expect_eq "default printer after DONE" "system default destination: vtOffice" "$
 expect_eq "header restored" '&w&bPage &p of &P' "$(page_setup_value header)"
 expect_eq "top margin restored" 0.750000 "$(page_setup_value margin_top)"
 expect_eq "right margin (absent before) keeps the print's value" 0 "$(page_setup_value margin_right)"
-expected_log='=== Load Client Tools ===
-Parse ini file
-print
-Initial set new printer to vtZebra
-SetDefaultPrinter vtZebra
-oldPrinter vtOffice
-Done SetDefaultPrinter
-Initial setup IE vtZebra
-Start setIE
-OK to setIE
-Done setIE
-resetProgram
-resetProgram oldPrinter vtOffice
-SetDefaultPrinter vtOffice
-oldPrinter vtOffice
-Done SetDefaultPrinter
-Start resetIE
-Done resetIE
-*** Done resetProgram + close ***'
-expect_eq "activity log" "$expected_log" "$(log_lines)"
+expect_eq "activity log" "$card_print_log" "$(log_messages)"
 grep -q 'GET /veltrane_docs/store/1234/apptcard.html cache-control=no-cache pragma=no-cache' "$work/http.log" ||
     fail "the page was not requested bypassing the cache: $(cat "$work/http.log")"
 
@@ -143,8 +70,8 @@ awk -v x="$left" 'BEGIN { exit !(x > 50 && x < 58) }' || fail "normal print shou
 expect_eq "default printer after the receipt" "system default destination: vtOffice" "$(lpstat -d)"
 
 # 3. Killed before DONE: nothing is restored while it runs; the next start restores.
-: > "$work/logs/clienttools.log"
-QT_QPA_PLATFORM=offscreen "$harness" --registry "$registry" --log "$work/logs" --hold \
+: > "$LOG"
+QT_QPA_PLATFORM=offscreen "$harness" --registry "$registry" --log "$VELTRANE_SHARED_DIR" --hold \
     -- -x "$work/appt.ini" -s "$server" 2> "$work/held.err" &
 held_pid=$!
 wait_pdfs vtZebra 3 || fail "the held request did not print"
@@ -157,7 +84,7 @@ kill -9 "$held_pid"
 wait "$held_pid" 2>/dev/null
 held_pid=
 expect_eq "a killed request leaves the switch behind" "system default destination: vtZebra" "$(lpstat -d)"
-: > "$work/logs/clienttools.log"
+: > "$LOG"
 run --
 expect_eq "exit code of the restoring start" 0 $?
 expect_eq "default printer restored at the next start" "system default destination: vtOffice" "$(lpstat -d)"
@@ -169,7 +96,7 @@ Restore default printer vtOffice
 Restore page setup
 Done restore after an interrupted print request
 resetProgram
-*** Done resetProgram + close ***' "$(log_lines)"
+*** Done resetProgram + close ***' "$(log_messages)"
 
 # 4. A page that is missing or never loads is reported, not printed; DONE still puts everything back.
 before=$(pdf_count vtZebra)
@@ -189,7 +116,7 @@ expect_eq "default printer after failed loads" "system default destination: vtOf
 #    goes back to what it was before the first once the last has ended, whatever the order.
 request "$work/receipt.ini" receipt 9
 start_open() {  # name request; sets pid_<name>
-    QT_QPA_PLATFORM=offscreen "$harness" --registry "$registry" --log "$work/logs" --hold \
+    QT_QPA_PLATFORM=offscreen "$harness" --registry "$registry" --log "$VELTRANE_SHARED_DIR" --hold \
         --done-file "$work/done-$1" -- -x "$2" -s "$server" 2> "$work/$1.err" &
     open_pids+=($!)
     eval "pid_$1=$!"
@@ -198,20 +125,16 @@ press_done() { : > "$work/done-$1"; }
 wait_ended() {  # name: the process has exited; sets ended_code
     local pid
     eval "pid=\$pid_$1"
-    for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$pid" 2>/dev/null; then
+    if ! wait_for 30 ended "$pid"; then
         fail "$1 did not end after DONE: $(cat "$work/$1.err")"
         return 1
     fi
     wait "$pid"
     ended_code=$?
 }
+done_handled() { [ "$(grep -c 'still open after DONE' "$work/$1.err")" -ge "$2" ]; }
 wait_done_pressed() {  # name count: DONE has been handled count times and the process is still open
-    for _ in $(seq 300); do
-        [ "$(grep -c 'still open after DONE' "$work/$1.err")" -ge "$2" ] && return 0
-        sleep 0.1
-    done
-    fail "$1 did not handle DONE: $(cat "$work/$1.err")"
+    wait_for 30 done_handled "$1" "$2" || fail "$1 did not handle DONE: $(cat "$work/$1.err")"
 }
 check_newest() {  # printer text margin-test what
     local pdf left
@@ -290,7 +213,7 @@ expect_as_found "both killed, then a start"
 
 # 7. DONE fails while the old default printer is gone, and succeeds once it is back: it restores that printer.
 device=$(lpstat -v vtOffice | sed 's/^device for vtOffice: //')
-: > "$work/logs/clienttools.log"
+: > "$LOG"
 start_open appt "$work/appt.ini"
 wait_pdfs vtZebra $(($(pdf_count vtZebra) + 1)) || fail "the card to fail DONE on did not print"
 lpadmin -x vtOffice
@@ -301,32 +224,32 @@ wait_done_pressed appt 2
 grep -q "Cannot make 'vtOffice' the default printer: it is no longer installed" "$work/appt.err" ||
     fail "the failed DONE was not reported: $(cat "$work/appt.err")"
 expect_eq "log line of each failed DONE" 2 \
-    "$(log_lines | grep -cFx "resetProgram failed: Cannot make 'vtOffice' the default printer: it is no longer installed")"
+    "$(log_messages | grep -cFx "resetProgram failed: Cannot make 'vtOffice' the default printer: it is no longer installed")"
 lpadmin -p vtOffice -E -v "$device" -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null
 press_done appt
 wait_ended appt && expect_eq "exit code of DONE once the printer is back" 0 "$ended_code"
 expect_as_found "DONE after two failed ones"
 
 # 8. Each failure leaves one log line with its reason.
-: > "$work/logs/clienttools.log"
+: > "$LOG"
 run -- -x "$work/missing.ini" -s "$server"
 expect_eq "log line of a missing page" \
     "Page not loaded: The page http://$server/veltrane_docs/store/404/apptcard.html could not be loaded: the server has no such document (HTTP 404)" \
-    "$(log_lines | grep '^Page not loaded')"
-: > "$work/logs/clienttools.log"
+    "$(log_messages | grep '^Page not loaded')"
+: > "$LOG"
 down=127.0.0.1:$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 run -- -x "$work/appt.ini" -s "$down"
 expect_eq "log line of a server that is down" \
     "Page not loaded: The page http://$down/veltrane_docs/store/1234/apptcard.html could not be loaded: the server refused the connection: is the practice server running, and is its address right?" \
-    "$(log_lines | grep '^Page not loaded')"
+    "$(log_messages | grep '^Page not loaded')"
 grep -q 'ERR_\|jscontent' "$work/err" && fail "an engine code or markup reached the user: $(cat "$work/err")"
-: > "$work/logs/clienttools.log"
+: > "$LOG"
 cupsreject vtZebra
 before=$(pdf_count vtZebra)
 run -- -x "$work/appt.ini" -s "$server"
 cupsaccept vtZebra
-log_lines | grep -q "^Print failed: Cannot print on 'vtZebra': " ||
-    fail "a refused job left no log line: $(log_lines)"
+log_messages | grep -q "^Print failed: Cannot print on 'vtZebra': " ||
+    fail "a refused job left no log line: $(log_messages)"
 wait_jobs_done
 expect_eq "nothing printed by a refused job" "$before" "$(pdf_count vtZebra)"
 expect_as_found "after the failures"
@@ -347,5 +270,4 @@ for i in $(seq 1 20); do
     grep -q "Card number $i\$" <<< "$text" || fail "print $i of 20 lacks its heading: '$(head -c 200 <<< "$text")'"
     grep -q 'Line of text 30\.' <<< "$text" || fail "print $i of 20 is not complete"
 done
-[ $failures -eq 0 ] && echo "print requests: all checks passed"
-exit $((failures > 0))
+finish && echo "print requests: all checks passed"

@@ -4,30 +4,22 @@
 # lose it, only DONE ends it, and Tab follows the designed order on the Config, Imaging and Choose Imaging System
 # pages without being trapped.
 source "$(dirname "$0")/lib.sh"
-for tool in Xvfb openbox xdotool xprop import; do
-    command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/install-deps.sh test installs it)"
-done
+need openbox xdotool xprop import
 shots="$(cd "$(dirname "$PROGRAM")/.." && pwd)/window-manager-test"
 mkdir -p "$shots"
+# A failure leaves a picture of the screen beside the others.
+on_failure() {
+    [ -n "${DISPLAY:-}" ] || return 0
+    import -window root "$shots/failure.png" 2>/dev/null
+    echo "(screen: $shots/failure.png) $(xvfb_state)" >&2
+}
 
-exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -nolisten tcp -screen 0 1024x768x24 -dpi 96 >/dev/null 2>&1 &
-xvfb_pid=$!
-app_pid=
-trap '[ -z "$app_pid" ] || kill "$app_pid" 2>/dev/null; kill "$wm_pid" "$xvfb_pid" 2>/dev/null; rm -rf "$E2E_DIR"' EXIT
-read -r -t 20 number <&"$displayfd" || fail "Xvfb did not start"
-export DISPLAY=":$number"
+start_xvfb "$E2E_DIR" -screen 0 1024x768x24 -dpi 96
 openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
 wm_pid=$!
-# wait_for SECONDS COMMAND...: until the command succeeds, or fail after the deadline.
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@" >/dev/null 2>&1; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.1
-    done
-}
+at_exit 'kill "$wm_pid" 2>/dev/null'
+app_pid=
+at_exit '[ -z "$app_pid" ] || kill "$app_pid" 2>/dev/null'
 # A loaded machine may take a while to start the window manager.
 wait_for 60 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
     fail "openbox did not start managing: $(cat "$E2E_DIR/openbox.log")"
@@ -46,7 +38,7 @@ start() {
 }
 # ended_with CODE: the program has ended by itself, with that exit code.
 ended_with() {
-    wait_for 10 sh -c "! kill -0 $app_pid" || fail "the program did not end: $(cat "$E2E_DIR/err")"
+    wait_for 10 ended "$app_pid" || fail "the program did not end: $(cat "$E2E_DIR/err")"
     local code=0
     wait "$app_pid" || code=$?
     app_pid=
@@ -58,8 +50,6 @@ still_running() {  # the program and its window survive for a moment after what 
     fi
 }
 keys() { xdotool key --delay 40 "$@"; }
-# A failure leaves a picture of the screen beside the others.
-fail() { import -window root "$shots/failure.png" 2>/dev/null; echo "FAIL: $* (screen: $shots/failure.png)" >&2; exit 1; }
 setting() { tr -d '\r' <"$SETTINGS" | grep -F "\"$1\"=" | cut -d= -f2-; }
 
 # ---- the frame

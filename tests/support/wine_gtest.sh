@@ -3,18 +3,17 @@
 # Wine a crash can end a program without a failing exit code, so the exit code alone proves nothing.
 # Usage: wine_gtest.sh program.exe [gtest arguments]
 set -uo pipefail
-here="$(cd "$(dirname "$0")" && pwd)"
-run="$here/../../scripts/wine-run.sh"
+source "$(dirname "$0")/lib.sh"
 program="$1"
 shift
 name="$(basename "$program" .exe)"
 out="$(mktemp -d)"
-trap 'rm -rf "$out"' EXIT
+at_exit 'rm -rf "$out"'
 
 # Output goes to files, never pipes: Wine's helper processes keep inherited pipes open after the program ends.
-"$run" "$program" --gtest_list_tests "$@" </dev/null >"$out/list" 2>&1
+"$WINE_RUN" "$program" --gtest_list_tests "$@" </dev/null >"$out/list" 2>&1
 listed="$(grep -c '^  ' "$out/list" || true)"
-"$run" "$program" "$@" </dev/null >"$out/run" 2>&1
+"$WINE_RUN" "$program" "$@" </dev/null >"$out/run" 2>&1
 status=$?
 cat "$out/run"
 

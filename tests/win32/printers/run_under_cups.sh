@@ -3,15 +3,12 @@
 # queues Wine's spooler takes over from CUPS never mix with another test's.
 # Usage: run_under_cups.sh printer-tests.exe WORKDIR
 set -euo pipefail
-here="$(cd "$(dirname "$0")" && pwd)"
-support="$here/../../support"
+source "$(dirname "$0")/../../support/lib.sh"
 program="$1"
 work="$2"
 rm -rf "$work"
 mkdir -p "$work"
-trap 'bash "$support/cups_sandbox.sh" stop "$work/cups"' EXIT
-env_text=$(bash "$support/cups_sandbox.sh" start "$work/cups" vtWinOffice vtWinZebra) || exit $?
-eval "$env_text"
+start_cups "$work/cups" vtWinOffice vtWinZebra || exit $?
 lpadmin -d vtWinOffice
-export WINEPREFIX="$work/wine-prefix"
-bash "$support/wine_gtest.sh" "$program"
+wine_prefix "$work/wine-prefix"
+bash "$SUPPORT_DIR/wine_gtest.sh" "$program"

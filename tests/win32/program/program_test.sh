@@ -2,68 +2,27 @@
 # veltrane-client-tools.exe under Wine, end to end.
 # Usage: program_test.sh veltrane-client-tools.exe command-line-recorder.exe message-box-closer.exe WORKDIR
 set -uo pipefail
-here="$(cd "$(dirname "$0")" && pwd)"
-run="$here/../../../scripts/wine-run.sh"
-absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-program="$(absolute "$1")"
-recorder="$(absolute "$2")"
-closer="$(absolute "$3")"
+source "$(dirname "$0")/../../support/lib.sh"
+keep_going
+program="$(realpath "$1")"
+recorder="$(realpath "$2")"
+closer="$(realpath "$3")"
 # The prefixes stay between runs (making one takes half a minute); everything else starts afresh.
-mkdir -p "$4"
-work="$(cd "$4" && pwd)"
-rm -rf "$work/run"
-mkdir -p "$work/run"
-R="$work/run"
-export WINEPREFIX="$work/wine-prefix"
+run_folder "$4"
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 unset DISPLAY WAYLAND_DISPLAY
-xvfb=""
-cups_started=""
-cleanup() {
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-    [ -n "$cups_started" ] && bash "$here/../../support/cups_sandbox.sh" stop "$work/cups" >/dev/null 2>&1
-    true
-}
-trap cleanup EXIT
+wine_prefix "$work/wine-prefix"
 
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); echo "ok $1"; }
-fail() { failed=$((failed + 1)); echo "FAIL $1" >&2; }
-expect_eq() {  # expect_eq WHAT EXPECTED ACTUAL
-    if [ "$2" == "$3" ]; then pass "$1"; else fail "$1: expected [$2], got [$3]"; fi
-}
-expect_contains() {  # expect_contains WHAT TEXT FILE
-    if grep -qF -- "$2" "$3"; then pass "$1"; else fail "$1: [$2] not in [$(cat "$3")]"; fi
-}
-
-winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 # JSON string content of a text (backslashes and quotes escaped).
 json() { printf '%s' "$1" | sed -e 's/\\/\\\\/g' -e 's/"/\\"/g'; }
 
 # settings NAME=VALUE ...: the program's key holds exactly these text values.
-settings() {
-    {
-        printf 'REGEDIT4\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n'
-        for pair in "$@"; do
-            local value="${pair#*=}"
-            value="${value//\\/\\\\}"
-            printf '"%s"="%s"\r\n' "${pair%%=*}" "${value//\"/\\\"}"
-        done
-    } >"$R/settings.reg"
-    "$run" regedit /s "$(winpath "$R/settings.reg")" </dev/null >"$R/regedit.log" 2>&1
-}
+settings() { wine_settings "$R" "$@"; }
 
 # program ARGS...: runs the program; its exit code in $code, its output in $R/out and $R/err.
 program() {
     code=0
-    "$run" "$program" "$@" </dev/null >"$R/out" 2>"$R/err" || code=$?
-}
-
-# wait_for FILE: true once the file exists, false after 30 seconds.
-wait_for() {
-    for _ in $(seq 300); do [ -e "$1" ] && return 0; sleep 0.1; done
-    return 1
+    "$WINE_RUN" "$program" "$@" </dev/null >"$R/out" 2>"$R/err" || code=$?
 }
 
 # ---- The program's own options.
@@ -127,7 +86,7 @@ expect_eq "one system: the log's last lines" "Start loading imaging dentaleye|re
     "$(sed -e 's/\r$//' -e 's/^[^:]*:[^:]*:[^:]*: //' "$log" 2>/dev/null | tail -n 3 | paste -sd'|')"
 [ "$(head -c 2000 "$log" | tr -cd '\r' | wc -c)" -eq "$(head -c 2000 "$log" | tr -cd '\n' | wc -c)" ] &&
     pass "one system: the log's lines end in CR LF" || fail "one system: the log's line ends"
-if wait_for "$R/record"; then
+if wait_for 30 test -e "$R/record"; then
     expect_eq "one system: the command line" "cmd \"${folder}cmdlink.exe\" /ID=1042 /FN=Anna /LN=Berg /BD=19800102 /Sex=F" \
         "$(head -n 1 "$R/record")"
 else
@@ -149,7 +108,7 @@ expect_eq "dry run: the launch effect" \
 if command -v script >/dev/null; then
     rm -f "$R/record"
     printf '@"%s" --dry-run -x "%s"\r\n' "$(winpath "$program")" "$(winpath "$REQUEST")" >"$R/dry.cmd"
-    SHELL=/bin/sh timeout 120 script -qfec "'$run' cmd /c '$(winpath "$R/dry.cmd")'" "$R/console" </dev/null >/dev/null 2>&1
+    SHELL=/bin/sh timeout 120 script -qfec "'$WINE_RUN' cmd /c '$(winpath "$R/dry.cmd")'" "$R/console" </dev/null >/dev/null 2>&1
     expect_eq "console: the effect line" \
         "{\"effect\":\"launch\",\"verb\":\"open\",\"file\":\"$(json "${folder}cmdlink.exe" | tr -d ' ')\",\"parameters\":\"/ID=1042/FN=Anna/LN=Berg/BD=19800102/Sex=F\",\"directory\":\"\",\"showCommand\":1}" \
         "$(sed -e 's/\x1b\[[?0-9;]*[A-Za-z]//g' "$R/console" | tr -d '\r\n ' | grep -o '{"effect"[^}]*}' | head -n 1)"
@@ -175,7 +134,7 @@ if cmp -s "$R/expected" "$R/dexis/InfoFile.txt"; then
 else
     fail "exchange file: expected $(od -c "$R/expected" | head -5), got $(od -c "$R/dexis/InfoFile.txt" 2>&1 | head -5)"
 fi
-if wait_for "$R/record"; then
+if wait_for 30 test -e "$R/record"; then
     expect_eq "exchange file: the program gets the file" "cmd \"${folder}dexis.exe\" @${folder}InfoFile.txt" \
         "$(head -n 1 "$R/record")"
 else
@@ -201,12 +160,12 @@ printf '[settings]\r\naction=print\r\ntype=apptcard\r\npatient_id=1042\r\n' >"$R
 settings "apptcard_printer=Card Printer" "appt_type=Dedicated" "server_ip=practice.example"
 printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\PageSetup]\r\n"header"="&w&bPage &p"\r\n"margin_top"="0.750000"\r\n' \
     >"$R/pagesetup.reg"
-"$run" regedit /s "$(winpath "$R/pagesetup.reg")" </dev/null >>"$R/regedit.log" 2>&1
+"$WINE_RUN" regedit /s "$(winpath "$R/pagesetup.reg")" </dev/null >>"$R/regedit.log" 2>&1
 # The page-setup part of a switched() snapshot.
 page_setup_of() { tr -d '\r' <"$1" | sed -n '/PageSetup$/,/^$/p'; }
 switched() {  # what a print would change: the page setup and the default-printer entry
-    "$run" reg query 'HKCU\Software\Microsoft\Internet Explorer\PageSetup' </dev/null 2>&1
-    "$run" reg query 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device </dev/null 2>&1
+    "$WINE_RUN" reg query 'HKCU\Software\Microsoft\Internet Explorer\PageSetup' </dev/null 2>&1
+    "$WINE_RUN" reg query 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device </dev/null 2>&1
 }
 switched >"$R/before"
 program -x "$(winpath "$R/print.ini")"
@@ -223,30 +182,23 @@ fi
 # ---- On a desktop: a print request whose page cannot be loaded. The page setup is switched for the print, the
 # failure is said in a message box that a user reads and closes, nothing is printed, and DONE puts everything back.
 # (Wine has no HTML engine: every navigation fails, so this is the path a user meets when the server is down.)
-if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
-    export WINEPREFIX="$work/desktop-prefix"
-    exec 3>"$R/display"
-    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$R/xvfb.log" 2>&1 &
-    xvfb=$!
-    exec 3>&-
-    for _ in $(seq 100); do [ -s "$R/display" ] && break; sleep 0.1; done
-    export DISPLAY=":$(head -n 1 "$R/display")"
+if command -v Xvfb >/dev/null && command -v xdpyinfo >/dev/null && command -v xdotool >/dev/null; then
+    start_xvfb "$R" -screen 0 800x600x24
+    wine_prefix "$work/desktop-prefix"
     # A closed port on this machine: the navigation fails at once, as with a practice server that is down.
     settings "apptcard_printer=vtCard" "appt_type=Dedicated" "server_ip=127.0.0.1:9"
     # Every value set, so DONE has each one to put back (an empty saved value is not written back).
     printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\PageSetup]\r\n"header"="&w&bPage &p"\r\n"footer"="&u&b&d"\r\n"margin_top"="0.750000"\r\n"margin_bottom"="0.750000"\r\n"margin_left"="0.500000"\r\n"margin_right"="0.500000"\r\n' \
         >"$R/pagesetup-full.reg"
-    "$run" regedit /s "$(winpath "$R/pagesetup-full.reg")" </dev/null >>"$R/regedit.log" 2>&1
+    "$WINE_RUN" regedit /s "$(winpath "$R/pagesetup-full.reg")" </dev/null >>"$R/regedit.log" 2>&1
     # Printers as a practice has them: a private scheduler whose queues Wine's spooler serves.
-    cups_env=$(bash "$here/../../support/cups_sandbox.sh" start "$work/cups" vtFront vtCard) || fail "printers: no scheduler"
-    eval "$cups_env"
-    cups_started=1
+    start_cups "$work/cups" vtFront vtCard || fail "printers: no scheduler"
     lpadmin -d vtFront
     switched >"$R/before"
-    VELTRANE_PAGE_LOAD_TIMEOUT_MS=20000 "$run" "$program" -x "$(winpath "$R/print.ini")" </dev/null >"$R/out" 2>"$R/err" &
+    VELTRANE_PAGE_LOAD_TIMEOUT_MS=20000 "$WINE_RUN" "$program" -x "$(winpath "$R/print.ini")" </dev/null >"$R/out" 2>"$R/err" &
     shown=$!
     closed=0
-    "$run" "$closer" "$(winpath "$R/box")" 120 </dev/null >"$R/closer.log" 2>&1 || closed=$?
+    "$WINE_RUN" "$closer" "$(winpath "$R/box")" 120 </dev/null >"$R/closer.log" 2>&1 || closed=$?
     expect_eq "failed page: a box was shown and closed" 0 "$closed"
     expect_contains "failed page: the box names the page" "127.0.0.1:9" "$R/box"
     expect_contains "failed page: the box says it was not loaded" "could not be loaded" "$R/box"
@@ -258,28 +210,28 @@ if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
         pass "failed page: the page setup was switched for the print"
     fi
     # The main window, not the box of the same title that is going away: the one with the window's client size.
-    wid=""
-    for _ in $(seq 300); do
+    main_window_shown() {
+        local candidate
         for candidate in $(xdotool search --onlyvisible --name '^Veltrane Client Tools$' 2>/dev/null); do
             eval "$(xdotool getwindowgeometry --shell "$candidate" 2>/dev/null)"
             [ "${WIDTH:-}x${HEIGHT:-}" == 570x490 ] && wid="$candidate"
         done
-        [ -n "$wid" ] && break
-        sleep 0.1
-    done
+        [ -n "$wid" ]
+    }
+    wid=""
+    wait_for 30 main_window_shown
     if [ -n "$wid" ]; then pass "failed page: the window is open"; else fail "failed page: the window did not open"; fi
     # DONE, pressed again until the program has ended: a click before the window takes input is lost.
     for _ in $(seq 30); do
         [ -n "$wid" ] && xdotool mousemove --window "$wid" 509 32 click 1 2>/dev/null
-        for _ in $(seq 10); do kill -0 "$shown" 2>/dev/null && sleep 0.1; done
-        kill -0 "$shown" 2>/dev/null || break
+        wait_for 1 ended "$shown" && break
     done
     kill "$shown" 2>/dev/null
     code=0
     wait "$shown" || code=$?
     expect_eq "failed page: DONE ends the program" 0 "$code"
-    page_setup() { "$run" reg query 'HKCU\Software\Microsoft\Internet Explorer\PageSetup' </dev/null 2>&1; }
-    device() { "$run" reg query 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device </dev/null 2>&1; }
+    page_setup() { "$WINE_RUN" reg query 'HKCU\Software\Microsoft\Internet Explorer\PageSetup' </dev/null 2>&1; }
+    device() { "$WINE_RUN" reg query 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device </dev/null 2>&1; }
     page_setup >"$R/after"
     grep -q 'vtCard' <<<"$(cat "$R/during")" && pass "failed page: the card printer was made the default" ||
         fail "failed page: the card printer was not made the default: $(cat "$R/during")"
@@ -294,8 +246,7 @@ if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
     grep -q 'Device    REG_SZ    vtFront,' <<<"$(device)" && pass "failed page: DONE put the default printer back" ||
         fail "failed page: the default printer is not back: $(device)"
 else
-    echo "skipped: the message box on a desktop (Xvfb or xdotool is missing)"
+    echo "skipped: the message box on a desktop (Xvfb, xdpyinfo or xdotool is missing)"
 fi
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
