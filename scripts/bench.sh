@@ -10,9 +10,14 @@ bin="$here/build-bench/bin"
 "$bin/registry-file-bench"
 "$bin/settings-scale-bench" "$bin/veltrane-client-tools"
 # First frame and peak memory of the configuration window, on a virtual display.
-if command -v xvfb-run >/dev/null && [ -x "$bin/window-startup" ]; then
-    HOME="$(mktemp -d)" xvfb-run -a -s "-screen 0 1024x768x24" "$bin/window-startup" "$bin/veltrane-client-tools" 9 \
-        2>/dev/null
+if command -v Xvfb >/dev/null && [ -x "$bin/window-startup" ]; then
+    (
+        source "$here/tests/support/lib.sh"
+        work="$(mktemp -d)"
+        at_exit 'rm -rf "$work"'
+        start_xvfb "$work" -screen 0 1024x768x24
+        HOME="$work" "$bin/window-startup" "$bin/veltrane-client-tools" 9 2>/dev/null
+    )
 fi
 # A print request until CUPS accepts the job, against headless Chromium (needs root for the private scheduler).
 if [ "$(id -u)" -eq 0 ] && command -v chromium >/dev/null; then

@@ -3,9 +3,9 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 source "$here/tests/support/lib.sh"
-build="${BUILD_DIR:-$here/build}"
-cmake -S "$here" -B "$build" -G Ninja >/dev/null
-cmake --build "$build" --target window-screenshots
+# The picture tool is built with the tests, in the "linux" preset's folder.
+build="$here/build-test"
+(cd "$here" && cmake --preset linux >/dev/null && cmake --build --preset linux --target window-screenshots)
 mkdir -p "$here/docs/screenshots"
 work="$(mktemp -d)"
 at_exit 'rm -rf "$work"'
