@@ -18,6 +18,7 @@
 #include "app/tform1.h"
 #include "app/window/window_table.h"
 #include "fakes/fake_platform.h"
+#include "support/wait_for.h"
 #include "windows/common/wide_text.h"
 #include "windows/window/dpi.h"
 
@@ -76,18 +77,16 @@ struct Window : ::testing::Test {
         EXPECT_TRUE(found) << "no window for " << utf16ToUtf8(std::u16string(name));
         return found;
     }
-    // Runs the window's messages until the condition holds, or fails after a deadline.
+    // Runs the window's messages until the condition holds, or fails after a deadline. Asked again after each
+    // message, so the messages after the one that made it hold stay for the test to see.
     bool pumpUntil(const std::function<bool()>& done) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end) return false;
-            MSG message;
-            if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-                window->dispatch(message);
-            else
-                MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        }
-        return true;
+        return veltrane::testing::waitFor(
+            [&] {
+                MSG message;
+                while (!done() && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) window->dispatch(message);
+                return done();
+            },
+            std::chrono::seconds(10));
     }
     void pump() {
         MSG message;
