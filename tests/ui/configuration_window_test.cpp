@@ -11,31 +11,20 @@
 #include <QRadioButton>
 #include <QtTest>
 
-#include "app/tform1.h"
 #include "app/window/window_table.h"
-#include "fakes/fake_platform.h"
-#include "linux/window/browser_host.h"
-#include "linux/window/main_window.h"
 #include "linux/window/page_control.h"
+#include "window_harness.h"
 
 using namespace veltrane;
 
 namespace {
 
-struct Harness {
-    fakes::FakePlatform p;
-    app::TForm1 form{p.bundle};
-    ui::BrowserHost browser;
-    std::unique_ptr<ui::MainWindow> window;
-
+struct Harness : testing::WindowHarness {
     Harness() { p.printers.names = {u"Reception", u"Card Printer"}; }
     // Without start-up the window shows the designed captions.
     void start(bool formCreate = true) {
         if (formCreate) form.FormCreate();
-        window = std::make_unique<ui::MainWindow>(form, browser);
-        window->show();
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QVERIFY(showWindow());
     }
     QWidget* find(const QString& name) { return window->findChild<QWidget*>(name); }
     template <class T>
