@@ -3,22 +3,17 @@
 #include <spawn.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "../tests/support/file_bytes.h"
+
 extern char** environ;
 
 namespace {
-
-std::string slurp(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::string trimmed(std::string s) {
     while (!s.empty() && (s.back() == '\r' || s.back() == '\n')) s.pop_back();
@@ -33,7 +28,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::map<std::string, std::string> settings, request;
-    std::istringstream reg(slurp(argv[1]));
+    std::istringstream reg(veltrane::testing::readFile(argv[1]));
     for (std::string line; std::getline(reg, line);) {
         line = trimmed(line);
         const auto eq = line.find("\"=\"");
@@ -41,7 +36,7 @@ int main(int argc, char** argv) {
             settings[line.substr(1, eq - 1)] = line.substr(eq + 3, line.size() - eq - 4);
         }
     }
-    std::istringstream ini(slurp(argv[2]));
+    std::istringstream ini(veltrane::testing::readFile(argv[2]));
     for (std::string line; std::getline(ini, line);) {
         line = trimmed(line);
         const auto eq = line.find('=');

@@ -9,13 +9,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "../tests/support/file_bytes.h"
+#include "../tests/support/temp_dir.h"
 
 using bench::Run;
 using bench::median;
 using bench::runOnce;
+using veltrane::testing::writeFile;
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -24,7 +27,8 @@ int main(int argc, char** argv) {
     }
     const int iterations = argc > 3 ? std::max(1, std::atoi(argv[3])) : 30;
     namespace fs = std::filesystem;
-    const auto home = fs::temp_directory_path() / ("vct-imaging-bench-" + std::to_string(getpid()));
+    const veltrane::testing::TempDir scratch;
+    const auto& home = scratch.path();
     const auto config = home / ".config/veltrane-client-tools";
     const auto programs = home / "dentaleye";
     fs::create_directories(config);
@@ -33,12 +37,14 @@ int main(int argc, char** argv) {
     // The imaging program: a native program that ends at once, so only the start is measured.
     fs::copy_file("/bin/true", programs / "cmdlink.exe");
     const auto settings = config / "registry.reg";
-    std::ofstream(settings) << "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
-                               "\"dentaleye_enabled\"=\"True\"\r\n\"dentaleye_program\"=\""
-                            << programs.string() << "/\"\r\n";
+    writeFile(settings,
+              "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
+              "\"dentaleye_enabled\"=\"True\"\r\n\"dentaleye_program\"=\"" +
+                  programs.string() + "/\"\r\n");
     const auto request = home / "request.ini";
-    std::ofstream(request) << "[settings]\r\naction=images\r\npatient_id=1042\r\nforenames=Anna\r\nsurname=Berg\r\n"
-                              "dob=19800102\r\ngender=F\r\n";
+    writeFile(request,
+              "[settings]\r\naction=images\r\npatient_id=1042\r\nforenames=Anna\r\nsurname=Berg\r\n"
+              "dob=19800102\r\ngender=F\r\n");
     const std::vector<std::string> env = {"HOME=" + home.string(), "VELTRANE_SHARED_DIR=" + (home / "shared").string(),
                                           "PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
     std::vector<Run> program, bare;
@@ -48,6 +54,5 @@ int main(int argc, char** argv) {
     }
     const Run p = median(program), b = median(bare);
     bench::printComparison("images request, one command-line bridge (DentalEye)", iterations, p, b);
-    fs::remove_all(home);
     return 0;
 }

@@ -6,8 +6,10 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 
+#include "../tests/support/temp_dir.h"
 #include "base/text.h"
 #include "linux/posix/registry_file.h"
 #include "platform/common/reg_format.h"
@@ -24,14 +26,10 @@ double millisecondsPerRun(int runs, F&& f) {
 }
 
 int main(int argc, char** argv) {
-    std::string folder;
-    if (argc > 1) {
-        folder = argv[1];
-    } else {
-        char tmpl[] = "/tmp/registry-file-bench-XXXXXX";
-        if (!::mkdtemp(tmpl)) return 1;
-        folder = tmpl;
-    }
+    // The folder given, or one of its own that goes again at the end.
+    std::optional<veltrane::testing::TempDir> scratch;
+    if (argc <= 1) scratch.emplace();
+    const std::string folder = argc > 1 ? std::string(argv[1]) : scratch->path().string();
     platform::posix::RegistryFile file(folder + "/veltrane-client-tools/registry.reg");
     settings::SettingsStore store(file);
     // As many values as the program keeps, of typical lengths.
@@ -54,6 +52,5 @@ int main(int argc, char** argv) {
     std::printf(
         "writeSetting of a changed value (locked, atomic, fsynced): %.3f ms\n",
         millisecondsPerRun(200, [&](int i) { store.writeSetting(u"setting_2", utf8ToUtf16(std::to_string(i))); }));
-    if (argc <= 1) std::filesystem::remove_all(folder);
     return 0;
 }

@@ -8,18 +8,27 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "../tests/support/file_bytes.h"
+#include "../tests/support/temp_dir.h"
 
 #include "process_timing.h"
 
 namespace fs = std::filesystem;
+using veltrane::testing::writeFile;
 
 namespace {
 
-void writeValues(std::ofstream& out, int count, const char* prefix) {
-    for (int i = 0; i < count; ++i) out << "\"" << prefix << i << "\"=\"value number " << i << "\"\r\n";
+const std::string kHeader = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n";
+
+std::string values(int count, const char* prefix) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += "\"" + std::string(prefix) + std::to_string(i) + "\"=\"value number " + std::to_string(i) + "\"\r\n";
+    }
+    return text;
 }
 
 }  // namespace
@@ -31,23 +40,21 @@ int main(int argc, char** argv) {
     }
     const int requestValues = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10000;
     const int importValues = argc > 3 ? std::max(1, std::atoi(argv[3])) : 100000;
-    const auto home = fs::temp_directory_path() / ("vct-scale-bench-" + std::to_string(getpid()));
+    const veltrane::testing::TempDir scratch;
+    const auto& home = scratch.path();
     const auto config = home / ".config/veltrane-client-tools";
     fs::create_directories(config);
     fs::create_directories(home / "shared");
     fs::create_directories(home / "dentaleye");
     fs::copy_file("/bin/true", home / "dentaleye/cmdlink.exe");
     const auto settings = config / "registry.reg";
-    {
-        std::ofstream out(settings);
-        out << "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
-               "\"logging_enabled\"=\"True\"\r\n\"dentaleye_enabled\"=\"True\"\r\n\"dentaleye_program\"=\""
-            << (home / "dentaleye").string() << "/\"\r\n";
-        writeValues(out, requestValues, "other_value_");
-    }
+    writeFile(settings,
+              kHeader + "\"logging_enabled\"=\"True\"\r\n\"dentaleye_enabled\"=\"True\"\r\n\"dentaleye_program\"=\"" +
+                  (home / "dentaleye").string() + "/\"\r\n" + values(requestValues, "other_value_"));
     const auto request = home / "request.ini";
-    std::ofstream(request) << "[settings]\r\naction=images\r\npatient_id=1042\r\nforenames=Anna\r\nsurname=Berg\r\n"
-                              "dob=19800102\r\ngender=F\r\n";
+    writeFile(request,
+              "[settings]\r\naction=images\r\npatient_id=1042\r\nforenames=Anna\r\nsurname=Berg\r\n"
+              "dob=19800102\r\ngender=F\r\n");
     const std::vector<std::string> env = {"HOME=" + home.string(), "VELTRANE_SHARED_DIR=" + (home / "shared").string(),
                                           "PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
     std::vector<bench::Run> runs;
@@ -57,15 +64,10 @@ int main(int argc, char** argv) {
                 images.millis, images.peakRssKb);
 
     const auto importFile = home / "import.reg";
-    {
-        std::ofstream out(importFile);
-        out << "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n";
-        writeValues(out, importValues, "imported_");
-    }
+    writeFile(importFile, kHeader + values(importValues, "imported_"));
     fs::remove(settings);
     const bench::Run import = bench::runOnce({argv[1], "--import-settings", importFile.string()}, env);
     std::printf("import of %d values into an empty store: %.0f ms, peak RSS %ld kB\n", importValues, import.millis,
                 import.peakRssKb);
-    fs::remove_all(home);
     return 0;
 }

@@ -8,13 +8,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "../tests/support/file_bytes.h"
+#include "../tests/support/temp_dir.h"
 
 using bench::Run;
 using bench::median;
 using bench::runOnce;
+using veltrane::testing::writeFile;
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -22,15 +25,17 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int iterations = argc > 3 ? std::atoi(argv[3]) : 30;
-    const auto home = std::filesystem::temp_directory_path() / ("vct-bench-" + std::to_string(getpid()));
+    const veltrane::testing::TempDir scratch;
+    const auto& home = scratch.path();
     const auto config = home / ".config/veltrane-client-tools";
     std::filesystem::create_directories(config);
     std::filesystem::create_directories(home / "shared");
     const auto settings = config / "registry.reg";
-    std::ofstream(settings) << "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
-                               "\"logging_enabled\"=\"True\"\r\n\"apexnrg_enabled\"=\"True\"\r\n";
+    writeFile(settings,
+              "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
+              "\"logging_enabled\"=\"True\"\r\n\"apexnrg_enabled\"=\"True\"\r\n");
     const auto request = home / "request.ini";
-    std::ofstream(request) << "[settings]\r\naction=images\r\npatient_id=1042\r\nforenames=Anna\r\nsurname=Berg\r\n";
+    writeFile(request, "[settings]\r\naction=images\r\npatient_id=1042\r\nforenames=Anna\r\nsurname=Berg\r\n");
     const std::vector<std::string> env = {"HOME=" + home.string(), "VELTRANE_SHARED_DIR=" + (home / "shared").string(),
                                           "PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
     std::vector<Run> program, bare;
@@ -40,6 +45,5 @@ int main(int argc, char** argv) {
     }
     const Run p = median(program), b = median(bare);
     bench::printComparison("start without window", iterations, p, b);
-    std::filesystem::remove_all(home);
     return 0;
 }

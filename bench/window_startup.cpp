@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "../tests/support/wait_for.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -83,7 +85,14 @@ int main(int argc, char** argv) {
                 window = reinterpret_cast<xcb_map_notify_event_t*>(event)->window;
             std::free(event);
         }
-        while (!painted(c, window)) std::this_thread::sleep_for(std::chrono::microseconds(500));
+        // Polled often, so the figure is close to the frame itself; a window that never paints ends the run.
+        if (!veltrane::testing::waitFor([&] { return painted(c, window); }, std::chrono::seconds(60),
+                                        std::chrono::microseconds(500))) {
+            std::fprintf(stderr, "the window was not painted within a minute\n");
+            kill(child, SIGKILL);
+            waitpid(child, nullptr, 0);
+            return 1;
+        }
         frames.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
         std::this_thread::sleep_for(std::chrono::milliseconds(500));  // let it settle before reading its peak
         rss.push_back(peakRssKb(child));

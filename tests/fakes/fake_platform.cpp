@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/paths.h"
+#include "support/utf16le_bytes.h"
 
 namespace veltrane::fakes {
 
@@ -13,16 +14,7 @@ bool FoldedLess::operator()(const std::u16string& a, const std::u16string& b) co
 
 namespace {
 
-std::vector<std::uint8_t> utf16leWithZero(const std::u16string& text) {
-    std::vector<std::uint8_t> data;
-    for (char16_t c : text) {
-        data.push_back(static_cast<std::uint8_t>(c & 0xFF));
-        data.push_back(static_cast<std::uint8_t>(c >> 8));
-    }
-    data.push_back(0);
-    data.push_back(0);
-    return data;
-}
+using testing::regStringData;
 
 class FakeKey final : public RegistryKey {
 public:
@@ -35,7 +27,7 @@ public:
     }
     bool setStringValue(const std::u16string& name, const std::u16string& value) override {
         if (owner_.refuseWrites) return false;
-        owner_.keys[path_][name] = RegValue{RegType::Sz, utf16leWithZero(value)};
+        owner_.keys[path_][name] = RegValue{RegType::Sz, regStringData(value)};
         owner_.writeLog.push_back(path_ + u"|" + name + u"=" + value);
         return true;
     }
@@ -70,7 +62,7 @@ std::unique_ptr<RegistryKey> FakeRegistry::openKey(const std::u16string& path, b
 }
 
 void FakeRegistry::setString(const std::u16string& path, const std::u16string& name, const std::u16string& value) {
-    keys[path][name] = RegValue{RegType::Sz, utf16leWithZero(value)};
+    keys[path][name] = RegValue{RegType::Sz, regStringData(value)};
 }
 
 void FakeRegistry::setRaw(const std::u16string& path, const std::u16string& name, RegType type,

@@ -29,13 +29,12 @@
 #include "base/text.h"
 #include "fakes/fake_platform.h"
 #include "linux/cups/cups_printers.h"
-#include "platform/common/noop/noop_services.h"
-#include "linux/modules/module_path.h"
-#include "linux/posix/posix_command_line.h"
-#include "linux/modules/dl_module_loader.h"
-#include "linux/posix/posix_process.h"
-#include "linux/posix/posix_running_instances.h"
 #include "linux/modules/browser_view.h"
+#include "linux/modules/dl_module_loader.h"
+#include "linux/modules/module_path.h"
+#include "support/file_bytes.h"
+#include "support/linux/linux_bundle.h"
+#include "support/utf16le_bytes.h"
 
 using namespace veltrane;
 
@@ -115,12 +114,7 @@ public:
         if (key == values.end()) return std::nullopt;
         const auto value = key->second.find(name);
         if (value == key->second.end()) return std::nullopt;
-        platform::RegValue result{platform::RegType::Sz, {}};
-        for (char16_t c : value->second + u'\0') {
-            result.data.push_back(static_cast<std::uint8_t>(c & 0xFF));
-            result.data.push_back(static_cast<std::uint8_t>(c >> 8));
-        }
-        return result;
+        return platform::RegValue{platform::RegType::Sz, veltrane::testing::regStringData(value->second)};
     }
     bool setStringValue(const std::u16string& name, const std::u16string& value) override {
         const auto held = registry_.lock();
@@ -203,7 +197,7 @@ public:
         std::ofstream(utf16ToUtf8(path), std::ios::app | std::ios::binary) << bytes;
     }
     void writeWholeFile(const std::u16string& path, const std::string& bytes) override {
-        std::ofstream(utf16ToUtf8(path), std::ios::trunc | std::ios::binary) << bytes;
+        veltrane::testing::writeFile(utf16ToUtf8(path), bytes);
     }
 };
 
@@ -308,26 +302,23 @@ int main(int argc, char** argv) {
     // The ANSI code page, clock, locale, launcher and computer name are the fakes'.
     fakes::FakePlatform fakes;
     FolderOf folders(utf8ToUtf16(logFile));
-    platform::posix::PosixCommandLine commandLine(programArgs);
     platform::cups::CupsPrinters printers;
-    platform::noop::NoClipboard clipboard;
-    platform::noop::StderrDialogs dialogs;
     ModuleBrowser browser;
-    platform::posix::PosixProcess process;
-    // The lock of the requests' shared record beside the stand-in settings, as the program keeps it beside its own.
-    platform::posix::ProcRunningInstances instances(registryFile + ".journal-lock");
-    platform::Platform bundle = fakes::makeTestPlatform(fakes, {.registry = &registry,
-                                                                .ini = &ini,
-                                                                .files = &files,
-                                                                .folders = &folders,
-                                                                .commandLine = &commandLine,
-                                                                .printers = &printers,
-                                                                .clipboard = &clipboard,
-                                                                .dialogs = &dialogs,
-                                                                .browser = &browser,
-                                                                .process = &process,
-                                                                .instances = &instances});
-    app::TForm1 form(bundle);
+    // The real command line, process, instances, and error reports on standard error (there is no window). The lock
+    // of the requests' shared record beside the stand-in settings, as the program keeps it beside its own.
+    veltrane::testing::LinuxBundle services({.registry = &registry,
+                                             .ini = &ini,
+                                             .files = &files,
+                                             .ansi = &fakes.ansi,
+                                             .clock = &fakes.clock,
+                                             .locale = &fakes.locale,
+                                             .folders = &folders,
+                                             .printers = &printers,
+                                             .launcher = &fakes.launcher,
+                                             .browser = &browser,
+                                             .system = &fakes.system},
+                                            {.args = programArgs, .instancesLock = registryFile + ".journal-lock"});
+    app::TForm1 form(services.bundle);
 
     // Each event catches what it raises and shows it, as the window's error report does.
     const auto event = [&](const char* name, const std::function<void()>& run) {
@@ -336,7 +327,7 @@ int main(int argc, char** argv) {
             return true;
         } catch (const Error& e) {
             std::fprintf(stderr, "harness: %s failed\n", name);
-            dialogs.showError(utf8ToUtf16(e.what()));
+            services.dialogs.showError(utf8ToUtf16(e.what()));
             return false;
         }
     };

@@ -10,21 +10,13 @@
 #include <string>
 
 #include "base/error.h"
-#include "fakes/fake_platform.h"
-#include "platform/common/noop/noop_services.h"
-#include "linux/posix/posix_command_line.h"
-#include "linux/posix/iconv_codec.h"
-#include "linux/posix/ini_file_reader.h"
-#include "linux/posix/posix_files.h"
-#include "linux/posix/posix_clock.h"
-#include "linux/posix/posix_locale.h"
-#include "linux/posix/posix_process.h"
-#include "linux/posix/posix_running_instances.h"
-#include "linux/posix/shared_folders.h"
-#include "linux/posix/posix_system_info.h"
 #include "posix_test_support.h"
 #include "settings/activity_log.h"
 #include "settings/settings_store.h"
+#include "support/file_bytes.h"
+#include "support/linux/linux_bundle.h"
+#include "support/temp_dir.h"
+#include "support/utf16le_bytes.h"
 
 namespace veltrane {
 namespace {
@@ -49,12 +41,7 @@ private:
         explicit Key(const std::u16string& value) : value_(value) {}
         std::optional<platform::RegValue> queryValue(const std::u16string& name) override {
             if (name != u"logging_enabled") return std::nullopt;
-            platform::RegValue result{platform::RegType::Sz, {}};
-            for (char16_t c : value_ + u'\0') {
-                result.data.push_back(static_cast<std::uint8_t>(c & 0xFF));
-                result.data.push_back(static_cast<std::uint8_t>(c >> 8));
-            }
-            return result;
+            return platform::RegValue{platform::RegType::Sz, testing::regStringData(value_)};
         }
         bool setStringValue(const std::u16string&, const std::u16string&) override { return false; }
         std::vector<std::u16string> valueNames() override { return {u"logging_enabled"}; }
@@ -89,44 +76,13 @@ protected:
     void writeLog(const std::u16string& switchValue, const std::u16string& message) {
         SwitchOnlyRegistry registry(switchValue);
         settings::SettingsStore store(registry);
-        settings::ActivityLog(store, platform).writeLog(message);
+        settings::ActivityLog(store, host.bundle).writeLog(message);
     }
 
     TempDir dir;
     ScopedEnv sharedDir{"VELTRANE_SHARED_DIR", dir.file("shared").c_str()};
-    SwitchOnlyRegistry unusedRegistry{u""};
-    platform::posix::IconvAnsiCodec ansi{1252};
-    platform::posix::IniFileReader ini{ansi};
-    platform::posix::PosixFiles files;
-    platform::posix::PosixClock clock;
-    platform::posix::PosixLocale locale{"C"};
-    platform::posix::SharedFolders folders;
-    platform::posix::PosixCommandLine commandLine{{"veltrane-client-tools"}};
-    platform::noop::NoPrinters printers;
     UnusedLauncher launcher;
-    platform::noop::NoClipboard clipboard;
-    platform::noop::StderrDialogs dialogs;
-    platform::noop::NoBrowser browser;
-    platform::posix::PosixProcess process;
-    platform::posix::PosixSystemInfo system;
-    platform::posix::ProcRunningInstances instances;
-    fakes::FakePlatform fakes;
-    platform::Platform platform = fakes::makeTestPlatform(fakes, {.registry = &unusedRegistry,
-                                                                  .ini = &ini,
-                                                                  .files = &files,
-                                                                  .ansi = &ansi,
-                                                                  .clock = &clock,
-                                                                  .locale = &locale,
-                                                                  .folders = &folders,
-                                                                  .commandLine = &commandLine,
-                                                                  .printers = &printers,
-                                                                  .launcher = &launcher,
-                                                                  .clipboard = &clipboard,
-                                                                  .dialogs = &dialogs,
-                                                                  .browser = &browser,
-                                                                  .process = &process,
-                                                                  .system = &system,
-                                                                  .instances = &instances});
+    testing::LinuxBundle host{{.launcher = &launcher}, {.locale = "C"}};
 };
 
 TEST_F(ActivityLogOnLinux, AppendsTimeStampedLinesInTheCodePage) {

@@ -9,13 +9,15 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <thread>
+#include <optional>
 
 #include "base/error.h"
 #include "base/text.h"
 #include "linux/cups/cups_print_job.h"
 #include "linux/posix/posix_running_instances.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+#include "support/wait_for.h"
 
 namespace veltrane {
 namespace {
@@ -52,12 +54,14 @@ const std::string kSandbox = std::string(VELTRANE_SOURCE_DIR) + "/tests/support/
 
 class CupsFixture : public ::testing::Test {
 protected:
+    // The scheduler's folder, for all the suite's tests.
+    static inline std::optional<testing::TempDir> sandbox;
     static inline std::string dir;
     static inline bool started = false;
 
     static void SetUpTestSuite() {
-        char tmpl[] = "/tmp/vt-cups-XXXXXX";
-        dir = mkdtemp(tmpl);
+        sandbox.emplace();
+        dir = sandbox->path().string();
         const auto [status, env] = run({"bash", kSandbox, "start", dir, "vtOffice", "vtZebra"});
         if (status != 0) return;
         started = true;
@@ -67,7 +71,7 @@ protected:
     }
     static void TearDownTestSuite() {
         run({"bash", kSandbox, "stop", dir});
-        fs::remove_all(dir);
+        sandbox.reset();
     }
     void SetUp() override {
         if (!started) GTEST_SKIP() << "no private CUPS scheduler (needs root, cupsd and cups-pdf)";
@@ -83,8 +87,7 @@ TEST_F(CupsFixture, ListsPrintersAndSwitchesTheUsersDefault) {
         EXPECT_EQ(printers.defaultPrinterName(), name);
         EXPECT_EQ(platform::cups::defaultPrinter(), utf16ToUtf8(name));
     }
-    std::ifstream lpoptions(dir + "/home/.cups/lpoptions");
-    std::string all((std::istreambuf_iterator<char>(lpoptions)), {});
+    const std::string all = testing::readFile(dir + "/home/.cups/lpoptions");
     EXPECT_NE(all.find("Default vtZebra"), std::string::npos) << all;
     // Every later client of the user's CUPS sees it.
     EXPECT_NE(run({"lpstat", "-d"}).second.find("vtZebra"), std::string::npos);
@@ -100,7 +103,7 @@ TEST_F(CupsFixture, FailuresToSwitchAreReportedNotIgnored) {
     // The user's CUPS folder cannot hold lpoptions (a file stands in its place).
     const fs::path folder = dir + "/home/.cups";
     fs::remove_all(folder);
-    std::ofstream(folder.string()) << "x";
+    testing::writeFile(folder, "x");
     try {
         printers.writeDefaultDeviceEntry(u"vtOffice,,");
         FAIL() << "no error";
@@ -139,12 +142,14 @@ TEST_F(CupsFixture, PrintsAPdfWithItsTextOnTheNamedPrinter) {
     EXPECT_GT(platform::cups::printPdf("vtOffice", pdf, "card"), 0);
     const fs::path out = dir + "/out/vtOffice";
     std::string text;
-    for (int i = 0; i < 300 && text.empty(); ++i) {
-        for (const auto& f : fs::directory_iterator(out)) {
-            if (f.path().extension() == ".pdf") text = run({"pdftotext", f.path().string(), "-"}).second;
-        }
-        if (text.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    testing::waitFor(
+        [&] {
+            for (const auto& f : fs::directory_iterator(out)) {
+                if (f.path().extension() == ".pdf") text = run({"pdftotext", f.path().string(), "-"}).second;
+            }
+            return !text.empty();
+        },
+        std::chrono::seconds(30), std::chrono::milliseconds(100));
     EXPECT_NE(text.find("Appointment card 1234"), std::string::npos) << text;
     EXPECT_TRUE(fs::is_empty(dir + "/out/vtZebra"));
 

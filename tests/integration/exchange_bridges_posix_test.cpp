@@ -9,34 +9,26 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
-#include <thread>
 
 #include "app/tform1.h"
 #include "base/error.h"
 #include "base/text.h"
-#include "fakes/fake_platform.h"
 #include "imaging/bridge_executor.h"
 #include "imaging/bridges/exchange_file_bridges.h"
-#include "platform/common/dry_run/dry_run_services.h"
-#include "platform/common/noop/noop_services.h"
-#include "linux/posix/posix_command_line.h"
 #include "linux/posix/iconv_codec.h"
-#include "linux/posix/ini_file_reader.h"
-#include "linux/posix/posix_files.h"
-#include "linux/posix/posix_clock.h"
-#include "linux/posix/posix_locale.h"
-#include "linux/posix/posix_process.h"
+#include "linux/posix/posix_system_info.h"
 #include "linux/posix/process_launcher.h"
 #include "linux/posix/registry_file.h"
-#include "linux/posix/posix_running_instances.h"
-#include "linux/posix/shared_folders.h"
-#include "linux/posix/posix_system_info.h"
+#include "platform/common/dry_run/dry_run_services.h"
 #include "posix_test_support.h"
+#include "support/file_bytes.h"
+#include "support/linux/linux_bundle.h"
+#include "support/temp_dir.h"
+#include "support/wait_for.h"
 
 namespace veltrane::imaging {
 namespace {
@@ -45,13 +37,8 @@ namespace fs = std::filesystem;
 using veltrane::testing::readFile;
 using veltrane::testing::runInChild;
 using veltrane::testing::TempDir;
+using veltrane::testing::waitFor;
 using veltrane::testing::writeFile;
-
-// The executor never touches the settings key; the bridge frame reads it before the plan is made.
-class NoRegistry final : public platform::Registry {
-public:
-    std::unique_ptr<platform::RegistryKey> openKey(const std::u16string&, bool) override { return nullptr; }
-};
 
 // The real launcher, counted. At the moment of each launch it also takes what the watched file holds on disk and
 // whether this process still has it open, which tells the executor's order apart from the program's start-up time.
@@ -78,47 +65,18 @@ private:
     platform::posix::PosixLauncher real_;
 };
 
-struct LinuxPlatform {
-    platform::posix::IconvAnsiCodec ansi{1252};
-    NoRegistry registry;
-    platform::posix::IniFileReader ini{ansi};
-    platform::posix::PosixFiles files;
-    platform::posix::PosixClock clock;
-    platform::posix::PosixLocale locale;
-    platform::posix::SharedFolders folders;
-    platform::posix::PosixCommandLine commandLine{std::vector<std::string>{"veltrane-client-tools"}};
-    platform::noop::NoPrinters printers;
+// The Linux services with the launcher counted. The executor never touches the settings key (the bridge frame
+// reads it before the plan is made), so there are none.
+struct BridgeHost {
     CountingLauncher launcher;
-    platform::noop::NoClipboard clipboard;
-    platform::noop::StderrDialogs dialogs;
-    platform::noop::NoBrowser browser;
-    platform::posix::PosixProcess process;
-    platform::posix::PosixSystemInfo system;
-    platform::posix::ProcRunningInstances instances;
-    fakes::FakePlatform fakes;
-    platform::Platform bundle = fakes::makeTestPlatform(fakes, {.registry = &registry,
-                                                                .ini = &ini,
-                                                                .files = &files,
-                                                                .ansi = &ansi,
-                                                                .clock = &clock,
-                                                                .locale = &locale,
-                                                                .folders = &folders,
-                                                                .commandLine = &commandLine,
-                                                                .printers = &printers,
-                                                                .launcher = &launcher,
-                                                                .clipboard = &clipboard,
-                                                                .dialogs = &dialogs,
-                                                                .browser = &browser,
-                                                                .process = &process,
-                                                                .system = &system,
-                                                                .instances = &instances});
+    testing::LinuxBundle services{{.launcher = &launcher}};
     std::vector<std::u16string> memo;
 
     // The bridge's plan for patient, carried out; throws what the executor throws.
     BridgePlan run(const BridgeDefinition& bridge, const BridgeSettings& settings, const PatientRecord& patient) {
-        BridgeContext context{ansi, u"WS01", {2024, 3, 5, 14, 7, 9, 0}};
+        BridgeContext context{services.ansi, u"WS01", {2024, 3, 5, 14, 7, 9, 0}};
         BridgePlan plan = bridge.plan(settings, patient, context);
-        executePlan(plan, bundle, memo);
+        executePlan(plan, services.bundle, memo);
         return plan;
     }
 };
@@ -147,15 +105,6 @@ void installRecorder(const std::string& programPath, const std::string& exchange
                   "mv '" +
                   out + ".tmp' '" + out + "'\n");
     fs::permissions(programPath, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
-}
-
-bool waitForFile(const std::string& path, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        if (fs::exists(path)) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
 }
 
 struct Bridge {
@@ -203,14 +152,14 @@ TEST(ExchangeBridgesOnLinux, FileIsCompleteAndClosedWhenTheProgramStarts) {
 
         BridgeSettings settings{{utf8ToUtf16(b.programSetting), utf8ToUtf16(programFolder)}};
         if (b.fileSetting) settings[utf8ToUtf16(b.fileSetting)] = utf8ToUtf16(fileFolder);
-        LinuxPlatform host;
+        BridgeHost host;
         host.launcher.watchedFile = exchangeFile;
         const BridgePlan plan = host.run(*b.bridge, settings, kSmith);
         EXPECT_EQ(host.launcher.contentAtLaunch, plan.file->bytes);
         EXPECT_FALSE(host.launcher.openAtLaunch);
 
         EXPECT_EQ(readFile(exchangeFile), plan.file->bytes);
-        ASSERT_TRUE(waitForFile(record)) << "the imaging program did not start";
+        ASSERT_TRUE(waitFor([&] { return fs::exists(record); })) << "the imaging program did not start";
         EXPECT_EQ(readFile(record + ".file"), plan.file->bytes) << "the program found the file incomplete";
         EXPECT_EQ(readFile(record), replaced(b.arguments, "<file>", exchangeFile) + "open no\n");
         EXPECT_EQ(host.launcher.launches, 1);
@@ -220,7 +169,7 @@ TEST(ExchangeBridgesOnLinux, FileIsCompleteAndClosedWhenTheProgramStarts) {
 TEST(ExchangeBridgesOnLinux, IntegratorWritesItsFileAndStartsNothing) {
     TempDir dir;
     const std::string folder = fs::canonical(dir.path()).string() + "/";
-    LinuxPlatform host;
+    BridgeHost host;
     host.run(kIntegratorBridge, {{u"integrator_program", utf8ToUtf16(folder)}}, kSmith);
     EXPECT_EQ(readFile(folder + "patinfo.txt"), "PN=1234\r\nLN=Smith\r\nFN=John\r\nBD=19800521\r\nSX=M\r\n");
     EXPECT_EQ(host.launcher.launches, 0);
@@ -230,7 +179,7 @@ TEST(ExchangeBridgesOnLinux, NamesAreWrittenInTheWindowsCodePageWithBestFit) {
     TempDir dir;
     const std::string folder = fs::canonical(dir.path()).string() + "/";
     const PatientRecord patient{u"山1", u"Łucja", u"Müller", u"19800521", u"F", u""};
-    LinuxPlatform host;  // code page 1252; the Integrator bridge starts no program
+    BridgeHost host;  // code page 1252; the Integrator bridge starts no program
     host.run(kIntegratorBridge, {{u"integrator_program", utf8ToUtf16(folder)}}, patient);
     EXPECT_EQ(readFile(folder + "patinfo.txt"), "PN=?1\r\nLN=M\xFCller\r\nFN=Lucja\r\nBD=19800521\r\nSX=F\r\n");
 }
@@ -279,9 +228,9 @@ TEST(ExchangeBridgesOnLinux, ImagesRequestRunsTheBridgeThroughTheFrame) {
                       images + "\"\r\n");
     };
 
-    LinuxPlatform host;
+    BridgeHost host;
     platform::posix::RegistryFile settingsFile(root + "/settings.reg");
-    platform::Platform withSettings = fakes::makeTestPlatform(host.bundle, {.registry = &settingsFile});
+    platform::Platform withSettings = fakes::makeTestPlatform(host.services.bundle, {.registry = &settingsFile});
     app::TForm1 form(withSettings);
     form.iniFileName = utf8ToUtf16(root + "/request.ini");
 
@@ -309,7 +258,7 @@ TEST(ExchangeBridgesOnLinux, ImagesRequestRunsTheBridgeThroughTheFrame) {
     // The workstation's name as the platform reports it.
     const std::string computer = utf16ToUtf8(platform::posix::PosixSystemInfo().computerName());
     EXPECT_NE(bodies[2].find(std::string(1, '\0') + computer + '\0'), std::string::npos);
-    ASSERT_TRUE(waitForFile(record)) << "Sidexis did not start";
+    ASSERT_TRUE(waitFor([&] { return fs::exists(record); })) << "Sidexis did not start";
     EXPECT_EQ(readFile(record + ".file"), bytes);
     EXPECT_EQ(readFile(record), "open no\n");
 }
@@ -321,11 +270,11 @@ TEST(ExchangeBridgesOnLinux, DryRunPrintsTheFileWithItsExactBytes) {
     const std::string folder = fs::canonical(dir.path()).string() + "/";
     std::ostringstream out;
     platform::dry_run::EffectWriter printer(out);
-    LinuxPlatform host;
-    platform::dry_run::DryRunFiles files(printer, host.files);
+    BridgeHost host;
+    platform::dry_run::DryRunFiles files(printer, host.services.files);
     platform::dry_run::DryRunLauncher launcher(printer);
-    platform::Platform dryRun = fakes::makeTestPlatform(host.bundle, {.files = &files, .launcher = &launcher});
-    BridgeContext context{host.ansi, u"WS01", {2024, 3, 5, 14, 7, 9, 0}};
+    platform::Platform dryRun = fakes::makeTestPlatform(host.services.bundle, {.files = &files, .launcher = &launcher});
+    BridgeContext context{host.services.ansi, u"WS01", {2024, 3, 5, 14, 7, 9, 0}};
     const BridgePlan plan = kSironaBridge.plan(
         {{u"sirona_program", utf8ToUtf16(folder)}, {u"sirona_images", utf8ToUtf16(folder)}}, kSmith, context);
     executePlan(plan, dryRun, host.memo);
@@ -342,9 +291,9 @@ TEST(ExchangeBridgesOnLinux, DryRunPrintsTheFileWithItsExactBytes) {
 }
 
 // Runs body in a child (where limits, mounts and users may change) and reports "<error>|<launches>".
-std::string failureInChild(const std::function<void(LinuxPlatform&)>& body) {
+std::string failureInChild(const std::function<void(BridgeHost&)>& body) {
     return runInChild([&] {
-        LinuxPlatform host;
+        BridgeHost host;
         std::string error = "no error";
         try {
             body(host);
@@ -363,7 +312,7 @@ TEST(ExchangeBridgesOnLinux, AFileThatCannotBeWrittenStartsNothing) {
     const std::string record = root + "/started";
     auto runScanora = [&](const std::string& folder) {
         installRecorder(program + "SCANORA.exe", folder + "SCANORA.ini", record);
-        return failureInChild([&](LinuxPlatform& host) {
+        return failureInChild([&](BridgeHost& host) {
             host.run(kScanoraBridge,
                      {{u"scanora_program", utf8ToUtf16(program)}, {u"scanora_images", utf8ToUtf16(folder)}}, kSmith);
         });
@@ -385,7 +334,7 @@ TEST(ExchangeBridgesOnLinux, AFileThatCannotBeWrittenStartsNothing) {
         if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
             return std::string("cannot drop privileges");
         }
-        LinuxPlatform host;
+        BridgeHost host;
         try {
             host.run(kScanoraBridge,
                      {{u"scanora_program", utf8ToUtf16(program)}, {u"scanora_images", utf8ToUtf16(readOnly)}}, kSmith);
@@ -400,7 +349,7 @@ TEST(ExchangeBridgesOnLinux, AFileThatCannotBeWrittenStartsNothing) {
     const std::string limited = root + "/limited/";
     fs::create_directories(limited);
     installRecorder(program + "SCANORA.exe", limited + "SCANORA.ini", record);
-    EXPECT_EQ(failureInChild([&](LinuxPlatform& host) {
+    EXPECT_EQ(failureInChild([&](BridgeHost& host) {
                   ::signal(SIGXFSZ, SIG_IGN);
                   const rlimit limit{16, 16};
                   ::setrlimit(RLIMIT_FSIZE, &limit);
@@ -413,7 +362,7 @@ TEST(ExchangeBridgesOnLinux, AFileThatCannotBeWrittenStartsNothing) {
     const std::string full = root + "/full/";
     fs::create_directories(full);
     installRecorder(program + "SCANORA.exe", full + "SCANORA.ini", record);
-    const std::string onFullDisk = failureInChild([&](LinuxPlatform& host) {
+    const std::string onFullDisk = failureInChild([&](BridgeHost& host) {
         if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
             ::mount("tmpfs", full.c_str(), "tmpfs", 0, "size=16k") != 0) {
             throw Error(std::string("cannot mount here: ") + std::strerror(errno));
@@ -435,10 +384,10 @@ TEST(ExchangeBridgesOnLinux, AFileThatCannotBeWrittenStartsNothing) {
     fs::create_directories(laterImages);
     const std::string later = root + "/later";
     installRecorder(laterProgram + "SCANORA.exe", laterImages + "SCANORA.ini", later);
-    LinuxPlatform host;
+    BridgeHost host;
     host.run(kScanoraBridge,
              {{u"scanora_program", utf8ToUtf16(laterProgram)}, {u"scanora_images", utf8ToUtf16(laterImages)}}, kSmith);
-    ASSERT_TRUE(waitForFile(later)) << "the later run started nothing";
+    ASSERT_TRUE(waitFor([&] { return fs::exists(later); })) << "the later run started nothing";
     EXPECT_FALSE(fs::exists(record)) << "an imaging program was started after a failed write";
 }
 

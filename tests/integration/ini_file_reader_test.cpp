@@ -8,10 +8,11 @@
 #include <random>
 #include <string>
 
-#include "../support/utf16le_bytes.h"
 #include "base/text.h"
 #include "linux/posix/iconv_codec.h"
-#include "posix_test_support.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+#include "support/utf16le_bytes.h"
 
 namespace veltrane::platform::posix {
 namespace {

@@ -19,10 +19,12 @@
 #include <string>
 #include <vector>
 
-#include "../support/error_text.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "posix_test_support.h"
+#include "support/error_text.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
 
 namespace veltrane::platform::posix {
 namespace {

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "posix_test_support.h"
+#include "support/temp_dir.h"
 
 namespace veltrane::platform::posix {
 namespace {

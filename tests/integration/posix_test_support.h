@@ -1,46 +1,20 @@
 #pragma once
-// Helpers for tests of the Linux backends: a temporary folder, environment variables set for one test, and
-// running a piece of a test in a child process (to drop privileges or change limits without touching the
-// test process).
+// Helpers only the tests of the Linux backends need: environment variables set for one test, a folder with a given
+// owner and mode, and running a piece of a test in a child process (to drop privileges or change limits without
+// touching the test process).
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <exception>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
 namespace veltrane::testing {
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "veltrane-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::all, ignored);
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
 
 class ScopedEnv {
 public:
@@ -74,16 +48,6 @@ inline std::string makeFolder(const std::string& path, mode_t mode, uid_t owner 
         throw std::runtime_error("cannot set up " + path);
     }
     return path;
-}
-
-inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
 }
 
 // Runs body in a forked child and returns what it returned, or the text of the exception it threw prefixed

@@ -8,14 +8,16 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <thread>
+#include <sstream>
 
 #include "base/text.h"
 #include "imaging/bridge_plan.h"
 #include "imaging/bridges/command_line_bridges.h"
 #include "platform/ansi_codec.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+#include "support/wait_for.h"
 
 namespace veltrane {
 namespace {
@@ -23,15 +25,10 @@ namespace {
 namespace fs = std::filesystem;
 using platform::LaunchRequest;
 using platform::posix::LaunchCommand;
-
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        char pattern[] = "/tmp/veltrane-launch-XXXXXX";
-        path = mkdtemp(pattern);
-    }
-    ~TempDir() { fs::remove_all(path); }
-};
+using testing::readFile;
+using testing::TempDir;
+using testing::waitFor;
+using testing::writeFile;
 
 struct Recorded {
     std::vector<std::string> args;
@@ -41,14 +38,10 @@ struct Recorded {
 };
 
 // Waits for the recorder's file; the launch returns before the program has run.
-std::optional<Recorded> waitForRecord(const fs::path& file, int timeoutMs = 10'000) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!fs::exists(file)) {
-        if (std::chrono::steady_clock::now() > until) return std::nullopt;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+std::optional<Recorded> waitForRecord(const fs::path& file) {
+    if (!waitFor([&] { return fs::exists(file); }, std::chrono::seconds(10))) return std::nullopt;
     Recorded r;
-    std::ifstream in(file);
+    std::istringstream in(readFile(file));
     std::string line;
     while (std::getline(in, line)) {
         const auto space = line.find(' ');
@@ -79,9 +72,9 @@ public:
 
 TEST(PosixLauncher, StartsBridgeCommandLinesWithTheWindowsArgumentRules) {
     TempDir dir;
-    const std::string folder = dir.path.string() + "/";
+    const std::string folder = dir.path().string() + "/";
     for (const char* name : {"cmdlink.exe", "DrSuni.exe", "SOPRO Imaging.exe", "DTXSync.exe"}) {
-        installRecorder(dir.path / name);
+        installRecorder(dir.path() / name);
     }
     const imaging::PatientRecord patient{u"10 42",    u"Anna Maria", u"O'Brien \"Jr\" $(touch x) `id`;",
                                          u"19800102", u"F",          u""};
@@ -110,7 +103,7 @@ TEST(PosixLauncher, StartsBridgeCommandLinesWithTheWindowsArgumentRules) {
     NoAnsi ansi;
     int n = 0;
     for (const auto& c : cases) {
-        const fs::path out = dir.path / ("record" + std::to_string(n++));
+        const fs::path out = dir.path() / ("record" + std::to_string(n++));
         setenv("VELTRANE_RECORDER_OUT", out.c_str(), 1);
         imaging::BridgeContext context{ansi, u"WS", {}};
         const auto plan = c.bridge.plan(c.settings, patient, context);
@@ -125,14 +118,14 @@ TEST(PosixLauncher, StartsBridgeCommandLinesWithTheWindowsArgumentRules) {
     unsetenv("VELTRANE_RECORDER_OUT");
     // Nothing ever went through a shell.
     EXPECT_FALSE(fs::exists("x"));
-    EXPECT_FALSE(fs::exists(dir.path / "x"));
+    EXPECT_FALSE(fs::exists(dir.path() / "x"));
 }
 
 TEST(PosixLauncher, TheProgramOutlivesItsStarterAndInheritsOnlyTheStandardDescriptors) {
     TempDir dir;
-    installRecorder(dir.path / "tw.exe");
-    const fs::path out = dir.path / "record";
-    const fs::path gate = dir.path / "gate";
+    installRecorder(dir.path() / "tw.exe");
+    const fs::path out = dir.path() / "record";
+    const fs::path gate = dir.path() / "gate";
     // A descriptor the program must not see.
     const int stray = open("/dev/null", O_RDONLY);
     ASSERT_GT(stray, 2);
@@ -142,7 +135,7 @@ TEST(PosixLauncher, TheProgramOutlivesItsStarterAndInheritsOnlyTheStandardDescri
         setenv("VELTRANE_RECORDER_OUT", out.c_str(), 1);
         setenv("VELTRANE_RECORDER_GATE", gate.c_str(), 1);
         LaunchRequest request;
-        request.file = utf8ToUtf16((dir.path / "tw.exe").string());
+        request.file = utf8ToUtf16((dir.path() / "tw.exe").string());
         request.parameters = u"-P1042";
         platform::posix::PosixLauncher().launch(request);
         _exit(0);
@@ -151,11 +144,11 @@ TEST(PosixLauncher, TheProgramOutlivesItsStarterAndInheritsOnlyTheStandardDescri
     ASSERT_EQ(waitpid(starter, &status, 0), starter);
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_FALSE(fs::exists(out)) << "the launch waited for the program";
-    std::ofstream{gate};
+    writeFile(gate, "");
     const auto recorded = waitForRecord(out);
     close(stray);
     ASSERT_TRUE(recorded);
-    EXPECT_EQ(recorded->args, (std::vector<std::string>{(dir.path / "tw.exe").string(), "-P1042"}));
+    EXPECT_EQ(recorded->args, (std::vector<std::string>{(dir.path() / "tw.exe").string(), "-P1042"}));
     EXPECT_EQ(recorded->fds, (std::vector<int>{0, 1, 2}));
     for (int fd : {0, 1, 2})
         EXPECT_EQ(recorded->fdTargets.count(fd) ? recorded->fdTargets.at(fd) : "", "/dev/null") << fd;
@@ -167,9 +160,9 @@ TEST(PosixLauncher, TheProgramOutlivesItsStarterAndInheritsOnlyTheStandardDescri
 
 TEST(PosixLauncher, ACallerReadingOurOutputIsNotHeldByTheProgram) {
     TempDir dir;
-    installRecorder(dir.path / "tw.exe");
-    const fs::path out = dir.path / "record";
-    const fs::path gate = dir.path / "gate";
+    installRecorder(dir.path() / "tw.exe");
+    const fs::path out = dir.path() / "record";
+    const fs::path gate = dir.path() / "gate";
     int output[2];
     ASSERT_EQ(pipe(output), 0);
     const pid_t starter = fork();
@@ -183,7 +176,7 @@ TEST(PosixLauncher, ACallerReadingOurOutputIsNotHeldByTheProgram) {
         setenv("VELTRANE_RECORDER_OUT", out.c_str(), 1);
         setenv("VELTRANE_RECORDER_GATE", gate.c_str(), 1);
         LaunchRequest request;
-        request.file = utf8ToUtf16((dir.path / "tw.exe").string());
+        request.file = utf8ToUtf16((dir.path() / "tw.exe").string());
         platform::posix::PosixLauncher().launch(request);
         _exit(0);
     }
@@ -193,7 +186,7 @@ TEST(PosixLauncher, ACallerReadingOurOutputIsNotHeldByTheProgram) {
     }
     // The end of our output came while the program was still running.
     EXPECT_FALSE(fs::exists(out)) << "the program held the caller's pipe until it ended";
-    std::ofstream{gate};
+    writeFile(gate, "");
     close(output[0]);
     int status = 0;
     waitpid(starter, &status, 0);
@@ -202,20 +195,20 @@ TEST(PosixLauncher, ACallerReadingOurOutputIsNotHeldByTheProgram) {
 
 TEST(ResolveLaunch, PicksDirectStartWineOrTheDesktopOpener) {
     TempDir dir;
-    const std::string bin = dir.path.string() + "/bin";
+    const std::string bin = dir.path().string() + "/bin";
     fs::create_directory(bin);
     auto script = [](const fs::path& p, bool executable) {
-        std::ofstream(p) << "#!/bin/sh\nexit 0\n";
+        writeFile(p, "#!/bin/sh\nexit 0\n");
         fs::permissions(p, executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
     };
     script(bin + "/wine", true);
     script(bin + "/xdg-open", true);
     script(bin + "/native-tool", true);
-    installRecorder(dir.path / "native.EXE");  // an ELF program with a Windows name still starts directly
-    script(dir.path / "program.exe", false);   // a Windows program
-    script(dir.path / "Setup.BAT", false);
-    script(dir.path / "report.pdf", false);  // a document
-    const std::string d = dir.path.string();
+    installRecorder(dir.path() / "native.EXE");  // an ELF program with a Windows name still starts directly
+    script(dir.path() / "program.exe", false);   // a Windows program
+    script(dir.path() / "Setup.BAT", false);
+    script(dir.path() / "report.pdf", false);  // a document
+    const std::string d = dir.path().string();
     struct Case {
         std::u16string file, parameters;
         std::optional<std::vector<std::string>> argv;

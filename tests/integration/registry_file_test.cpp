@@ -14,12 +14,14 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <thread>
 
 #include "base/error.h"
 #include "base/text.h"
 #include "settings/settings_store.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+#include "support/utf16le_bytes.h"
 
 namespace veltrane::platform::posix {
 namespace {
@@ -29,14 +31,9 @@ using settings::SettingsStore;
 
 const std::u16string kKey = u"\\Software\\Veltrane";
 
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeAll(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+using testing::readFile;
+using testing::utf16le;
+using testing::writeFile;
 
 unsigned modeOf(const std::string& path) {
     struct stat st {};
@@ -53,30 +50,19 @@ std::vector<std::string> filesIn(const std::string& folder) {
 
 class RegistryFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/registry-file-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        root_ = tmpl;
-        folder_ = root_ + "/config/veltrane-client-tools";
-        path_ = folder_ + "/registry.reg";
-    }
-    void TearDown() override {
-        std::error_code ec;
-        for (const auto& e : fs::recursive_directory_iterator(root_, ec)) {
-            fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        }
-        fs::remove_all(root_, ec);
-    }
     // A settings file with the given body after the header.
     void seed(const std::string& body) {
         fs::create_directories(folder_);
-        writeAll(path_, "Windows Registry Editor Version 5.00\r\n\r\n" + body);
+        writeFile(path_, "Windows Registry Editor Version 5.00\r\n\r\n" + body);
     }
     std::u16string read(RegistryFile& file, const std::u16string& name) {
         return SettingsStore(file).readSetting(name);
     }
 
-    std::string root_, folder_, path_;
+    testing::TempDir dir_;
+    std::string root_ = dir_.path().string();
+    std::string folder_ = root_ + "/config/veltrane-client-tools";
+    std::string path_ = folder_ + "/registry.reg";
 };
 
 TEST_F(RegistryFileTest, FirstOpenWithCreateMakesFolderFileAndKey) {
@@ -84,7 +70,7 @@ TEST_F(RegistryFileTest, FirstOpenWithCreateMakesFolderFileAndKey) {
     ASSERT_NE(file.openKey(kKey, true), nullptr);
     EXPECT_EQ(modeOf(folder_), 0700u);
     EXPECT_EQ(modeOf(path_), 0600u);
-    EXPECT_EQ(readAll(path_),
+    EXPECT_EQ(readFile(path_),
               "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\r\n");
     // Opening again changes nothing.
     ASSERT_NE(file.openKey(kKey, true), nullptr);
@@ -138,7 +124,7 @@ TEST_F(RegistryFileTest, KeysAndNamesIgnoreLetterCaseAndKeepTheirSpelling) {
     RegistryFile file(path_);
     EXPECT_EQ(read(file, u"server_ip"), u"10.1.1.1");
     SettingsStore(file).writeSetting(u"SERVER_IP", u"10.2.2.2");
-    EXPECT_EQ(readAll(path_),
+    EXPECT_EQ(readFile(path_),
               "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\veltrane]\r\n"
               "\"Server_IP\"=\"10.2.2.2\"\r\n\r\n");
 }
@@ -158,7 +144,7 @@ TEST_F(RegistryFileTest, OtherKeysAndTypesAreKeptAndNonTextFailsWithTheTypeError
         EXPECT_STREQ(e.what(), "Invalid data type for 'server_ssl'");
     }
     store.writeSetting(u"server_ip", u"x");
-    const auto text = readAll(path_);
+    const auto text = readFile(path_);
     EXPECT_NE(text.find("; kept\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\PageSetup]\r\n"
                         "\"margin_top\"=\"0.75\"\r\n"),
               std::string::npos);
@@ -169,7 +155,7 @@ TEST_F(RegistryFileTest, OtherKeysAndTypesAreKeptAndNonTextFailsWithTheTypeError
 
 TEST_F(RegistryFileTest, AReadOnlyFileOrFolderIsNeverWritten) {
     seed("[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"logging_enabled\"=\"True\"\r\n");
-    const std::string before = readAll(path_);
+    const std::string before = readFile(path_);
     RegistryFile file(path_);
     auto openedEarlier = file.openKey(kKey, true);
     ASSERT_NE(openedEarlier, nullptr);
@@ -180,14 +166,14 @@ TEST_F(RegistryFileTest, AReadOnlyFileOrFolderIsNeverWritten) {
     EXPECT_EQ(read(file, u"logging_enabled"), u"") << "a key that cannot be opened reads as empty";
     SettingsStore(file).writeSetting(u"logging_enabled", u"False");
     EXPECT_FALSE(openedEarlier->setStringValue(u"logging_enabled", u"False"));
-    EXPECT_EQ(readAll(path_), before);
+    EXPECT_EQ(readFile(path_), before);
     EXPECT_EQ(modeOf(path_), 0400u);
 
     ::chmod(path_.c_str(), 0600);
     ::chmod(folder_.c_str(), 0500);
     EXPECT_EQ(file.openKey(kKey, true), nullptr) << "a rename into a read-only folder is refused";
     EXPECT_FALSE(openedEarlier->setStringValue(u"logging_enabled", u"False"));
-    EXPECT_EQ(readAll(path_), before);
+    EXPECT_EQ(readFile(path_), before);
 
     // A folder that cannot be created: its parent is a file.
     RegistryFile blocked(path_ + "/registry.reg");
@@ -209,16 +195,16 @@ TEST_F(RegistryFileTest, ValuesAreListedInFileOrderAndTypedValuesAreWrittenToget
     EXPECT_EQ(read(file, u"a"), u"x");
 
     // One value that cannot be written stops them all.
-    const std::string before = readAll(path_);
+    const std::string before = readFile(path_);
     EXPECT_THROW(key->setValues({{u"d", {RegType::Sz, platform::stringValueData(u"1")}},
                                  {u"bad\nname", {RegType::Sz, platform::stringValueData(u"2")}}}),
                  Error);
-    EXPECT_EQ(readAll(path_), before);
+    EXPECT_EQ(readFile(path_), before);
 }
 
 TEST_F(RegistryFileTest, AReadOnlyFileStillShowsItsValuesToAReaderAndRefusesTypedWritesWithTheReason) {
     seed("[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"server_ip\"=\"10.0.0.5\"\r\n");
-    const std::string before = readAll(path_);
+    const std::string before = readFile(path_);
     RegistryFile file(path_);
     auto writer = file.openKey(kKey, false);
     ASSERT_NE(writer, nullptr);
@@ -233,7 +219,7 @@ TEST_F(RegistryFileTest, AReadOnlyFileStillShowsItsValuesToAReaderAndRefusesType
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()), "Settings file " + path_ + " cannot be written: Permission denied");
     }
-    EXPECT_EQ(readAll(path_), before);
+    EXPECT_EQ(readFile(path_), before);
 }
 
 TEST_F(RegistryFileTest, ABrokenFileIsReportedWithItsLineAndNeverOverwritten) {
@@ -244,7 +230,7 @@ TEST_F(RegistryFileTest, ABrokenFileIsReportedWithItsLineAndNeverOverwritten) {
     const std::string broken =
         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
         "\"a\"=\"1\"\r\nserver_ip=10.0.0.1\r\n";
-    writeAll(path_, broken);
+    writeFile(path_, broken);
     const std::string expected = "Settings file " + path_ + ", line 5: expected \"name\"=value";
     const std::function<void()> operations[] = {
         [&] { file.openKey(kKey, true); },
@@ -260,7 +246,7 @@ TEST_F(RegistryFileTest, ABrokenFileIsReportedWithItsLineAndNeverOverwritten) {
             EXPECT_EQ(std::string(e.what()), expected);
         }
     }
-    EXPECT_EQ(readAll(path_), broken);
+    EXPECT_EQ(readFile(path_), broken);
     // A key opened before the file broke shows the values as they stood when it was opened.
     const auto before = key->queryValue(u"a");
     ASSERT_TRUE(before);
@@ -269,7 +255,7 @@ TEST_F(RegistryFileTest, ABrokenFileIsReportedWithItsLineAndNeverOverwritten) {
 
 TEST_F(RegistryFileTest, AnEmptyFileIsAnEmptyStore) {
     seed("");
-    writeAll(path_, "");
+    writeFile(path_, "");
     RegistryFile file(path_);
     EXPECT_EQ(file.openKey(kKey, false), nullptr);
     SettingsStore(file).writeSetting(u"a", u"1");
@@ -278,19 +264,12 @@ TEST_F(RegistryFileTest, AnEmptyFileIsAnEmptyStore) {
 
 TEST_F(RegistryFileTest, AFileFromRegeditInUtf16IsReadAndRewrittenAsUtf8) {
     fs::create_directories(folder_);
-    std::string utf16 = "\xFF\xFE";
-    for (char16_t c :
-         u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
-         u"\"receipt_printer\"=\"Caisse \u00e9t\u00e9\"\r\n\r\n") {
-        if (c == 0) break;
-        utf16.push_back(static_cast<char>(c & 0xFF));
-        utf16.push_back(static_cast<char>(c >> 8));
-    }
-    writeAll(path_, utf16);
+    writeFile(path_, utf16le(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
+                             u"\"receipt_printer\"=\"Caisse \u00e9t\u00e9\"\r\n\r\n"));
     RegistryFile file(path_);
     EXPECT_EQ(read(file, u"receipt_printer"), u"Caisse \u00e9t\u00e9");
     SettingsStore(file).writeSetting(u"appt_type", u"Normal");
-    EXPECT_EQ(readAll(path_),
+    EXPECT_EQ(readFile(path_),
               "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
               "\"receipt_printer\"=\"Caisse \xC3\xA9t\xC3\xA9\"\r\n\"appt_type\"=\"Normal\"\r\n\r\n");
 }
@@ -317,14 +296,14 @@ TEST_F(RegistryFileTest, ALinkedFileKeepsItsLinkAndTheTargetsModeAndLocksBesideT
         fs::remove(root_ + "/hop.reg");
         if (c.linkTarget == root_ + "/hop.reg") fs::create_symlink(c.real, root_ + "/hop.reg");
         if (c.exists) {
-            writeAll(c.real, "Windows Registry Editor Version 5.00\r\n");
+            writeFile(c.real, "Windows Registry Editor Version 5.00\r\n");
             ::chmod(c.real.c_str(), 0644);  // a managed copy others may read
         }
         fs::create_symlink(c.linkTarget, path_);
         RegistryFile file(path_);
         SettingsStore(file).writeSetting(u"a", u"1");
         EXPECT_TRUE(fs::is_symlink(path_));
-        EXPECT_NE(readAll(c.real).find("\"a\"=\"1\""), std::string::npos);
+        EXPECT_NE(readFile(c.real).find("\"a\"=\"1\""), std::string::npos);
         EXPECT_EQ(read(file, u"a"), u"1");
         EXPECT_EQ(modeOf(c.real), c.exists ? 0644u : 0600u);
         EXPECT_TRUE(fs::exists(c.real + ".lock")) << "one lock for every link to the managed file";
@@ -456,7 +435,7 @@ TEST_F(RegistryFileTest, AWriterKilledMidWriteLeavesTheOldOrTheNewFile) {
 int writeUntilFull(const std::string& path, const std::string& filler, std::size_t valueLength) {
     RegistryFile file(path);
     SettingsStore(file).writeSetting(u"server_ip", u"10.0.0.1");
-    const std::string before = readAll(path);
+    const std::string before = readFile(path);
     if (!filler.empty()) {
         std::ofstream out(filler, std::ios::binary);
         const std::string block(4096, 'x');
@@ -466,7 +445,7 @@ int writeUntilFull(const std::string& path, const std::string& filler, std::size
     auto key = file.openKey(kKey, true);
     if (!key) return 2;
     if (key->setStringValue(u"big", std::u16string(valueLength, u'b'))) return 3;
-    if (readAll(path) != before) return 4;
+    if (readFile(path) != before) return 4;
     for (const auto& name : filesIn(path.substr(0, path.rfind('/')))) {
         if (name.find(".tmp.") != std::string::npos) return 5;
     }

@@ -5,12 +5,14 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "base/text.h"
 #include "settings/settings_store.h"
 #include "settings/settings_transfer.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+#include "support/utf16le_bytes.h"
 
 namespace veltrane::platform::posix {
 namespace {
@@ -18,43 +20,18 @@ namespace {
 namespace fs = std::filesystem;
 using settings::SettingsStore;
 
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeAll(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
-std::string utf16LeWithBom(std::string_view utf8) {
-    std::string out = "\xFF\xFE";
-    for (char16_t c : utf8ToUtf16(utf8)) {
-        out.push_back(static_cast<char>(c & 0xFF));
-        out.push_back(static_cast<char>(c >> 8));
-    }
-    return out;
-}
+using testing::readFile;
+using testing::utf16le;
+using testing::writeFile;
 
 class SettingsTransferTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/settings-transfer-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        root_ = tmpl;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        for (const auto& e : fs::recursive_directory_iterator(root_, ec)) {
-            fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        }
-        fs::remove_all(root_, ec);
-    }
     std::string storePath(const std::string& name) {
         return root_ + "/" + name + "/veltrane-client-tools/registry.reg";
     }
 
-    std::string root_;
+    testing::TempDir dir_;
+    std::string root_ = dir_.path().string();
 };
 
 TEST_F(SettingsTransferTest, ExportedSettingsImportIntoAnotherStoreUnchanged) {
@@ -67,7 +44,7 @@ TEST_F(SettingsTransferTest, ExportedSettingsImportIntoAnotherStoreUnchanged) {
 
     const std::string exported = root_ + "/export.reg";
     exportSettings(source, exported);
-    const std::string text = readAll(exported);
+    const std::string text = readFile(exported);
     EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n", 0),
               0u);
     EXPECT_EQ(text.find("PageSetup"), std::string::npos) << "only the program's key is exported";
@@ -88,10 +65,10 @@ TEST_F(SettingsTransferTest, ExportedSettingsImportIntoAnotherStoreUnchanged) {
 
 TEST_F(SettingsTransferTest, ImportTakesOnlyTheProgramsKeyAndNamesTheOthers) {
     const std::string file = root_ + "/from-windows.reg";
-    writeAll(file, utf16LeWithBom("Windows Registry Editor Version 5.00\r\n\r\n"
-                                  "[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"apptcard_printer\"=\"Zebra\"\r\n"
-                                  "\"dicom_idpad\"=\"8\"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane\\Sub]\r\n"
-                                  "\"x\"=\"1\"\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Veltrane]\r\n\"y\"=\"2\"\r\n"));
+    writeFile(file, utf16le(u"Windows Registry Editor Version 5.00\r\n\r\n"
+                            u"[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"apptcard_printer\"=\"Zebra\"\r\n"
+                            u"\"dicom_idpad\"=\"8\"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane\\Sub]\r\n"
+                            u"\"x\"=\"1\"\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Veltrane]\r\n\"y\"=\"2\"\r\n"));
     RegistryFile store(storePath("s"));
     std::ostringstream notes;
     const auto summary = importSettings(store, file, notes);
@@ -106,7 +83,7 @@ TEST_F(SettingsTransferTest, ImportTakesOnlyTheProgramsKeyAndNamesTheOthers) {
 TEST_F(SettingsTransferTest, ABadImportChangesNothing) {
     RegistryFile store(storePath("s"));
     SettingsStore(store).writeSetting(u"server_ip", u"old");
-    const std::string before = readAll(store.filePath());
+    const std::string before = readFile(store.filePath());
     struct Case {
         std::string body;
         std::string message;  // after "Import file <path>"
@@ -122,7 +99,7 @@ TEST_F(SettingsTransferTest, ABadImportChangesNothing) {
     };
     const std::string file = root_ + "/import.reg";
     for (const auto& c : cases) {
-        writeAll(file, c.body);
+        writeFile(file, c.body);
         std::ostringstream notes;
         try {
             importSettings(store, file, notes);
@@ -130,7 +107,7 @@ TEST_F(SettingsTransferTest, ABadImportChangesNothing) {
         } catch (const Error& e) {
             EXPECT_EQ(std::string(e.what()), "Import file " + file + c.message);
         }
-        EXPECT_EQ(readAll(store.filePath()), before);
+        EXPECT_EQ(readFile(store.filePath()), before);
     }
     try {
         importSettings(store, root_ + "/missing.reg", std::cerr);
@@ -145,16 +122,16 @@ TEST_F(SettingsTransferTest, AStoreThatCannotBeWrittenOrReadStopsTheTransfer) {
     RegistryFile store(storePath("s"));
     SettingsStore(store).writeSetting(u"server_ip", u"old");
     const std::string good = root_ + "/good.reg";
-    writeAll(good,
-             "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
-             "\"server_ip\"=\"new\"\r\n");
+    writeFile(good,
+              "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
+              "\"server_ip\"=\"new\"\r\n");
     ::chmod(store.filePath().c_str(), 0400);
     std::ostringstream notes;
     EXPECT_THROW(importSettings(store, good, notes), Error);
     ::chmod(store.filePath().c_str(), 0600);
     EXPECT_EQ(SettingsStore(store).readSetting(u"server_ip"), u"old");
 
-    writeAll(store.filePath(), "not a registry file\r\n");
+    writeFile(store.filePath(), "not a registry file\r\n");
     for (const auto& transfer : {std::function<void()>([&] { importSettings(store, good, notes); }),
                                  std::function<void()>([&] { exportSettings(store, root_ + "/out.reg"); })}) {
         try {
@@ -166,7 +143,7 @@ TEST_F(SettingsTransferTest, AStoreThatCannotBeWrittenOrReadStopsTheTransfer) {
                                                  "5.00\"");
         }
     }
-    EXPECT_EQ(readAll(store.filePath()), "not a registry file\r\n");
+    EXPECT_EQ(readFile(store.filePath()), "not a registry file\r\n");
     EXPECT_FALSE(fs::exists(root_ + "/out.reg"));
 }
 
@@ -178,8 +155,8 @@ TEST_F(SettingsTransferTest, AReadOnlyStoreExportsItsValuesInEitherEncoding) {
     const std::string utf8 = root_ + "/utf8.reg", utf16 = root_ + "/utf16.reg";
     exportSettings(store, utf8);
     exportSettings(store, utf16, settings::RegFileEncoding::Utf16LeBom);
-    EXPECT_NE(readAll(utf8).find("\"server_ip\"=\"10.0.0.9\"\r\n"), std::string::npos) << readAll(utf8);
-    EXPECT_EQ(readAll(utf16), utf16LeWithBom(readAll(utf8)));
+    EXPECT_NE(readFile(utf8).find("\"server_ip\"=\"10.0.0.9\"\r\n"), std::string::npos) << readFile(utf8);
+    EXPECT_EQ(readFile(utf16), utf16le(utf8ToUtf16(readFile(utf8))));
 
     RegistryFile target(storePath("b"));
     std::ostringstream notes;
@@ -191,7 +168,7 @@ TEST_F(SettingsTransferTest, ExportWithoutSettingsWritesAnEmptyKeyAndReportsUnwr
     RegistryFile store(storePath("never-used"));
     const std::string out = root_ + "/empty.reg";
     exportSettings(store, out);
-    EXPECT_EQ(readAll(out),
+    EXPECT_EQ(readFile(out),
               "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\r\n");
     EXPECT_FALSE(fs::exists(store.filePath())) << "exporting creates no settings file";
     try {

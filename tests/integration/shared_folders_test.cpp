@@ -10,6 +10,8 @@
 #include "base/text.h"
 #include "linux/posix/posix_system_info.h"
 #include "posix_test_support.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
 
 namespace veltrane::platform::posix {
 namespace {

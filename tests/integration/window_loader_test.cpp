@@ -12,11 +12,11 @@
 #include <cstdlib>
 #include <map>
 #include <string>
-#include <thread>
 
 #include "base/error.h"
-#include "linux/modules/module_path.h"
 #include "linux/modules/dl_module_loader.h"
+#include "linux/modules/module_path.h"
+#include "support/wait_for.h"
 
 namespace veltrane {
 namespace {
@@ -78,9 +78,7 @@ TEST(WindowLoader, AnXDisplayThatAnswersIsReachable) {
     }
     const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
     struct stat st {};
-    for (int i = 0; i < 100 && stat(socket.c_str(), &st) != 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    const bool started = stat(socket.c_str(), &st) == 0;
+    const bool started = testing::waitFor([&] { return stat(socket.c_str(), &st) == 0; }, std::chrono::seconds(5));
     bool reachable = false;
     std::string reason;
     {

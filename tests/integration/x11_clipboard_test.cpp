@@ -7,11 +7,11 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <thread>
 
 #include "base/error.h"
 #include "base/text.h"
+#include "support/file_bytes.h"
+#include "support/wait_for.h"
 
 namespace veltrane {
 namespace {
@@ -67,10 +67,8 @@ std::string run(const std::string& command) {
 
 // Gone, or ended and waiting for init to collect it.
 bool processEnded(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    if (!stat) return true;
-    std::string line;
-    std::getline(stat, line);
+    const std::string line = testing::readFile("/proc/" + std::to_string(pid) + "/stat");
+    if (line.empty()) return true;
     const auto close = line.rfind(')');
     return close != std::string::npos && line.size() > close + 2 && line[close + 2] == 'Z';
 }
@@ -119,11 +117,7 @@ TEST(X11Clipboard, TheTextStaysAfterOurProcessEndsUntilAnotherProgramTakesIt) {
     // Another program takes the selection: the helper quits.
     // xclip serves from the background; it must not hold our pipe open.
     run("printf other | xclip -selection clipboard >/dev/null 2>&1");
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!processEnded(helper) && std::chrono::steady_clock::now() < until) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    EXPECT_TRUE(processEnded(helper));
+    EXPECT_TRUE(testing::waitFor([&] { return processEnded(helper); }, std::chrono::seconds(10)));
     EXPECT_EQ(run("xclip -o -selection clipboard"), "other");
 }
 

@@ -1,8 +1,11 @@
 #pragma once
-// A text as a UTF-16LE file holds it, byte-order mark first: the form Windows tools write request files in.
+// Text as UTF-16LE bytes, written out here rather than taken from the code under test: a file as Windows tools write
+// it (byte-order mark first), and a string value's data as the registry holds it.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace veltrane::testing {
 
@@ -13,6 +16,15 @@ inline std::string utf16le(std::u16string_view text) {
         out.push_back(static_cast<char>(c >> 8));
     }
     return out;
+}
+
+// No byte-order mark, and the terminating zero the registry keeps with the text.
+inline std::vector<std::uint8_t> regStringData(std::u16string_view text) {
+    const std::string file = utf16le(text);
+    std::vector<std::uint8_t> data(file.begin() + 2, file.end());
+    data.push_back(0);
+    data.push_back(0);
+    return data;
 }
 
 }  // namespace veltrane::testing

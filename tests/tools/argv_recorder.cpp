@@ -9,9 +9,10 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <string>
-#include <thread>
+
+#include "support/file_bytes.h"
+#include "support/wait_for.h"
 
 int main(int argc, char** argv) {
     const char* out = std::getenv("VELTRANE_RECORDER_OUT");
@@ -34,17 +35,13 @@ int main(int argc, char** argv) {
     // Holds the record back until the test has made its check, so "not yet written" proves the starter did not
     // wait for us; given up after a deadline, so a starter that does wait still ends and the test fails.
     if (const char* gate = std::getenv("VELTRANE_RECORDER_GATE")) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (access(gate, F_OK) != 0 && std::chrono::steady_clock::now() < until) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        veltrane::testing::waitFor([&] { return access(gate, F_OK) == 0; }, std::chrono::seconds(30),
+                                   std::chrono::milliseconds(10));
     }
-    const std::string tmp = std::string(out) + ".tmp";
-    {
-        std::ofstream file(tmp, std::ios::binary);
-        for (int i = 0; i < argc; ++i) file << "arg " << argv[i] << "\n";
-        file << fds;
-        file << "pid " << getpid() << "\nppid " << getppid() << "\nsid " << getsid(0) << "\n";
-    }
-    return std::rename(tmp.c_str(), out) == 0 ? 0 : 3;
+    std::string record;
+    for (int i = 0; i < argc; ++i) record += "arg " + std::string(argv[i]) + "\n";
+    record += fds;
+    record += "pid " + std::to_string(getpid()) + "\nppid " + std::to_string(getppid()) + "\nsid " +
+              std::to_string(getsid(0)) + "\n";
+    return veltrane::testing::writeFileAtomically(out, record) ? 0 : 3;
 }

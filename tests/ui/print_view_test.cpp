@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "app/tform1.h"
+#include "app/window/window_table.h"
 #include "fakes/fake_platform.h"
 #include "linux/window/browser_host.h"
 #include "linux/window/main_window.h"
@@ -78,7 +79,8 @@ private slots:
         auto* page = h.window->findChild<QWidget*>(QStringLiteral("WebBrowser1"));
         QVERIFY(page);
         QCOMPARE(page->parentWidget()->objectName(), QStringLiteral("Panel1"));
-        QCOMPARE(page->geometry(), QRect(1, 1, 540, 214));
+        const app::Bounds& designed = app::findControl(u"WebBrowser1")->bounds;
+        QCOMPARE(page->geometry(), QRect(designed.left, designed.top, designed.width, designed.height));
 
         auto prints = symbol<int (*)()>("test_browser_prints");
         auto* again = h.window->findChild<QPushButton*>(QStringLiteral("ColorButton2"));

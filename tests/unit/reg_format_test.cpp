@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/text.h"
+#include "support/utf16le_bytes.h"
 
 namespace veltrane::platform {
 namespace {
@@ -10,19 +11,11 @@ namespace {
 using platform::RegType;
 using platform::RegValue;
 using Bytes = std::vector<std::uint8_t>;
+using testing::utf16le;
 
 const std::u16string kKey = u"HKEY_CURRENT_USER\\Software\\Veltrane";
 
 std::string regText(const std::string& body) { return "Windows Registry Editor Version 5.00\r\n\r\n" + body; }
-
-std::string utf16LeWithBom(std::string_view utf8) {
-    std::string out = "\xFF\xFE";
-    for (char16_t c : utf8ToUtf16(utf8)) {
-        out.push_back(static_cast<char>(c & 0xFF));
-        out.push_back(static_cast<char>(c >> 8));
-    }
-    return out;
-}
 
 RegDocument parse(std::string_view text) { return parseRegText(text, "Settings file test.reg"); }
 
@@ -209,7 +202,7 @@ TEST(RegFormat, ReadsRegeditFilesInEveryEncodingAndLineEnd) {
         {"UTF-8, LF", "Windows Registry Editor Version 5.00\n\n" + body},
         {"UTF-8, CR LF", crlf},
         {"UTF-8 with BOM", "\xEF\xBB\xBF" + crlf},
-        {"UTF-16LE with BOM", utf16LeWithBom(crlf)},
+        {"UTF-16LE with BOM", utf16le(utf8ToUtf16(crlf))},
     };
     Bytes blob;
     for (std::uint8_t b = 0; b <= 0x19; ++b) blob.push_back(b);
@@ -282,8 +275,8 @@ TEST(RegFormat, BadLinesNameTheirLine) {
         {regText(key + "\"a\"=\"\xC0\xAF\"\r\n"), 4, "not valid UTF-8"},
         {regText(key + "\"a\"=\"\xED\xA0\x80\"\r\n"), 4, "not valid UTF-8"},
         {"\xFE\xFF\0W", 1, "big-endian"},
-        {utf16LeWithBom(regText(key + "\"a\"=\"1\"\r\n")) + "x", 5, "middle of a character"},
-        {utf16LeWithBom(regText(key + "x\r\n")), 4, "expected \"name\"=value"},
+        {utf16le(utf8ToUtf16(regText(key + "\"a\"=\"1\"\r\n"))) + "x", 5, "middle of a character"},
+        {utf16le(utf8ToUtf16(regText(key + "x\r\n"))), 4, "expected \"name\"=value"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

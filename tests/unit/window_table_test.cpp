@@ -36,6 +36,7 @@ TEST(WindowTable, HoldsTheDesignedPlacesOfTheWindowAndItsControls) {
         const char16_t* handler;
     };
     const Case cases[] = {
+        {u"Label1", ControlKind::Label, u"Form1", u"Veltrane Client Tools", {8, 8, 241, 26}, -1, u""},
         {u"PageControl1", ControlKind::PageControl, u"Form1", u"", {8, 46, 556, 435}, 0, u""},
         {u"ColorButton1", ControlKind::Button, u"Form1", u"DONE", {456, 8, 106, 49}, 1, u"ColorButton1Click"},
         {u"Button2",
@@ -46,6 +47,14 @@ TEST(WindowTable, HoldsTheDesignedPlacesOfTheWindowAndItsControls) {
          0,
          u"Button2Click"},
         {u"ListBoxPrinters", ControlKind::ListBox, u"TabSheet1", u"", {3, 22, 396, 97}, 4, u""},
+        {u"LabelApptDefault", ControlKind::Label, u"TabSheet1", u"no default", {124, 125, 49, 13}, -1, u""},
+        {u"ComboBoxApptType",
+         ControlKind::ComboBox,
+         u"TabSheet1",
+         u"",
+         {61, 163, 101, 21},
+         2,
+         u"ComboBoxApptTypeChange"},
         {u"ComboBoxReceiptType",
          ControlKind::ComboBox,
          u"TabSheet1",
@@ -53,6 +62,7 @@ TEST(WindowTable, HoldsTheDesignedPlacesOfTheWindowAndItsControls) {
          {271, 163, 101, 21},
          3,
          u"ComboBoxReceiptTypeChange"},
+        {u"Panel1", ControlKind::Panel, u"TabSheet1", u"", {3, 190, 542, 216}, 5, u""},
         {u"WebBrowser1", ControlKind::Browser, u"Panel1", u"", {1, 1, 540, 214}, 0, u"WebBrowser1NavigateComplete2"},
         {u"CheckBoxSSL",
          ControlKind::CheckBox,
@@ -71,6 +81,7 @@ TEST(WindowTable, HoldsTheDesignedPlacesOfTheWindowAndItsControls) {
          {3, 3, 97, 17},
          0,
          u"CheckBox_dexis_enabledClick"},
+        {u"Edit_dexis_program", ControlKind::Edit, u"TabSheet6", u"", {106, 28, 255, 21}, 1, u"Edit_dexis_programExit"},
         {u"Button6", ControlKind::Button, u"TabSheet6", u"Browse...", {367, 26, 75, 25}, 2, u"Button6Click"},
         {u"Edit_cliniview_program",
          ControlKind::Edit,
@@ -83,6 +94,7 @@ TEST(WindowTable, HoldsTheDesignedPlacesOfTheWindowAndItsControls) {
         {u"Button32", ControlKind::Button, u"TabSheet27", u"Browse...", {367, 57, 75, 25}, 4, u"Button32Click"},
         {u"Label_sirona_program", ControlKind::Label, u"TabSheet24", u"Program Executable:", {3, 31, 0, 13}, -1, u""},
         {u"Button28", ControlKind::Button, u"TabSheet24", u"Browse...", {367, 24, 75, 25}, 2, u"Button28Click"},
+        {u"Button27", ControlKind::Button, u"TabSheet24", u"Browse...", {367, 53, 75, 25}, 4, u"Button27Click"},
         {u"Edit_dicom_pad", ControlKind::Edit, u"TabSheet8", u"", {106, 53, 71, 21}, 3, u"Edit_dicom_padExit"},
         {u"Edit_examinepro_images",
          ControlKind::Edit,
@@ -99,6 +111,7 @@ TEST(WindowTable, HoldsTheDesignedPlacesOfTheWindowAndItsControls) {
          5,
          u"CheckBox_dbswin_noidClick"},
         {u"GroupBox_Memo4", ControlKind::GroupBox, u"TabSheet4", u"Notes", {11, 112, 526, 57}, 6, u""},
+        {u"Memo4", ControlKind::Memo, u"GroupBox_Memo4", u"", {2, 15, 522, 40}, -1, u""},
         {u"GroupBox_Memo5", ControlKind::GroupBox, u"TabSheet25", u"Notes", {3, 87, 526, 66}, 3, u""},
         {u"Memo5", ControlKind::Memo, u"GroupBox_Memo5", u"", {2, 15, 522, 49}, -1, u""},
         {u"Edit_dtxstudio_pad", ControlKind::Edit, u"TabSheet25", u"", {106, 53, 71, 21}, 4, u"Edit_dtxstudio_padExit"},
@@ -122,6 +135,7 @@ TEST(WindowTable, HoldsTheDesignedPlacesOfTheWindowAndItsControls) {
         EXPECT_EQ(row->tab, c.tab);
         EXPECT_EQ(row->handler, c.handler);
     }
+    EXPECT_EQ(findControl(u"ListBoxPrinters")->itemHeight, 13);
     EXPECT_EQ(findControl(u"ColorButton2")->font, (app::FontStyle{19, true}));
     EXPECT_EQ(findControl(u"FlowPanel1")->background, (app::Rgb{255, 255, 0}));
     EXPECT_FALSE(findControl(u"Form1")) << "the window is not one of its controls";

@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <string>
+
+#include "support/file_bytes.h"
 
 namespace {
 
@@ -24,13 +27,5 @@ int main() {
     GetCurrentDirectoryW(MAX_PATH, folder);
     const std::string record = "cmd " + utf8(GetCommandLineW()) + "\ncwd " + utf8(folder) + "\n";
 
-    const std::wstring temporary = std::wstring(out) + L".tmp";
-    HANDLE file =
-        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 3;
-    DWORD written = 0;
-    const BOOL ok = WriteFile(file, record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
-    CloseHandle(file);
-    if (!ok || !MoveFileExW(temporary.c_str(), out, MOVEFILE_REPLACE_EXISTING)) return 3;
-    return 0;
+    return veltrane::testing::writeFileAtomically(std::filesystem::path(out), record) ? 0 : 3;
 }

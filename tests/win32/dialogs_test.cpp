@@ -7,8 +7,11 @@
 #include <future>
 
 #include "gui_test_support.h"
-#include "windows/services/win32_dialogs.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+#include "support/wait_for.h"
 #include "win32_test_support.h"
+#include "windows/services/win32_dialogs.h"
 
 namespace veltrane::platform::win32 {
 namespace {
@@ -48,7 +51,7 @@ SeenBox answerBox() {
             last = now;
             return unchanged >= 5;
         },
-        5s);
+        5s, 20ms);
     seen.title = windowText(box);
     for (HWND child : descendants(box)) {
         if (className(child) != L"Static" || !IsWindowVisible(child)) continue;
@@ -201,11 +204,11 @@ TEST(Win32Dialogs, ACancelledFileDialogGivesNothing) {
 }
 
 TEST(Win32Dialogs, TheChosenPathComesBackExactly) {
-    testing::Win32TempDir temp;
+    testing::TempDir temp;
     const std::filesystem::path folder = temp.path() / L"Bilder Zähne \u65E5\u672C";
     std::filesystem::create_directories(folder);
     const std::filesystem::path file = folder / L"Röntgen Łódź.exe";
-    testing::writeBytes(file, "MZ");
+    testing::writeFile(file, "MZ");
     struct Case {
         const char* name;
         bool folderMode;

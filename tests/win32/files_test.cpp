@@ -1,47 +1,50 @@
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
-#include "../support/error_text.h"
 #include "base/error.h"
-#include "windows/services/win32_files.h"
+#include "support/error_text.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
 #include "win32_test_support.h"
+#include "windows/services/win32_files.h"
 
 namespace veltrane::platform::win32 {
 namespace {
 
 using veltrane::testing::errorText;
-using veltrane::testing::readBytes;
+using veltrane::testing::readFile;
+using veltrane::testing::TempDir;
 using veltrane::testing::u16path;
-using veltrane::testing::Win32TempDir;
-using veltrane::testing::writeBytes;
+using veltrane::testing::writeFile;
 
 TEST(Win32Files, AppendAddsAndWriteWholeReplaces) {
-    Win32TempDir dir;
+    TempDir dir;
     Win32Files files;
-    const std::u16string log = u16path(dir.file("clienttools.log"));
+    const std::u16string log = u16path(dir.path() / "clienttools.log");
     files.appendToFile(log, "one\r\n");
     files.appendToFile(log, "two\r\n");
-    EXPECT_EQ(readBytes(dir.file("clienttools.log")), "one\r\ntwo\r\n");
+    EXPECT_EQ(readFile(dir.path() / "clienttools.log"), "one\r\ntwo\r\n");
 
     const std::u16string exchange = u16path(dir.path()) + u"\\Patient Łódź.txt";
     files.writeWholeFile(exchange, "a longer first content\r\n");
     files.writeWholeFile(exchange, "short\r\n");
-    EXPECT_EQ(readBytes(dir.path() / L"Patient Łódź.txt"), "short\r\n");
+    EXPECT_EQ(readFile(dir.path() / L"Patient Łódź.txt"), "short\r\n");
     files.writeWholeFile(exchange, "");
-    EXPECT_EQ(readBytes(dir.path() / L"Patient Łódź.txt"), "");
+    EXPECT_EQ(readFile(dir.path() / L"Patient Łódź.txt"), "");
 }
 
 // Every way a file operation fails here carries the text the user is shown.
 TEST(Win32Files, FailuresCarryTheFileTexts) {
-    Win32TempDir dir;
+    TempDir dir;
     Win32Files files;
     const std::u16string root = u16path(dir.path());
     // No read-only case: Wine keeps that attribute in the Unix mode bits, which the tests' root user ignores.
-    writeBytes(dir.file("locked.txt"), "keep");
+    writeFile(dir.path() / "locked.txt", "keep");
     // Another program holding the file without sharing it.
-    HANDLE locked = CreateFileW(dir.file("locked.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE locked = CreateFileW((dir.path() / "locked.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
 
     struct Case {
@@ -65,7 +68,7 @@ TEST(Win32Files, FailuresCarryTheFileTexts) {
     }
     CloseHandle(locked);
     // Nothing was written into the file that refused.
-    EXPECT_EQ(readBytes(dir.file("locked.txt")), "keep");
+    EXPECT_EQ(readFile(dir.path() / "locked.txt"), "keep");
 }
 
 TEST(Win32Files, ErrorCodesMapOntoTheFileTexts) {

@@ -7,8 +7,9 @@
 #include <atomic>
 #include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "support/wait_for.h"
 
 namespace veltrane::testing {
 
@@ -34,13 +35,15 @@ inline std::vector<HWND> visibleDialogs() {
 
 // Waits for one visible dialog of this process; null at the deadline.
 inline HWND waitForDialog(std::chrono::milliseconds deadline = std::chrono::seconds(20)) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    while (std::chrono::steady_clock::now() < end) {
-        const auto dialogs = visibleDialogs();
-        if (!dialogs.empty()) return dialogs.front();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return nullptr;
+    HWND found = nullptr;
+    waitFor(
+        [&] {
+            const auto dialogs = visibleDialogs();
+            found = dialogs.empty() ? nullptr : dialogs.front();
+            return found != nullptr;
+        },
+        deadline);
+    return found;
 }
 
 inline std::wstring windowText(HWND window) {
@@ -80,17 +83,16 @@ inline void pressKey(WORD key) {
 // Runs the GUI thread's messages until done() holds or the deadline passes; true when it held.
 template <typename Condition>
 bool pumpUntil(Condition done, std::chrono::milliseconds deadline = std::chrono::seconds(30)) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() > end) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
+    return waitFor(
+        [&] {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+            return done();
+        },
+        deadline);
 }
 
 }  // namespace veltrane::testing

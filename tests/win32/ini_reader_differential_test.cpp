@@ -8,21 +8,23 @@
 #include <string>
 #include <vector>
 
-#include "../support/utf16le_bytes.h"
 #include "base/text.h"
 #include "linux/posix/ini_file_reader.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+#include "support/utf16le_bytes.h"
+#include "win32_test_support.h"
 #include "windows/services/profile_ini_reader.h"
 #include "windows/services/win32_ansi_codec.h"
-#include "win32_test_support.h"
 
 namespace veltrane::platform {
 namespace {
 
 using namespace std::string_literals;
+using veltrane::testing::TempDir;
 using veltrane::testing::u16path;
 using veltrane::testing::utf16le;
-using veltrane::testing::Win32TempDir;
-using veltrane::testing::writeBytes;
+using veltrane::testing::writeFile;
 
 // Files that probe the reader's rules: letter case, quotes, blanks, repeats, broken lines, line ends, lengths,
 // byte-order marks, control characters.
@@ -91,14 +93,14 @@ struct Difference {
 TEST(IniReaderDifferential, BothReadersGiveTheSameValues) {
     win32::Win32AnsiCodec codec;
     win32::ProfileIniReader profile;
-    Win32TempDir dir;
+    TempDir dir;
     std::vector<Difference> differences;
     std::size_t compared = 0;
     const auto asked = queries();
     for (std::size_t i = 0; i < trickyFiles().size(); ++i) {
         const std::string& bytes = trickyFiles()[i];
-        const auto path = dir.file("request" + std::to_string(i) + ".ini");
-        writeBytes(path, bytes);
+        const auto path = dir.path() / ("request" + std::to_string(i) + ".ini");
+        writeFile(path, bytes);
         for (const auto& [section, key] : asked) {
             for (const char16_t* defaultValue : {u"dflt", u"  spaced  ", u"'quoted'"}) {
                 const std::u16string platform = profile.getString(u16path(path), section, key, defaultValue);
@@ -148,11 +150,11 @@ TEST(IniReaderDifferential, KnownDifferencesStayAsDocumented) {
     };
     win32::Win32AnsiCodec codec;
     win32::ProfileIniReader profile;
-    Win32TempDir dir;
+    TempDir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
-        const auto path = dir.file("known.ini");
-        writeBytes(path, c.file);
+        const auto path = dir.path() / "known.ini";
+        writeFile(path, c.file);
         EXPECT_EQ(profile.getString(u16path(path), c.section, c.key, u"d"), c.platform);
         EXPECT_EQ(posix::parseIniValue(c.file, c.section, c.key, u"d", codec), c.linux);
     }
@@ -166,7 +168,7 @@ TEST(IniReaderDifferential, FuzzCorpusFilesReadAlike) {
     std::size_t files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
         ++files;
-        const std::string bytes = veltrane::testing::readBytes(entry.path());
+        const std::string bytes = veltrane::testing::readFile(entry.path());
         for (const char16_t* section : {u"settings", u"imaging", u"SETTINGS"}) {
             for (const char16_t* key : {u"action", u"type", u"patient_id", u"docs_folder", u"forenames", u"surname",
                                         u"dob", u"gender", u"title", u"dexis", u"sirona"}) {

@@ -4,22 +4,20 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
+#include "support/file_bytes.h"
 #include "windows/services/win32_running_instances.h"
 
 namespace {
 
+// The text's UTF-16 units as they are in memory, no byte-order mark.
 bool writeWhole(const std::wstring& path, const std::u16string& text) {
-    const std::wstring temporary = path + L".tmp";
-    HANDLE file =
-        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size() * sizeof(char16_t)), &written, nullptr);
-    CloseHandle(file);
-    return ok && MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    return veltrane::testing::writeFileAtomically(
+        std::filesystem::path(path),
+        std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t)));
 }
 
 }  // namespace

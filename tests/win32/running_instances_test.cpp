@@ -1,22 +1,26 @@
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
 #include "base/error.h"
 #include "base/text.h"
-#include "windows/services/win32_running_instances.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+#include "support/wait_for.h"
 #include "win32_test_support.h"
+#include "windows/services/win32_running_instances.h"
 
 namespace veltrane::platform::win32 {
 namespace {
 
-using veltrane::testing::readBytes;
+using veltrane::testing::readFile;
+using veltrane::testing::TempDir;
 using veltrane::testing::u16path;
 using veltrane::testing::waitFor;
-using veltrane::testing::Win32TempDir;
 
 std::u16string readToken(const std::filesystem::path& path) {
-    const std::string bytes = readBytes(path);
+    const std::string bytes = readFile(path);
     return std::u16string(reinterpret_cast<const char16_t*>(bytes.data()), bytes.size() / 2);
 }
 
@@ -36,8 +40,10 @@ bool lockedElsewhere(const std::filesystem::path& path) {
 // The holder program (tests/win32/instances_holder.cpp) as a real second process.
 class Holder {
 public:
-    explicit Holder(const Win32TempDir& dir)
-        : lock(dir.file("instances.lock")), token(dir.file("holder.token")), marker(dir.file("holder.released")) {
+    explicit Holder(const TempDir& dir)
+        : lock(dir.path() / "instances.lock"),
+          token(dir.path() / "holder.token"),
+          marker(dir.path() / "holder.released") {
         const std::wstring name =
             L"veltrane-test-release-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++count_);
         release_ = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
@@ -116,7 +122,7 @@ TEST(Win32RunningInstances, TextsThatAreNoLiveTokenNameNoRunningProcess) {
 }
 
 TEST(Win32RunningInstances, ASecondProcessIsRunningUntilItEndsAndHoldsTheLockMeanwhile) {
-    Win32TempDir dir;
+    TempDir dir;
     Holder holder(dir);
     ASSERT_TRUE(holder.started());
     ASSERT_TRUE(holder.holding()) << "the second process did not take the lock";
@@ -137,7 +143,7 @@ TEST(Win32RunningInstances, ASecondProcessIsRunningUntilItEndsAndHoldsTheLockMea
 }
 
 TEST(Win32RunningInstances, AKilledProcessLeavesNeitherLockNorLiveToken) {
-    Win32TempDir dir;
+    TempDir dir;
     Holder holder(dir);
     ASSERT_TRUE(holder.started());
     ASSERT_TRUE(holder.holding());
@@ -161,9 +167,9 @@ TEST(Win32RunningInstances, TheDefaultLockLivesInTheLocalApplicationData) {
 }
 
 TEST(Win32RunningInstances, ALockFileThatCannotBeMadeIsAnErrorWithItsPath) {
-    Win32TempDir dir;
-    veltrane::testing::writeBytes(dir.file("plain"), "x");
-    Win32RunningInstances instances(u16path(dir.file("plain")) + u"\\below\\instances.lock");
+    TempDir dir;
+    veltrane::testing::writeFile(dir.path() / "plain", "x");
+    Win32RunningInstances instances(u16path(dir.path() / "plain") + u"\\below\\instances.lock");
     try {
         instances.lockShared();
         ADD_FAILURE() << "a lock below a plain file was granted";

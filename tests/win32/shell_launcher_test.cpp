@@ -1,33 +1,37 @@
 #include "windows/services/shell_launcher.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
 #include "base/text.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+#include "support/wait_for.h"
 #include "win32_test_support.h"
 
 namespace veltrane::platform::win32 {
 namespace {
 
-using veltrane::testing::readBytes;
+using veltrane::testing::readFile;
+using veltrane::testing::TempDir;
 using veltrane::testing::u16path;
 using veltrane::testing::waitFor;
-using veltrane::testing::Win32TempDir;
 
 class ShellLauncherFixture : public ::testing::Test {
 protected:
-    Win32TempDir dir;
+    TempDir dir;
     ShellLauncher launcher;
     const std::u16string recorder = utf8ToUtf16(VELTRANE_WIN32_RECORDER);
 
     // Starts request with the recorder writing to name; returns what it recorded, or "" after the deadline.
     std::string launchAndRecord(LaunchRequest request, const std::string& name) {
-        const auto out = dir.file(name);
+        const auto out = dir.path() / name;
         SetEnvironmentVariableW(L"VELTRANE_RECORDER_OUT", out.c_str());
         launcher.launch(request);
         if (!waitFor([&] { return std::filesystem::exists(out); })) return "";
-        return readBytes(out);
+        return readFile(out);
     }
 };
 
@@ -69,7 +73,7 @@ TEST_F(ShellLauncherFixture, ProgramStartsInTheGivenFolder) {
 TEST_F(ShellLauncherFixture, TextHoldingAZeroStartsNothing) {
     LaunchRequest cut;
     cut.file = recorder + std::u16string(u"\0.txt", 5);
-    const auto refused = dir.file("refused");
+    const auto refused = dir.path() / "refused";
     SetEnvironmentVariableW(L"VELTRANE_RECORDER_OUT", refused.c_str());
     launcher.launch(cut);
     LaunchRequest whole;

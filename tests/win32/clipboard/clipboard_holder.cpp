@@ -6,13 +6,14 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "base/error.h"
 #include "base/text.h"
+#include "support/file_bytes.h"
+#include "support/wait_for.h"
 #include "windows/services/win32_clipboard.h"
 
 namespace {
@@ -25,34 +26,29 @@ std::wstring argument(int index) {
     return value;
 }
 
-void writeReady(const std::wstring& path, const std::string& text) {
-    std::ofstream(std::filesystem::path(path), std::ios::binary) << text;
-}
-
 }  // namespace
 
 int main() {
     const std::wstring textFile = argument(1), readyFile = argument(2), stopFile = argument(3);
-    std::ifstream in(std::filesystem::path(textFile), std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text = veltrane::testing::readFile(std::filesystem::path(textFile));
 
     HWND window = CreateWindowExW(0, L"STATIC", L"clipboard holder", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
                                   nullptr, GetModuleHandleW(nullptr), nullptr);
     try {
         veltrane::platform::win32::Win32Clipboard().setText(veltrane::utf8ToUtf16(text));
     } catch (const veltrane::Error& e) {
-        writeReady(readyFile, e.what());
+        veltrane::testing::writeFileAtomically(std::filesystem::path(readyFile), e.what());
         return 1;
     }
-    writeReady(readyFile, "ok");
+    veltrane::testing::writeFileAtomically(std::filesystem::path(readyFile), "ok");
     // Serve until the stop file appears, at most a minute.
-    SetTimer(window, 1, 50, nullptr);
-    const ULONGLONG end = GetTickCount64() + 60000;
-    MSG message;
-    while (GetTickCount64() < end && GetMessageW(&message, nullptr, 0, 0) > 0) {
-        DispatchMessageW(&message);
-        if (GetFileAttributesW(stopFile.c_str()) != INVALID_FILE_ATTRIBUTES) break;
-    }
+    veltrane::testing::waitFor(
+        [&] {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+            return GetFileAttributesW(stopFile.c_str()) != INVALID_FILE_ATTRIBUTES;
+        },
+        std::chrono::minutes(1));
     DestroyWindow(window);
     return 0;
 }

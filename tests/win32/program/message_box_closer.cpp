@@ -4,8 +4,13 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+
+#include "support/file_bytes.h"
+#include "support/wait_for.h"
 
 namespace {
 
@@ -45,14 +50,7 @@ bool writeUtf8(const std::wstring& path, const std::wstring& text) {
         WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
-    const std::wstring temporary = path + L".tmp";
-    HANDLE file =
-        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    return veltrane::testing::writeFileAtomically(std::filesystem::path(path), bytes);
 }
 
 }  // namespace
@@ -60,14 +58,14 @@ bool writeUtf8(const std::wstring& path, const std::wstring& text) {
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return 2;
     const DWORD seconds = argc > 2 ? static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)) : 60;
-    const ULONGLONG end = GetTickCount64() + seconds * 1000ULL;
     Search search;
-    while (!search.box) {
-        EnumWindows(findBox, reinterpret_cast<LPARAM>(&search));
-        if (search.box) break;
-        if (GetTickCount64() > end) return 1;
-        Sleep(50);
-    }
+    const bool found = veltrane::testing::waitFor(
+        [&] {
+            EnumWindows(findBox, reinterpret_cast<LPARAM>(&search));
+            return search.box != nullptr;
+        },
+        std::chrono::seconds(seconds), std::chrono::milliseconds(50));
+    if (!found) return 1;
     std::wstring text;
     EnumChildWindows(search.box, findText, reinterpret_cast<LPARAM>(&text));
     if (!writeUtf8(argv[1], text)) return 3;
