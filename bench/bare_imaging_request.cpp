@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "../tests/support/file_bytes.h"
+#include "support/file_bytes.h"
 
 extern char** environ;
 

@@ -4,7 +4,7 @@
 #include <iostream>
 #include <string>
 
-#include "../tests/support/file_bytes.h"
+#include "support/file_bytes.h"
 
 int main(int argc, char** argv) {
     if (argc < 4) {

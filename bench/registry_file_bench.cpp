@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "../tests/support/temp_dir.h"
+#include "support/temp_dir.h"
 #include "base/text.h"
 #include "linux/posix/registry_file.h"
 #include "platform/common/reg_format.h"

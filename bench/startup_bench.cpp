@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "../tests/support/file_bytes.h"
-#include "../tests/support/temp_dir.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
 
 using bench::Run;
 using bench::median;

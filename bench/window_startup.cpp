@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "../tests/support/wait_for.h"
+#include "support/wait_for.h"
 
 namespace {
 
