@@ -327,26 +327,48 @@ TEST_F(PosixFilesTest, FoldersAndFilesTheUserMayNotWrite) {
     const std::string existing = locked + "/existing.txt";
     writeFile(existing, "root's\r\n");
     ::chmod(existing.c_str(), 0644);
+    // The user's own file in a folder that takes no new file: rewritten in place.
+    const std::string mine = locked + "/mine.txt";
+    writeFile(mine, "old\r\n");
+    ASSERT_EQ(::chown(mine.c_str(), 65534, 65534), 0);
+    // Another account's file opened to all, where it cannot be replaced: never written, since the patient would
+    // then sit in a file that account owns.
     const std::string open = locked + "/open.txt";
     writeFile(open, "old\r\n");
     ::chmod(open.c_str(), 0666);
-    // A folder several accounts share, holding another account's file they opened to all.
+    // A folder several accounts share, holding another account's file they opened to all: a file of the user's
+    // own, readable by nobody else, takes its place.
     const std::string shared = veltrane::testing::makeFolder(dir.file("shared"), 0777);
     const std::string others = shared + "/InfoFile.txt";
     writeFile(others, "old\r\n");
     ::chmod(others.c_str(), 0666);
+    // A sticky shared folder lets nobody replace another account's file.
+    const std::string sticky = veltrane::testing::makeFolder(dir.file("sticky"), 01777);
+    const std::string planted = sticky + "/InfoFile.txt";
+    writeFile(planted, "planted\r\n");
+    ::chmod(planted.c_str(), 0666);
     const std::string result = runInChild([&] {
         becomeUser(65534);
         PosixFiles childFiles;
         return writeError(childFiles, locked + "/patimport.txt") + "|" + writeError(childFiles, existing) + "|" +
-               writeError(childFiles, open, "new\r\n") + "|" + writeError(childFiles, others, "new\r\n");
+               writeError(childFiles, mine, "new\r\n") + "|" + writeError(childFiles, open, "new\r\n") + "|" +
+               writeError(childFiles, others, "new\r\n") + "|" + writeError(childFiles, planted, "new\r\n");
     });
-    // A folder that takes no new file still lets a file the user may write be rewritten in place.
-    EXPECT_EQ(result, "File access denied|File access denied|no error|no error");
+    const std::string refused = ", and its folder does not let it be replaced by a file of this user's own";
+    EXPECT_EQ(result, "File access denied|File access denied\n" + existing + " belongs to user root" + refused +
+                          "|no error|File access denied\n" + open +
+                          " belongs to user root" + refused + "|no error|File access denied\n" + planted +
+                          " belongs to user root" + refused);
     EXPECT_EQ(readFile(existing), "root's\r\n");
-    EXPECT_EQ(readFile(open), "new\r\n");
+    EXPECT_EQ(readFile(mine), "new\r\n");
+    EXPECT_EQ(readFile(open), "old\r\n");
     EXPECT_EQ(readFile(others), "new\r\n");
-    EXPECT_EQ(modeOf(others), 0666u) << "the other accounts can still use it";
+    EXPECT_EQ(modeOf(others), 0600u) << "the other account can no longer read it";
+    struct stat st {};
+    ASSERT_EQ(::stat(others.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(readFile(planted), "planted\r\n");
+    EXPECT_EQ(modeOf(planted), 0666u);
 }
 
 TEST_F(PosixFilesTest, AReadOnlyFileSystemGivesFileAccessDenied) {

@@ -312,6 +312,65 @@ TEST_F(RegistryFileTest, ALinkedFileKeepsItsLinkAndTheTargetsModeAndLocksBesideT
     EXPECT_EQ(filesIn(folder_), std::vector<std::string>{"registry.reg"}) << "nothing beside the link";
 }
 
+// A settings file, or the file its link leads to, that another user could change names programs this user would
+// start: it is not read at all, so nothing it names runs. Needs root to hand files to other accounts.
+TEST_F(RegistryFileTest, SettingsThatAnotherUserControlsAreNotUsed) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to give files to other accounts";
+    const std::string elsewhere = root_ + "/elsewhere";
+    struct Case {
+        const char* what;
+        unsigned fileMode;
+        uid_t fileOwner;
+        gid_t fileGroup;
+        unsigned folderMode;  // of the folder the link leads to
+        std::string error;    // empty: read as usual
+    };
+    const std::string notUsed = ": another user could make it start programs of theirs, so it is not used";
+    const std::string label = "Settings file " + path_;
+    const Case cases[] = {
+        {"the user's own file", 0600, 0, 0, 0755, ""},
+        {"a managed copy others may read", 0644, 0, 0, 0755, ""},
+        {"in a sticky shared folder", 0600, 0, 0, 01777, ""},
+        {"another user's file", 0644, 4321, 0, 0755, label + " belongs to user 4321" + notUsed},
+        {"writable by everyone", 0666, 0, 0, 0755,
+         label + " can be changed by other users (mode 0666)" + notUsed + "; make it writable by its owner only"},
+        {"writable by a group of others", 0664, 0, 4321, 0755,
+         label + " can be changed by other users (mode 0664)" + notUsed + "; make it writable by its owner only"},
+        {"in a folder everyone may write", 0600, 0, 0, 0777,
+         label + " is in " + elsewhere + ", where other users can put a file of theirs in its place" + notUsed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(elsewhere);
+        fs::remove(path_);
+        fs::create_directories(folder_);
+        fs::create_directories(elsewhere);
+        const std::string real = elsewhere + "/registry.reg";
+        writeFile(real, "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"
+                        "\"dexis_program\"=\"/opt/dexis/\"\r\n");
+        ASSERT_EQ(::chown(real.c_str(), c.fileOwner, c.fileGroup), 0);
+        ASSERT_EQ(::chmod(real.c_str(), c.fileMode), 0);
+        ASSERT_EQ(::chmod(elsewhere.c_str(), c.folderMode), 0);
+        fs::create_symlink(real, path_);
+        RegistryFile file(path_);
+        std::string error;
+        std::u16string value;
+        try {
+            value = read(file, u"dexis_program");
+        } catch (const Error& e) {
+            error = e.what();
+        }
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(value, c.error.empty() ? u"/opt/dexis/" : u"");
+    }
+    // The file itself, without a link, is held to the same rule.
+    fs::remove(path_);
+    writeFile(path_, "Windows Registry Editor Version 5.00\r\n");
+    ::chmod(path_.c_str(), 0646);
+    RegistryFile file(path_);
+    EXPECT_THROW(read(file, u"dexis_program"), Error);
+}
+
 TEST(DefaultRegistryFilePath, FollowsTheXdgConfigFolder) {
     struct Case {
         const char* xdg;

@@ -1,6 +1,7 @@
 #include "linux/posix/posix_files.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -99,7 +100,25 @@ void rewriteInPlace(int folder, const std::string& name, const struct stat& expe
     writeAndClose(file.release(), bytes);
 }
 
+// A file another user left at an exchange name: writing the patient into it would leave the details with that
+// user, so it is only ever replaced by a file of this user's own. Where the folder forbids that (a sticky shared
+// folder), the bridge stops and says whose file stands in the way.
+[[noreturn]] void throwOthersFile(const std::string& path, uid_t owner) {
+    throw Error(std::string(messages::kFileAccessDenied) + "\n" + path + " belongs to " + userName(owner) +
+                ", and its folder does not let it be replaced by a file of this user's own");
+}
+
 }  // namespace
+
+std::string userName(uid_t uid) {
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr) {
+        return std::string("user ") + found->pw_name;
+    }
+    return "user " + std::to_string(uid);
+}
 
 std::string fileErrorText(int error) {
     switch (error) {
@@ -200,23 +219,31 @@ void PosixFiles::writeWholeFile(const std::u16string& path, const std::string& b
     struct stat old {};
     const bool exists = ::fstatat(folderFd, name, &old, AT_SYMLINK_NOFOLLOW) == 0;
     if (!exists && errno != ENOENT) throwFileError(errno);
+    const bool othersFile = exists && old.st_uid != ::geteuid();
     if (exists) {
         if (!S_ISREG(old.st_mode)) throwNotRegular(old.st_mode);
-        // A file the user may not write stays as it is, as it would with a rewrite in place.
-        if (::faccessat(folderFd, name, W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0) throwFileError(errno);
+        // A file the user may not write stays as it is, as it would with a rewrite in place. Another user's
+        // file is never written, only replaced, so whether we could write it does not matter.
+        if (!othersFile && ::faccessat(folderFd, name, W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0) {
+            throwFileError(errno);
+        }
     }
 
     std::string temporary;
     const int fd = createTemporary(folderFd, temporary);
     if (fd < 0) {
         const int error = errno;
-        if (exists && (error == EACCES || error == EPERM)) return rewriteInPlace(folderFd, parts.name, old, bytes);
+        if (exists && (error == EACCES || error == EPERM)) {
+            if (othersFile) throwOthersFile(parts.folder + "/" + parts.name, old.st_uid);
+            return rewriteInPlace(folderFd, parts.name, old, bytes);
+        }
         throwFileError(error);
     }
     try {
-        // A file we replace keeps its mode, so a folder that several accounts share keeps working as it did
-        // when files were rewritten in place; anything new is for its owner only, since it holds a patient.
-        const mode_t mode = exists ? (old.st_mode & 0777) : 0600;
+        // A file of ours that we replace keeps its mode, so a folder that several accounts share keeps working as
+        // it did when files were rewritten in place; anything new is for its owner only, since it holds a patient,
+        // and so is what takes the place of another user's file (its mode was that user's choice, not ours).
+        const mode_t mode = exists && !othersFile ? (old.st_mode & 0777) : 0600;
         if (::fchmod(fd, mode) != 0) {
             const int error = errno;
             ::close(fd);
@@ -229,7 +256,14 @@ void PosixFiles::writeWholeFile(const std::u16string& path, const std::string& b
         if (::fstatat(folderFd, name, &now, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(now.st_mode)) {
             throwNotRegular(now.st_mode);
         }
-        if (::renameat(folderFd, temporary.c_str(), folderFd, name) != 0) throwFileError(errno);
+        if (::renameat(folderFd, temporary.c_str(), folderFd, name) != 0) {
+            const int error = errno;
+            // A sticky folder lets nobody but the owner replace a file.
+            if (othersFile && (error == EPERM || error == EACCES)) {
+                throwOthersFile(parts.folder + "/" + parts.name, old.st_uid);
+            }
+            throwFileError(error);
+        }
     } catch (...) {
         ::unlinkat(folderFd, temporary.c_str(), 0);
         throw;

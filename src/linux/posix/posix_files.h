@@ -1,6 +1,8 @@
 #pragma once
 // Text files on Linux: the shared activity log (appended by every user of the machine) and exchange files.
 
+#include <sys/types.h>
+
 #include <string>
 
 #include "platform/files.h"
@@ -16,10 +18,12 @@ public:
     // the reason goes once to standard error and the caller goes on: another user must not be able to stop a
     // request through a diagnostic log. Errors of a usable log (disk full, ...) throw the file texts.
     void appendToFile(const std::u16string& path, const std::string& bytes) override;
-    // An exchange file: written whole to a new file next to path (mode 0600, or the mode of the file it
-    // replaces) and renamed over it, so a reader never sees half a file. Whatever is at path
-    // must be a regular file we may write: a link, FIFO, device or folder there fails with the file error and
-    // is left as it is. Where the folder takes no new file, an existing file is rewritten in place.
+    // An exchange file: written whole to a new file next to path (mode 0600, or the mode of our own file it
+    // replaces) and renamed over it, so a reader never sees half a file. Whatever is at path must be a regular
+    // file: a link, FIFO, device or folder there fails with the file error and is left as it is. Our own file
+    // must be one we may write; where the folder takes no new file, it is rewritten in place. Another user's
+    // file is only ever replaced (by one of 0600), never written; where the folder forbids that, "File access
+    // denied" and a second line naming the file and its owner.
     void writeWholeFile(const std::u16string& path, const std::string& bytes) override;
 
 private:
@@ -29,5 +33,8 @@ private:
 
 // The file error text for an errno value ("File access denied", "Disk full", "I/O error 5", ...).
 std::string fileErrorText(int error);
+
+// "user <name>", or "user <number>" for an account the system cannot name.
+std::string userName(uid_t uid);
 
 }  // namespace veltrane::platform::posix

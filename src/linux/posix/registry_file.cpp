@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -9,12 +10,14 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "base/error.h"
 #include "base/text.h"
 #include "linux/posix/file_descriptor.h"
+#include "linux/posix/posix_files.h"
 
 namespace veltrane::platform::posix {
 
@@ -115,7 +118,45 @@ int replaceFileAtomically(const std::string& path, const std::string& bytes, uns
     return 0;
 }
 
-std::optional<std::string> readSettingsText(const std::string& path, const std::string& label) {
+namespace {
+
+// Group write counts as the user's own only for the user's private group, which nobody else is a member of.
+bool privateGroupOfThisUser(gid_t gid) {
+    if (gid != ::getegid()) return false;
+    struct group entry {};
+    struct group* found = nullptr;
+    char buffer[16384];
+    if (::getgrgid_r(gid, &entry, buffer, sizeof buffer, &found) != 0 || found == nullptr) return false;
+    return found->gr_mem == nullptr || found->gr_mem[0] == nullptr;
+}
+
+// The settings name the programs this user starts. A file that another user can change, or replace in its
+// folder, would let that user run programs of theirs as this one, so it is not used at all.
+void refuseSettingsOthersControl(const struct stat& file, const std::string& path, const std::string& label) {
+    const uid_t me = ::geteuid();
+    const std::string notUsed = ": another user could make it start programs of theirs, so it is not used";
+    if (file.st_uid != me && file.st_uid != 0) throw Error(label + " belongs to " + userName(file.st_uid) + notUsed);
+    if ((file.st_mode & S_IWOTH) != 0 || ((file.st_mode & S_IWGRP) != 0 && !privateGroupOfThisUser(file.st_gid))) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(file.st_mode & 07777));
+        throw Error(label + " can be changed by other users (mode " + mode + ")" + notUsed +
+                    "; make it writable by its owner only");
+    }
+    const std::string folder = folderOf(resolveLink(path));
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0) throw Error(label + " cannot be read: " + std::strerror(errno));
+    const bool othersMayRename = (st.st_mode & S_ISVTX) == 0 &&
+                                 ((st.st_mode & S_IWOTH) != 0 ||
+                                  ((st.st_mode & S_IWGRP) != 0 && !privateGroupOfThisUser(st.st_gid)));
+    if ((st.st_uid != me && st.st_uid != 0) || othersMayRename) {
+        throw Error(label + " is in " + folder + ", where other users can put a file of theirs in its place" +
+                    notUsed);
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> readSettingsText(const std::string& path, const std::string& label, SettingsOwner owner) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ENOENT) return std::nullopt;
@@ -123,6 +164,7 @@ std::optional<std::string> readSettingsText(const std::string& path, const std::
     }
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) throw Error(label + " cannot be read: " + std::strerror(errno));
+    if (owner == SettingsOwner::ThisUser) refuseSettingsOthersControl(st, path, label);
     if (S_ISREG(st.st_mode) && st.st_size > kMaxFileSize) {
         throw Error(label + " is too large to be a settings file (" + std::to_string(st.st_size) + " bytes)");
     }
@@ -251,7 +293,7 @@ bool RegistryFile::prepareFolder() const {
 }
 
 std::optional<RegDocument> RegistryFile::load() const {
-    const auto bytes = readSettingsText(path_, label());
+    const auto bytes = readSettingsText(path_, label(), SettingsOwner::ThisUser);
     if (!bytes) return std::nullopt;
     // A file of no text holds no settings to lose, so it reads as empty instead of blocking every setting.
     return platform::parseRegText(*bytes, label(), platform::EmptyText::IsEmptyDocument);

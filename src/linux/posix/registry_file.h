@@ -51,9 +51,15 @@ private:
     std::string path_;
 };
 
+// Whose file may be read: the settings file must be one that no other user can change or replace (it names the
+// programs this user starts); an import file may be anyone's.
+enum class SettingsOwner { ThisUser, Anyone };
+
 // The whole file; nullopt when it does not exist. Throws veltrane::Error starting with label when it cannot be
-// read or is far too large for a settings file.
-std::optional<std::string> readSettingsText(const std::string& path, const std::string& label);
+// read, is far too large for a settings file, or (ThisUser) belongs to another user, can be written by other
+// users, or lies in a folder where other users can replace it (not a sticky one).
+std::optional<std::string> readSettingsText(const std::string& path, const std::string& label,
+                                            SettingsOwner owner = SettingsOwner::Anyone);
 
 // Replaces target with bytes through a temporary file in the same folder, fsync and rename, so a crash leaves
 // the old file or the new one. A symlink keeps its link and its target is replaced. Returns 0 or the errno.
