@@ -51,19 +51,13 @@ touch "$E2E_DIR/go"
 wait_for 10 test -e "$E2E_DIR/finished" || fail "the imaging program did not run"
 
 # The shared log against another user: needs root to make the users.
-if [ "$(id -u)" -ne 0 ] || ! command -v useradd >/dev/null || ! command -v runuser >/dev/null; then
+if ! can_make_users; then
     echo "shared log part skipped: needs root, useradd and runuser"
     exit 0
 fi
-attacker="vct-attacker-$$" victim="vct-victim-$$"
-cleanup() {
-    userdel "$attacker" 2>/dev/null || true
-    userdel "$victim" 2>/dev/null || true
-    chattr -a "$E2E_DIR/log/clienttools.log" 2>/dev/null || true
-}
-at_exit cleanup
-useradd -M -N -s /usr/sbin/nologin "$attacker"
-useradd -M -N -s /usr/sbin/nologin "$victim"
+throwaway_user attacker attacker
+throwaway_user victim victim
+at_exit 'chattr -a "$E2E_DIR/log/clienttools.log" 2>/dev/null || true'
 chmod 0755 "$E2E_DIR"
 runuser -u "$victim" -- test -x "$PROGRAM" || { echo "skipped: $victim cannot run $PROGRAM"; exit 0; }
 

@@ -27,6 +27,19 @@ write_settings() {
     } >"$SETTINGS"
 }
 
+# can_make_users: whether this run may make accounts of its own (root, useradd and runuser), as the checks against
+# another local user need.
+can_make_users() { [ "$(id -u)" -eq 0 ] && command -v useradd >/dev/null && command -v runuser >/dev/null; }
+# throwaway_user VARIABLE ROLE: an account that exists only while the script runs, its name in VARIABLE.
+# Another script may be adding or removing an account at the same moment; the account files are then locked for a
+# moment, so each change is tried again until a deadline.
+throwaway_user() {
+    local name="vct-$2-$$"
+    wait_for 30 useradd -M -N -s /usr/sbin/nologin "$name" || fail "cannot make the account $name"
+    at_exit "wait_for 30 userdel '$name' 2>/dev/null || true"
+    printf -v "$1" '%s' "$name"
+}
+
 # log_messages: the log's messages without their time stamps, one per line.
 log_messages() { sed -e 's/\r$//' -e 's/^[^:]*:[^:]*:[^:]*: //' "$LOG"; }
 

@@ -2,18 +2,12 @@
 # Another local user's files where a user's request writes or reads: a file planted at an exchange file's name,
 # and a settings file that user can change. Needs root to make the users.
 source "$(dirname "$0")/lib.sh"
-if [ "$(id -u)" -ne 0 ] || ! command -v useradd >/dev/null || ! command -v runuser >/dev/null; then
+if ! can_make_users; then
     echo "skipped: needs root, useradd and runuser"
     exit 77
 fi
-planter="vct-planter-$$" user="vct-user-$$"
-remove_users() {
-    userdel "$planter" 2>/dev/null || true
-    userdel "$user" 2>/dev/null || true
-}
-at_exit remove_users
-useradd -M -N -s /usr/sbin/nologin "$planter"
-useradd -M -N -s /usr/sbin/nologin "$user"
+throwaway_user planter planter
+throwaway_user user user
 chmod 0755 "$E2E_DIR"
 runuser -u "$user" -- test -x "$PROGRAM" || { echo "skipped: $user cannot run $PROGRAM"; exit 77; }
 
