@@ -80,6 +80,8 @@ public:
     void loadPrinterListBox();
 
     // ---- Request dispatch (app/request_dispatch.cpp) ----
+    // Carries out the request's action. A request file that cannot be read or holds no action is logged and thrown
+    // as "The request file <path> cannot be read: <reason>" or "... holds no action".
     void parseIniFile();
     // The print branch of the request (app/print_session.cpp).
     void runPrintBranch();
@@ -166,6 +168,7 @@ public:
     platform::Platform& platform() { return platform_; }
 
 private:
+    [[noreturn]] void refuseRequest(const std::u16string& why);
     void makeImagingButton(const std::u16string& shortName);
     // The page setup as oldFooter ... oldMarginRight hold it.
     printing::SavedPageSetup savedPageSetup() const;

@@ -17,7 +17,8 @@ grep -q '^"server_ip"="practice.example"' "$SETTINGS" || fail "server_ip not sto
 # Every log line ends in CR LF and carries a time stamp.
 [ "$(grep -c $'\r$' "$LOG")" -eq 6 ] || fail "log lines do not end in CR LF"
 
-# A later start without -s uses the stored server; a missing request file only logs the two dispatcher lines.
+# A later start without -s uses the stored server; a missing request file is said, in the log and on standard error
+# (there is no display for a message box), before the window would open.
 rm -f "$LOG"
 set +e
 "$PROGRAM" -x "$E2E_DIR/missing.ini" >"$E2E_DIR/out" 2>"$E2E_DIR/err"
@@ -26,7 +27,13 @@ set -e
 # Without a display the configuration window cannot be shown: a clear message and a non-zero exit code.
 [ "$code" -ne 0 ] || fail "a window run without a display exited with 0"
 grep -qi 'display' "$E2E_DIR/err" || fail "no display message on stderr: $(cat "$E2E_DIR/err")"
-expect_eq "log without request" "=== Load Client Tools ===|Parse ini file|" "$(log_messages | paste -sd'|')"
+why="The request file $E2E_DIR/missing.ini cannot be read: No such file or directory"
+expect_eq "log without request" "=== Load Client Tools ===|Parse ini file|$why" "$(log_messages | paste -sd'|')"
+grep -qF "$why" "$E2E_DIR/err" || fail "the missing request is not said: $(cat "$E2E_DIR/err")"
+: >"$E2E_DIR/empty.ini"
+"$PROGRAM" -x "$E2E_DIR/empty.ini" >"$E2E_DIR/out" 2>"$E2E_DIR/err" || true
+grep -qF "The request file $E2E_DIR/empty.ini holds no action" "$E2E_DIR/err" ||
+    fail "the empty request is not said: $(cat "$E2E_DIR/err")"
 
 # Logging switched off: no line is written at all.
 rm -f "$LOG"

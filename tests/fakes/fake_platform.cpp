@@ -104,6 +104,11 @@ std::u16string FakeIni::getString(const std::u16string& file, const std::u16stri
     return v == f->second.end() ? defaultValue : v->second;
 }
 
+std::string FakeIni::whyUnreadable(const std::u16string& file) {
+    const auto f = unreadable.find(file);
+    return f == unreadable.end() ? std::string() : f->second;
+}
+
 void FakeFiles::appendToFile(const std::u16string& path, const std::string& bytes) {
     if (failWith) throw Error(*failWith);
     operations.push_back(u"append:" + path);

@@ -48,6 +48,9 @@ public:
              const std::u16string& value);
     std::u16string getString(const std::u16string& file, const std::u16string& section, const std::u16string& key,
                              const std::u16string& defaultValue) override;
+    // Every file can be read (one without values reads as empty) but those in unreadable, with that reason.
+    std::map<std::u16string, std::string> unreadable;
+    std::string whyUnreadable(const std::u16string& file) override;
 };
 
 class FakeFiles final : public FileSystem {

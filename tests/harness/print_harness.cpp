@@ -169,6 +169,9 @@ std::unique_ptr<platform::RegistryKey> FileRegistry::openKey(const std::u16strin
 // Section and key names without regard to letter case; nothing else of the platform's rules matters here.
 class SimpleIni final : public platform::IniReader {
 public:
+    std::string whyUnreadable(const std::u16string& file) override {
+        return std::ifstream(utf16ToUtf8(file)) ? std::string() : std::string("it cannot be opened");
+    }
     std::u16string getString(const std::u16string& file, const std::u16string& section, const std::u16string& key,
                              const std::u16string& defaultValue) override {
         std::ifstream in(utf16ToUtf8(file));

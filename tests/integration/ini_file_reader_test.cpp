@@ -138,6 +138,27 @@ TEST_F(IniFileReaderOnDisk, UnreadableFilesGiveTheDefault) {
               u"d");
 }
 
+TEST_F(IniFileReaderOnDisk, SaysWhyARequestFileCannotBeRead) {
+    const std::string fifo = dir.file("fifo.ini");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    writeFile(dir.file("request.ini"), "[settings]\r\naction=images\r\n");
+    writeFile(dir.file("empty.ini"), "");
+    const struct {
+        std::u16string file;
+        std::string why;
+    } cases[] = {
+        {utf8ToUtf16(dir.file("request.ini")), ""},
+        {utf8ToUtf16(dir.file("empty.ini")), ""},  // readable, and holds no action: the dispatcher says so
+        {utf8ToUtf16(dir.file("missing.ini")), "No such file or directory"},
+        {utf8ToUtf16(dir.file("missing/request.ini")), "No such file or directory"},
+        {utf8ToUtf16(dir.path().string()), "it is a folder"},
+        {utf8ToUtf16(fifo), "it is not a regular file"},
+        {u"", "it has no name"},
+        {utf8ToUtf16(dir.file("request.ini")) + u'\0' + u"x", "it has no name"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(reader.whyUnreadable(c.file), c.why) << utf16ToUtf8(c.file);
+}
+
 TEST_F(IniFileReaderOnDisk, FileWithoutFolderIsLookedUpInTheCurrentFolder) {
     writeFile(dir.file("bare-name.ini"), "[settings]\r\naction=images\r\n");
     const auto previous = std::filesystem::current_path();

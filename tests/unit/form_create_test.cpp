@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/tform1.h"
+#include "base/error.h"
 #include "fakes/fake_platform.h"
 
 namespace veltrane {
@@ -57,7 +58,12 @@ TEST_F(FormCreateFixture, CommandLineScan) {
         q.commandLine.args = {u"prog"};
         for (auto& a : c.args) q.commandLine.args.push_back(a);
         app::TForm1 f(q.bundle);
-        f.FormCreate();
+        // The scan comes first; a request file named here holds no action, which is refused after the scan.
+        if (c.ini.empty()) {
+            f.FormCreate();
+        } else {
+            EXPECT_THROW(f.FormCreate(), Error);
+        }
         EXPECT_EQ(f.serverIP, c.server);
         EXPECT_EQ(f.clientIP, c.client);
         EXPECT_EQ(f.iniFileName, c.ini);
@@ -123,6 +129,49 @@ TEST_F(FormCreateFixture, NonTextSettingStopsAtThatRead) {
     }
     EXPECT_EQ(form.apptPrinter, u"Zebra");
     EXPECT_EQ(form.LabelApptDefault.Caption, u"no default");  // step 7 never ran
+}
+
+// A request that cannot be carried out is said (logged, and thrown for the window's error report) instead of
+// opening the configuration window without a word; the scan and the stored settings are done by then.
+TEST_F(FormCreateFixture, ARequestThatCannotBeReadOrHoldsNoActionIsSaid) {
+    struct Case {
+        const char* what;
+        std::string unreadable;  // the reader's reason, or empty
+        std::u16string action;
+        std::string message;  // empty: no refusal
+    };
+    const Case cases[] = {
+        {"missing", "No such file or directory", u"", "The request file req.ini cannot be read: No such file or directory"},
+        {"a folder", "it is a folder", u"", "The request file req.ini cannot be read: it is a folder"},
+        {"no action", "", u"", "The request file req.ini holds no action"},
+        {"an images request", "", u"images", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fakes::FakePlatform q;
+        q.enableLog();
+        q.commandLine.args = {u"prog", u"-x", u"req.ini", u"-s", u"srv"};
+        if (!c.unreadable.empty()) q.ini.unreadable[u"req.ini"] = c.unreadable;
+        if (!c.action.empty()) q.ini.set(u"req.ini", u"settings", u"action", c.action);
+        app::TForm1 f(q.bundle);
+        std::string error;
+        try {
+            f.FormCreate();
+        } catch (const Error& e) {
+            error = e.what();
+        } catch (const fakes::ProcessExited&) {
+        }
+        EXPECT_EQ(error, c.message);
+        EXPECT_EQ(f.serverIP, u"srv");
+        const auto lines = q.logLines();
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines[1], "Parse ini file");
+        if (!c.message.empty()) {
+            EXPECT_EQ(lines.back(), c.message);
+            EXPECT_TRUE(q.browser.navigations.empty());
+            EXPECT_TRUE(q.launcher.launched.empty());
+        }
+    }
 }
 
 TEST_F(FormCreateFixture, RequestFileIsDispatchedAtTheEnd) {

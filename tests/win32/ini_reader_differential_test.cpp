@@ -181,5 +181,28 @@ TEST(IniReaderDifferential, FuzzCorpusFilesReadAlike) {
     EXPECT_GE(files, 5u);
 }
 
+// Why a request file cannot be read, in the system's words, so the program can say it instead of opening the
+// configuration window without a word.
+TEST(ProfileIniReader, SaysWhyARequestFileCannotBeRead) {
+    TempDir dir;
+    writeFile(dir.file("request.ini"), "[settings]\r\naction=images\r\n");
+    writeFile(dir.file("empty.ini"), "");
+    win32::ProfileIniReader reader;
+    EXPECT_EQ(reader.whyUnreadable(u16path(dir.file("request.ini"))), "");
+    EXPECT_EQ(reader.whyUnreadable(u16path(dir.file("empty.ini"))), "");
+    EXPECT_EQ(reader.whyUnreadable(u16path(dir.path())), "it is a folder");
+    EXPECT_EQ(reader.whyUnreadable(u""), "it has no name");
+    const std::string missing = reader.whyUnreadable(u16path(dir.file("missing.ini")));
+    EXPECT_NE(missing, "");
+    EXPECT_EQ(missing.find("error "), std::string::npos) << "the system's own text: " << missing;
+    EXPECT_NE(reader.whyUnreadable(u16path(dir.file("no-folder/request.ini"))), "");
+    // A bare name is looked for where the reader looks for it, the Windows folder, not the current one.
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    const std::string bare = reader.whyUnreadable(u"request.ini");
+    std::filesystem::current_path(previous);
+    EXPECT_NE(bare, "");
+}
+
 }  // namespace
 }  // namespace veltrane::platform

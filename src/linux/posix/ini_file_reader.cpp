@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "base/text.h"
 
@@ -119,6 +120,21 @@ std::u16string parseIniValue(std::string_view bytes, std::u16string_view section
         }
     }
     return finishValue(defaultValue);
+}
+
+std::string IniFileReader::whyUnreadable(const std::u16string& file) {
+    const std::string path = utf16ToUtf8(file);
+    if (path.empty() || file.find(u'\0') != std::u16string::npos) return "it has no name";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return std::strerror(errno);
+    struct stat info {};
+    const bool stated = ::fstat(fd, &info) == 0;
+    const int error = errno;
+    ::close(fd);
+    if (!stated) return std::strerror(error);
+    if (S_ISDIR(info.st_mode)) return "it is a folder";
+    if (!S_ISREG(info.st_mode)) return "it is not a regular file";
+    return {};
 }
 
 std::u16string IniFileReader::getString(const std::u16string& file, const std::u16string& section,

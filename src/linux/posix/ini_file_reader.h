@@ -31,6 +31,8 @@ public:
     // that is not a regular file, gives defaultValue.
     std::u16string getString(const std::u16string& file, const std::u16string& section, const std::u16string& key,
                              const std::u16string& defaultValue) override;
+    // The system's reason the file cannot be opened, or that it is a folder or not a regular file.
+    std::string whyUnreadable(const std::u16string& file) override;
 
 private:
     AnsiCodec& codec_;

@@ -1,5 +1,6 @@
 #include "windows/services/profile_ini_reader.h"
 
+#include "windows/common/system_message.h"
 #include "windows/common/wide_text.h"
 
 namespace veltrane::platform::win32 {
@@ -28,6 +29,23 @@ std::u16string ProfileIniReader::getString(const std::u16string& file, const std
     const DWORD length =
         GetPrivateProfileStringW(wide(section), wide(key), wide(fallback), buffer, kValueBufferLength, wide(file));
     return fromWide(buffer, std::min<DWORD>(length, kValueBufferLength - 1));
+}
+
+std::string ProfileIniReader::whyUnreadable(const std::u16string& file) {
+    if (file.empty() || holdsZero(file)) return "it has no name";
+    std::u16string path = file;
+    if (path.find_first_of(u"\\/:") == std::u16string::npos) {
+        wchar_t folder[MAX_PATH] = {};
+        const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
+        if (length > 0 && length < MAX_PATH) path = fromWide(folder, length) + u"\\" + path;
+    }
+    const DWORD attributes = GetFileAttributesW(wide(path));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return "it is a folder";
+    HANDLE handle = CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return systemMessage(GetLastError());
+    CloseHandle(handle);
+    return {};
 }
 
 }  // namespace veltrane::platform::win32

@@ -43,6 +43,8 @@ MainWindow::MainWindow(app::TForm1& form) : form_(form), pages_(form) {
     yellow_ = CreateSolidBrush(RGB(255, 255, 0));
 
     const auto& design = app::mainWindowDesign();
+    // Without a desktop the call may fail without a reason of its own; an earlier call's must not stand in for it.
+    SetLastError(0);
     window_ =
         CreateWindowExW(kFrameExStyle, kMainWindowClass, wide(design.caption), kFrameStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                         design.clientWidth, design.clientHeight, nullptr, nullptr, GetModuleHandleW(nullptr), this);

@@ -148,6 +148,15 @@ program
 expect_eq "no request: exit code" 2 "$code"
 expect_contains "no request: the message" "$window_message" "$R/err"
 
+# A request file that is missing, or holds no action, is said before the window would open.
+program -x "$(winpath "$R/missing.ini")"
+expect_contains "missing request: the reason" "The request file $(winpath "$R/missing.ini") cannot be read: " "$R/err"
+# The second line's reason is Wine's, after a box it could not show.
+expect_contains "missing request: then the window" "Error: The window cannot be shown: " "$R/err"
+: >"$R/empty.ini"
+program -x "$(winpath "$R/empty.ini")"
+expect_contains "empty request" "The request file $(winpath "$R/empty.ini") holds no action" "$R/err"
+
 rm -f "$R/record"
 settings "dentaleye_enabled=True" "dentaleye_program=$(winpath "$R/Dental Eye")\\" "dexis_enabled=True" \
     "dexis_program=$(winpath "$R/dexis")\\"
