@@ -150,8 +150,8 @@ bool sameOrigin(std::u16string_view url, std::u16string_view documentUrl) {
 std::string describeRefusedPage(std::u16string_view url, std::u16string_view documentUrl) {
     const auto allowed = originOf(documentUrl);
     const std::string server = allowed ? utf16ToUtf8(originText(*allowed)) : utf16ToUtf8(documentUrl);
-    return "The page " + utf16ToUtf8(url) + " was not loaded and nothing was printed: it is not on the practice server " +
-           server;
+    return "The page " + utf16ToUtf8(url) +
+           " was not loaded and nothing was printed: it is not on the practice server " + server;
 }
 
 }  // namespace veltrane::printing

@@ -148,6 +148,18 @@ request "$work/up.ini" apptcard '../../x?y#z'
 run -- -x "$work/up.ini" -s "$server"
 grep -q 'GET /veltrane_docs/store/..%2F..%2Fx%3Fy%23z/apptcard.html ' "$work/http.log" ||
     fail "the patient ID is not one encoded segment: $(tail -3 "$work/http.log")"
+#    A page of the server that frames and opens another server's pages prints, without them.
+mkdir -p "$www/veltrane_docs/store/77"
+port2=$(cat "$work/port2")
+cat > "$www/veltrane_docs/store/77/apptcard.html" <<HTML
+<!doctype html><html><body><div>Appointment card for patient 77</div>
+<iframe src="http://127.0.0.1:$port2/steal/store/1/apptcard.html"></iframe>
+<script>window.open("http://127.0.0.1:$port2/veltrane_docs/store/1234/apptcard.html")</script></body></html>
+HTML
+request "$work/framed.ini" apptcard 77
+run -- -x "$work/framed.ini" -s "$server"
+wait_pdfs vtZebra $((before + 1)) || fail "the framing page did not print: $(cat "$work/err")"
+before=$((before + 1))
 wait_jobs_done
 expect_eq "nothing printed from another server" "$before" "$(pdf_count vtZebra)"
 expect_eq "the other server was never asked" "" "$(cat "$work/http2.log")"

@@ -19,8 +19,8 @@ using veltrane::printing::sameOrigin;
 namespace {
 
 bool isSegmentCharacter(char16_t c) {
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-' ||
-           c == u'.' || c == u'_' || c == u'~' || c == u'%';
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-' || c == u'.' ||
+           c == u'_' || c == u'~' || c == u'%';
 }
 
 }  // namespace

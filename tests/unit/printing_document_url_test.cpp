@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "base/text.h"
 #include "base/error.h"
+#include "base/text.h"
 #include "printing/print_request.h"
 
 namespace veltrane {
@@ -19,16 +19,21 @@ TEST(DocumentUrl, EachValueIsOneSegment) {
         std::u16string url;
     };
     const Case cases[] = {
-        {"names the server uses", {u"apptcard", u"1042", u"veltrane_docs"},
+        {"names the server uses",
+         {u"apptcard", u"1042", u"veltrane_docs"},
          u"http://S/veltrane_docs/store/1042/apptcard.html"},
         {"unreserved marks kept", {u"receipt", u"A-1.2_x~", u"docs"}, u"http://S/docs/store/A-1.2_x~/receipt.html"},
-        {"the host of an unset server", {u"apptcard", u"1", u"/127.0.0.1:8099/steal"},
+        {"the host of an unset server",
+         {u"apptcard", u"1", u"/127.0.0.1:8099/steal"},
          u"http://S/%2F127.0.0.1%3A8099%2Fsteal/store/1/apptcard.html"},
-        {"a way up inside a value", {u"apptcard", u"../../admin", u"d"}, u"http://S/d/store/..%2F..%2Fadmin/apptcard.html"},
+        {"a way up inside a value",
+         {u"apptcard", u"../../admin", u"d"},
+         u"http://S/d/store/..%2F..%2Fadmin/apptcard.html"},
         {"query and fragment", {u"x?y#z", u"1?a=b", u"d#f"}, u"http://S/d%23f/store/1%3Fa%3Db/x%3Fy%23z.html"},
         {"percent and blanks", {u"apptcard", u"12 34%2F", u"a b"}, u"http://S/a%20b/store/12%2034%252F/apptcard.html"},
         {"backslash", {u"apptcard", u"..\\..\\x", u"d"}, u"http://S/d/store/..%5C..%5Cx/apptcard.html"},
-        {"non-ASCII as UTF-8", {u"apptcard", u"M\u00fcller", u"\u8a3a\u7642"},
+        {"non-ASCII as UTF-8",
+         {u"apptcard", u"M\u00fcller", u"\u8a3a\u7642"},
          u"http://S/%E8%A8%BA%E7%99%82/store/M%C3%BCller/apptcard.html"},
         {"empty values stay empty segments", {u"", u"", u""}, u"http://S//store//.html"},
         {"a dotted type is never a whole segment", {u"..", u"1", u"d"}, u"http://S/d/store/1/...html"},
@@ -51,13 +56,14 @@ TEST(DocumentUrl, DotSegmentsAreRefused) {
         printing::documentPath({u"apptcard", u"1", u".."});
         FAIL() << "no error";
     } catch (const Error& e) {
-        EXPECT_STREQ(e.what(), "The request's docs_folder \"..\" would name a page outside the practice server's documents");
+        EXPECT_STREQ(e.what(),
+                     "The request's docs_folder \"..\" would name a page outside the practice server's documents");
     }
 }
 
 TEST(DocumentUrl, PracticeServerIsAHostWithAnOptionalPort) {
-    for (const char16_t* good : {u"srv", u"SRV.example", u"192.168.1.10", u"192.168.1.10:8080", u"[::1]", u"[::1]:99",
-                                 u"pms-01.local:443"}) {
+    for (const char16_t* good :
+         {u"srv", u"SRV.example", u"192.168.1.10", u"192.168.1.10:8080", u"[::1]", u"[::1]:99", u"pms-01.local:443"}) {
         EXPECT_NO_THROW(printing::checkPracticeServer(good)) << utf16ToUtf8(good);
     }
     for (const char16_t* bad : {u"", u"srv/app", u"srv?x", u"srv#x", u"srv\\x", u"user@srv", u"srv:0", u"srv:65536",
@@ -68,7 +74,8 @@ TEST(DocumentUrl, PracticeServerIsAHostWithAnOptionalPort) {
         printing::checkPracticeServer(u"");
         FAIL() << "no error";
     } catch (const Error& e) {
-        EXPECT_STREQ(e.what(), "No practice server is configured: the practice web application passes its address after -s");
+        EXPECT_STREQ(e.what(),
+                     "No practice server is configured: the practice web application passes its address after -s");
     }
 }
 
