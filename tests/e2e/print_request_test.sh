@@ -131,6 +131,7 @@ run -- -x "$work/redirect.ini" -s "$server"
 grep -q "was not loaded and nothing was printed: it is not on the practice server http://127.0.0.1:$(cat "$work/port")" \
     "$work/err" || fail "a redirect away from the server is not reported: $(cat "$work/err")"
 grep -q 'GET /veltrane_docs/store/302/apptcard.html' "$work/http.log" || fail "the redirecting page was not asked for"
+expect_eq "log line of a refused redirect" 1 "$(log_messages | grep -c '^Page not loaded: The page http://127.0.0.1:.* was not loaded and nothing was printed: it is not on the practice server ')"
 #    Without a server (none passed, none stored) the docs folder cannot name a host: the request stops before
 #    anything is switched.
 request "$work/steal.ini" apptcard 1 "docs_folder=/127.0.0.1:$(cat "$work/port2")/steal
