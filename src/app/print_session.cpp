@@ -11,10 +11,14 @@ namespace veltrane::app {
 void TForm1::runPrintBranch() {
     const printing::PrintRequest request = printing::readPrintRequest(platform_.ini, iniFileName);
 
-    // Nothing is switched for a window that cannot be shown: the user could never press DONE to put it back.
+    // Nothing is switched for a page that could not be loaded from the practice server, nor for a window that
+    // cannot be shown: the user could never press DONE to put it back.
     try {
+        printing::checkPracticeServer(serverIP);
+        printing::documentPath(request);
         platform_.browser.ensureViewable();
     } catch (const Error& e) {
+        PrintStatus.Caption = utf8ToUtf16(e.what());
         writeLog(u"Print request not carried out: " + utf8ToUtf16(e.what()));
         throw;
     }

@@ -41,7 +41,9 @@ struct BrowserEvents {
 class Browser {
 public:
     virtual ~Browser() = default;
-    // Accepted at once; the page loads in the background and its completion is reported as an event.
+    // Accepted at once; the page loads in the background and its completion is reported as an event. From then on
+    // the browser loads only pages of url's scheme, host and port: any other navigation, a redirect included, is
+    // cancelled and reported as navigateFailed, and no page opens a window.
     virtual void navigate(const std::u16string& url, int flags) = 0;
     // Starts printing the loaded page on printer (empty: the default printer of that moment) without a dialog,
     // laid out with the page setup. Throws with the platform's text when nothing can be printed; a print that

@@ -111,6 +111,61 @@ wait_jobs_done
 expect_eq "nothing printed for failed loads" "$before" "$(pdf_count vtZebra)"
 expect_eq "default printer after failed loads" "system default destination: vtOffice" "$(lpstat -d)"
 
+# 4b. Only pages of the practice server load. Another server (another port) holds a card that must never print.
+www2=$work/www2
+mkdir -p "$www2/veltrane_docs/store/1234" "$www2/steal/store/1"
+cp "$www/veltrane_docs/store/1234/apptcard.html" "$www2/veltrane_docs/store/1234/"
+cp "$www/veltrane_docs/store/1234/apptcard.html" "$www2/steal/store/1/"
+python3 "$SUPPORT_DIR/doc_server.py" "$www2" "$work/port2" "$work/http2.log" &
+http2_pid=$!
+at_exit 'kill "$http2_pid" 2>/dev/null'
+wait_for 10 test -s "$work/port2" || fail "the second document server did not start"
+: > "$work/http2.log"
+before=$(pdf_count vtZebra)
+#    A redirect to the other port is refused and reported, the other server never asked.
+mkdir -p "$www/veltrane_docs/store/302"
+echo "http://127.0.0.1:$(cat "$work/port2")/veltrane_docs/store/1234/apptcard.html" \
+    > "$www/veltrane_docs/store/302/apptcard.html.redirect"
+request "$work/redirect.ini" apptcard 302
+run -- -x "$work/redirect.ini" -s "$server"
+grep -q "was not loaded and nothing was printed: it is not on the practice server http://127.0.0.1:$(cat "$work/port")" \
+    "$work/err" || fail "a redirect away from the server is not reported: $(cat "$work/err")"
+grep -q 'GET /veltrane_docs/store/302/apptcard.html' "$work/http.log" || fail "the redirecting page was not asked for"
+expect_eq "log line of a refused redirect" 1 "$(log_messages | grep -c '^Page not loaded: The page http://127.0.0.1:.* was not loaded and nothing was printed: it is not on the practice server ')"
+#    Without a server (none passed, none stored) the docs folder cannot name a host: the request stops before
+#    anything is switched.
+request "$work/steal.ini" apptcard 1 "docs_folder=/127.0.0.1:$(cat "$work/port2")/steal
+"
+grep -v "	server_ip	" "$registry" > "$work/registry.kept"
+cp "$work/registry.kept" "$registry"
+run -- -x "$work/steal.ini"
+grep -q 'No practice server is configured' "$work/err" || fail "a request without a server is not refused: $(cat "$work/err")"
+#    The server stored by an earlier request serves this one: the docs folder stays one segment on it.
+run -- -x "$work/steal.ini" -s "$server"
+grep -q "GET /%2F127.0.0.1%3A$(cat "$work/port2")%2Fsteal/store/1/apptcard.html " "$work/http.log" ||
+    fail "the docs folder is not one encoded segment: $(tail -3 "$work/http.log")"
+#    Each value is one segment: a way up, a query and a fragment stay inside the patient's folder name.
+request "$work/up.ini" apptcard '../../x?y#z'
+run -- -x "$work/up.ini" -s "$server"
+grep -q 'GET /veltrane_docs/store/..%2F..%2Fx%3Fy%23z/apptcard.html ' "$work/http.log" ||
+    fail "the patient ID is not one encoded segment: $(tail -3 "$work/http.log")"
+#    A page of the server that frames and opens another server's pages prints, without them.
+mkdir -p "$www/veltrane_docs/store/77"
+port2=$(cat "$work/port2")
+cat > "$www/veltrane_docs/store/77/apptcard.html" <<HTML
+<!doctype html><html><body><div>Appointment card for patient 77</div>
+<iframe src="http://127.0.0.1:$port2/steal/store/1/apptcard.html"></iframe>
+<script>window.open("http://127.0.0.1:$port2/veltrane_docs/store/1234/apptcard.html")</script></body></html>
+HTML
+request "$work/framed.ini" apptcard 77
+run -- -x "$work/framed.ini" -s "$server"
+wait_pdfs vtZebra $((before + 1)) || fail "the framing page did not print: $(cat "$work/err")"
+before=$((before + 1))
+wait_jobs_done
+expect_eq "nothing printed from another server" "$before" "$(pdf_count vtZebra)"
+expect_eq "the other server was never asked" "" "$(cat "$work/http2.log")"
+expect_eq "default printer after refused requests" "system default destination: vtOffice" "$(lpstat -d)"
+
 # 5. Requests open at once. Each is held open until the test presses its DONE (a trigger file), so the order
 #    of starting and of DONE is the test's. Each prints on its own printer with its own margins; the workstation
 #    goes back to what it was before the first once the last has ended, whatever the order.

@@ -46,7 +46,7 @@ TEST(DryRunPrinting, ShowsEveryChangeOfAPrintRequestAndMakesNone) {
               "{\"effect\":\"page-setup\",\"name\":\"margin_right\",\"value\":\"0\"}\n"
               "{\"effect\":\"page-setup\",\"name\":\"header\",\"value\":\"\"}\n"
               "{\"effect\":\"page-setup\",\"name\":\"footer\",\"value\":\"\"}\n"
-              "{\"effect\":\"navigate\",\"url\":\"http://srv/veltrane_docs/store/12 34/apptcard.html\",\"flags\":4}\n"
+              "{\"effect\":\"navigate\",\"url\":\"http://srv/veltrane_docs/store/12%2034/apptcard.html\",\"flags\":4}\n"
               "{\"effect\":\"print\",\"printer\":\"Zebra\",\"header\":\"\",\"footer\":\"\",\"margin_top\":\"0\","
               "\"margin_bottom\":\"0\","
               "\"margin_left\":\"0\",\"margin_right\":\"0\"}\n"

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""A document server for print tests: serves a folder, logs each request with its cache headers, and never
-answers paths that start with /hang (a load that never completes).
+"""A document server for print tests: serves a folder, logs each request with its cache headers, never
+answers paths that start with /hang (a load that never completes), and redirects a path for which a file of the
+same name ending in ".redirect" exists to the address that file holds.
 
     doc_server.py ROOT PORTFILE LOGFILE
 The chosen port is written to PORTFILE once the server listens."""
@@ -23,6 +24,15 @@ class Handler(http.server.SimpleHTTPRequestHandler):
                 self.path, self.headers.get("Cache-Control", ""), self.headers.get("Pragma", "")))
         if self.path.startswith("/hang"):
             time.sleep(3600)
+            return
+        redirect = os.path.join(root, self.path.split("?")[0].lstrip("/") + ".redirect")
+        if os.path.isfile(redirect):
+            with open(redirect) as f:
+                target = f.read().strip()
+            self.send_response(302)
+            self.send_header("Location", target)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
             return
         super().do_GET()
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/tform1.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "fakes/fake_platform.h"
 #include "printing/page_setup.h"
 #include "printing/restore_journal.h"
@@ -118,7 +120,7 @@ TEST_F(PrintRequestFixture, UrlAndSwitchFollowTheRequest) {
         {"ssl as 1", u"print", u"receipt", u"7", u"d", u"1", u"S", true, u"https://S/d/store/7/receipt.html"},
         {"ssl as TRUE", u"print", u"receipt", u"7", u"d", u"TRUE", u"S", true, u"https://S/d/store/7/receipt.html"},
         {"ssl empty", u"print", u"receipt", u"7", u"d", u"", u"S", true, u"http://S/d/store/7/receipt.html"},
-        {"nothing escaped",
+        {"each value one segment",
          u"print",
          u"apptcard",
          u"12 34/../x?y#z",
@@ -126,8 +128,10 @@ TEST_F(PrintRequestFixture, UrlAndSwitchFollowTheRequest) {
          {},
          u"S",
          true,
-         u"http://S/a b/store/12 34/../x?y#z/apptcard.html"},
-        {"no server", u"print", u"apptcard", u"1", {}, {}, u"", true, u"http:///veltrane_docs/store/1/apptcard.html"},
+         u"http://S/a%20b/store/12%2034%2F..%2Fx%3Fy%23z/apptcard.html"},
+        {"no server switches nothing", u"print", u"apptcard", u"1", u"/127.0.0.1:8099/steal", {}, u"", false, u""},
+        {"server with a path", u"print", u"apptcard", u"1", {}, {}, u"S/x", false, u""},
+        {"a way up switches nothing", u"print", u"apptcard", u"..", {}, {}, u"S", false, u""},
         {"action in other case", u"Print", u"apptcard", u"1", {}, {}, u"S", false, u""},
         {"images ignores the type", u"images", u"apptcard", u"1", {}, {}, u"S", false, u""},
     };
@@ -149,8 +153,13 @@ TEST_F(PrintRequestFixture, UrlAndSwitchFollowTheRequest) {
             form.FormCreate();
         } catch (const fakes::ProcessExited&) {
             // An images request with nothing enabled may end the process; the print branch never does.
+        } catch (const Error& e) {
+            // A refused request says why in the log and in the print status, before anything changes.
+            EXPECT_TRUE(c.url.empty()) << c.what << ": " << e.what();
+            EXPECT_EQ(form.PrintStatus.Caption, utf8ToUtf16(e.what())) << c.what;
         }
         EXPECT_EQ(!q.printers.profileWrites.empty(), c.switched) << c.what;
+        EXPECT_EQ(q.registry.keys.count(printing::kPageSetupKeyPath) > 0, c.switched) << c.what;
         if (c.url.empty()) {
             EXPECT_TRUE(q.browser.navigations.empty()) << c.what;
         } else {
@@ -158,6 +167,21 @@ TEST_F(PrintRequestFixture, UrlAndSwitchFollowTheRequest) {
             EXPECT_EQ(q.browser.navigations[0].first, c.url) << c.what;
         }
     }
+}
+
+TEST_F(PrintRequestFixture, NoServerStopsBeforeAnythingIsSwitchedAndSaysWhy) {
+    p.commandLine.args = {u"prog", u"-x", kRequest};
+    p.ini.set(kRequest, u"settings", u"docs_folder", u"/127.0.0.1:8099/steal");
+    app::TForm1 form(p.bundle);
+    EXPECT_THROW(form.FormCreate(), Error);
+    EXPECT_TRUE(p.browser.navigations.empty());
+    EXPECT_EQ(p.printers.defaultName, u"Office");
+    EXPECT_EQ(form.PrintStatus.Caption,
+              u"No practice server is configured: the practice web application passes its address after -s");
+    EXPECT_EQ(p.logLines(),
+              (std::vector<std::string>{"=== Load Client Tools ===", "Parse ini file", "print",
+                                        "Print request not carried out: No practice server is configured: the "
+                                        "practice web application passes its address after -s"}));
 }
 
 TEST_F(PrintRequestFixture, NoPrinterForTheTypeStillPrintsAndDoneRestoresNothing) {

@@ -34,7 +34,7 @@ struct JournalFixture : ::testing::Test {
         p.registry.setString(kVeltraneKey, u"appt_type", type);
         p.commandLine.args = {u"prog"};
         if (print) {
-            p.commandLine.args.insert(p.commandLine.args.end(), {u"-x", kRequest});
+            p.commandLine.args.insert(p.commandLine.args.end(), {u"-x", kRequest, u"-s", u"srv"});
             p.ini.set(kRequest, u"settings", u"action", u"print");
             p.ini.set(kRequest, u"settings", u"type", u"apptcard");
         }
@@ -133,7 +133,7 @@ struct OverlapFixture : JournalFixture {
         } else {
             p.instances.self = token;
             p.instances.running.push_back(token);
-            p.commandLine.args = {u"prog", u"-x", u"/tmp/receipt.ini"};
+            p.commandLine.args = {u"prog", u"-x", u"/tmp/receipt.ini", u"-s", u"srv"};
             forms[token] = std::make_unique<app::TForm1>(p.bundle);
             forms[token]->FormCreate();
         }

@@ -1,19 +1,24 @@
 // The WebBrowser control hosted in a panel of a real window under Xvfb. The engine here cannot render a page, so
 // what is tested is the hosting, the failure path and the refusal to print without a page.
+#include <exdispid.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <windows.h>
 #include <winsock2.h>
 
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "base/error.h"
 #include "base/text.h"
 #include "gui_test_support.h"
 #include "windows/browser/browser_emulation.h"
+#include "windows/browser/browser_security.h"
 #include "windows/browser/navigate_error_text.h"
+#include "windows/browser/ole_container.h"
 #include "windows/browser/web_browser_host.h"
 
 namespace veltrane::platform::win32 {
@@ -254,6 +259,129 @@ TEST(WebBrowserHost, ThePanelGoingAwayClosesTheControl) {
     EXPECT_FALSE(host.attached());
     EXPECT_EQ(host.controlWindow(), nullptr);
     EXPECT_EQ(errorOf(host), "No page is loaded");
+}
+
+// The control's own BeforeNavigate2 for an address that is not a practice server's page: the navigation is
+// cancelled before anything is fetched, and the window hears which page was refused, once.
+TEST(WebBrowserHost, ANavigationAwayFromThePracticeServerIsCancelledAndSaidSo) {
+    PrintView view;
+    WebBrowserHost host;
+    Heard heard;
+    host.attach(view.panel(), recordInto(heard));
+    const std::string url = "file:///C:/windows/win.ini";
+    host.navigate(utf8ToUtf16(url), kNavNoReadFromCache);
+    ASSERT_TRUE(testing::pumpUntil([&] { return !heard.failures.empty(); }, 30s)) << "no refusal reported";
+    // A second, harmless navigation: whatever the first would still report has come before its outcome.
+    Winsock winsock;
+    host.navigate(utf8ToUtf16("http://127.0.0.1:" + std::to_string(closedPort()) + "/x.html"), kNavNoReadFromCache);
+    ASSERT_TRUE(testing::pumpUntil([&] { return heard.failures.size() >= 2; }, 45s));
+    // The engine names the page in its own form (a file address as a path).
+    const std::string& refusal = heard.failures.front();
+    EXPECT_EQ(refusal.rfind("The page ", 0), 0u) << refusal;
+    EXPECT_NE(refusal.find("win.ini was not loaded and nothing was printed: it is not on the practice server " + url),
+              std::string::npos)
+        << refusal;
+    EXPECT_EQ(heard.failures.size(), 2u);
+    EXPECT_EQ(heard.completes, 0);
+    EXPECT_EQ(errorOf(host), "No page is loaded");
+}
+
+TEST(WebBrowserHost, TheEngineIsLockedDownForThisProcess) {
+    PrintView view;
+    WebBrowserHost host;
+    host.attach(view.panel(), {});
+    for (const INTERNETFEATURELIST feature :
+         {FEATURE_LOCALMACHINE_LOCKDOWN, FEATURE_RESTRICT_FILEDOWNLOAD, FEATURE_RESTRICT_ACTIVEXINSTALL}) {
+        EXPECT_EQ(CoInternetIsFeatureEnabled(feature, GET_FEATURE_FROM_PROCESS), S_OK) << feature;
+    }
+}
+
+// What the engine would do with a page that asks for a window or moves elsewhere, given to the sink as the
+// engine gives it: every new window is cancelled; a navigation is cancelled when the host says so.
+struct RecordingHandler final : ControlEventHandler {
+    std::vector<std::u16string> asked;
+    bool beforeNavigate2(IDispatch*, const std::u16string& url) override {
+        asked.push_back(url);
+        return url.find(u"evil") != std::u16string::npos;
+    }
+    void navigateComplete2(IDispatch*, const std::u16string&) override {}
+    void documentComplete(IDispatch*) override {}
+    bool navigateError(IDispatch*, const std::u16string&, long) override { return false; }
+    void progressChange(long, long) override {}
+};
+
+// Invokes member with a Cancel argument at index cancelIndex (and a URL at index 1 when given); returns Cancel.
+bool invokeWithCancel(BrowserEventSink& sink, DISPID member, UINT count, UINT cancelIndex, const wchar_t* url) {
+    std::vector<VARIANT> args(count);
+    for (auto& a : args) VariantInit(&a);
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    // DISPPARAMS holds the arguments last first.
+    VARIANT& cancelArgument = args[count - 1 - cancelIndex];
+    V_VT(&cancelArgument) = VT_BYREF | VT_BOOL;
+    V_BOOLREF(&cancelArgument) = &cancel;
+    BSTR text = url ? SysAllocString(url) : nullptr;
+    if (url) {
+        V_VT(&args[count - 2]) = VT_BSTR;
+        V_BSTR(&args[count - 2]) = text;
+    }
+    DISPPARAMS params{args.data(), nullptr, count, 0};
+    sink.Invoke(member, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+    SysFreeString(text);
+    return cancel == VARIANT_TRUE;
+}
+
+TEST(BrowserEventSink, NewWindowsAreCancelledAndNavigationsAskTheHost) {
+    RecordingHandler handler;
+    auto* sink = new BrowserEventSink(&handler);
+    EXPECT_TRUE(invokeWithCancel(*sink, DISPID_NEWWINDOW2, 2, 1, nullptr));
+    EXPECT_TRUE(invokeWithCancel(*sink, DISPID_NEWWINDOW3, 5, 1, nullptr));
+    EXPECT_TRUE(invokeWithCancel(*sink, DISPID_BEFORENAVIGATE2, 7, 6, L"http://evil.example/x"));
+    EXPECT_FALSE(invokeWithCancel(*sink, DISPID_BEFORENAVIGATE2, 7, 6, L"http://srv/veltrane_docs/store/1/a.html"));
+    EXPECT_EQ(handler.asked,
+              (std::vector<std::u16string>{u"http://evil.example/x", u"http://srv/veltrane_docs/store/1/a.html"}));
+    // Once the host has gone, nothing loads any more.
+    sink->detach();
+    EXPECT_TRUE(invokeWithCancel(*sink, DISPID_BEFORENAVIGATE2, 7, 6, L"http://srv/veltrane_docs/store/1/a.html"));
+    EXPECT_TRUE(invokeWithCancel(*sink, DISPID_NEWWINDOW3, 5, 1, nullptr));
+    sink->Release();
+}
+
+TEST(DocumentSecurityManager, TheSiteOffersItAndItRefusesWhatADocumentDoesNotNeed) {
+    auto* site = new OleSite(nullptr);
+    IServiceProvider* services = nullptr;
+    ASSERT_EQ(site->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&services)), S_OK);
+    IInternetSecurityManager* manager = nullptr;
+    ASSERT_EQ(services->QueryService(SID_SInternetSecurityManager, IID_IInternetSecurityManager,
+                                     reinterpret_cast<void**>(&manager)),
+              S_OK);
+    IUnknown* other = nullptr;
+    EXPECT_EQ(services->QueryService(IID_IOleObject, IID_IUnknown, reinterpret_cast<void**>(&other)), E_NOINTERFACE);
+    struct Case {
+        DWORD action;
+        bool refused;
+    };
+    const Case cases[] = {
+        {URLACTION_ACTIVEX_RUN, true},         {URLACTION_DOWNLOAD_UNSIGNED_ACTIVEX, true},
+        {URLACTION_SHELL_FILE_DOWNLOAD, true}, {URLACTION_SHELL_SHELLEXECUTE, true},
+        {URLACTION_JAVA_PERMISSIONS, true},    {URLACTION_HTML_SUBMIT_FORMS, true},
+        {URLACTION_HTML_META_REFRESH, true},   {URLACTION_CROSS_DOMAIN_DATA, true},
+        {URLACTION_SCRIPT_RUN, false},         {URLACTION_HTML_FONT_DOWNLOAD, false},
+        {URLACTION_CREDENTIALS_USE, false},
+    };
+    for (const auto& c : cases) {
+        DWORD policy = URLPOLICY_ALLOW;
+        const HRESULT result = manager->ProcessUrlAction(
+            L"http://srv/x.html", c.action, reinterpret_cast<BYTE*>(&policy), sizeof policy, nullptr, 0, 0, 0);
+        if (c.refused) {
+            EXPECT_EQ(result, S_FALSE) << std::hex << c.action;
+            EXPECT_EQ(policy, static_cast<DWORD>(URLPOLICY_DISALLOW)) << std::hex << c.action;
+        } else {
+            EXPECT_EQ(result, INET_E_DEFAULT_ACTION) << std::hex << c.action;
+        }
+    }
+    manager->Release();
+    services->Release();
+    site->Release();
 }
 
 TEST(NavigateErrorText, StatusCodesBecomeWords) {

@@ -11,11 +11,13 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <charconv>
+#include <functional>
 #include <memory>
 
 #include "base/error.h"
 #include "base/text.h"
 #include "printing/load_failure.h"
+#include "printing/print_request.h"
 
 namespace veltrane::platform::qt {
 
@@ -27,6 +29,24 @@ constexpr int kDefaultLoadTimeLimitMs = 60000;
 constexpr int kRenderTimeLimitMs = 60000;
 
 std::string urlText(const QUrl& url) { return url.toString().toStdString(); }
+
+std::u16string encodedText(const QUrl& url) { return url.toString(QUrl::FullyEncoded).toStdU16String(); }
+
+// The view's page: every navigation, redirects included, asks the view first, and no page opens a window.
+class PracticeServerPage final : public QWebEnginePage {
+public:
+    PracticeServerPage(QObject* parent, std::function<bool(const QUrl&, bool)> allow)
+        : QWebEnginePage(parent), allow_(std::move(allow)) {}
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
+        return allow_(url, isMainFrame);
+    }
+    QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+
+private:
+    std::function<bool(const QUrl&, bool)> allow_;
+};
 
 }  // namespace
 
@@ -52,6 +72,8 @@ int WebBrowserView::loadTimeLimitMs() {
 
 WebBrowserView::WebBrowserView(QWidget* parent, std::unique_ptr<PdfPrinters> printers)
     : printers_(std::move(printers)), view_(new QWebEngineView(parent)) {
+    view_->setPage(new PracticeServerPage(
+        view_, [this](const QUrl& url, bool mainFrame) { return allowNavigation(url, mainFrame); }));
     view_->settings()->setAttribute(QWebEngineSettings::PrintElementBackgrounds, true);
     timeLimit_.setSingleShot(true);
     connect(&timeLimit_, &QTimer::timeout, this, [this] { onTimeLimit(); });
@@ -83,6 +105,7 @@ void WebBrowserView::navigate(const std::u16string& url, int flags) {
     }
     loaded_ = false;
     timedOut_ = false;
+    refused_ = false;
     ++loadGeneration_;
     timeLimit_.start(loadTimeLimitMs());
     view_->load(request);
@@ -93,12 +116,44 @@ void WebBrowserView::onTimeLimit() {
     view_->stop();
 }
 
+bool WebBrowserView::allowNavigation(const QUrl& url, bool mainFrame) {
+    if (printing::sameOrigin(encodedText(url), encodedText(requested_))) return true;
+    // A frame from elsewhere is left out of the page; the page itself leaving is the load's failure.
+    if (mainFrame) refuse(url);
+    return false;
+}
+
+void WebBrowserView::refuse(const QUrl& url) {
+    if (refused_) return;
+    refused_ = true;
+    loaded_ = false;
+    timeLimit_.stop();
+    ++loadGeneration_;  // a load reported as complete a moment ago is not printed either
+    const std::string message = printing::describeRefusedPage(encodedText(url), encodedText(requested_));
+    // Reported from the event loop: the engine is inside its navigation here, and a handler may show a dialog.
+    QMetaObject::invokeMethod(
+        this,
+        [self = QPointer<WebBrowserView>(this), message] {
+            if (self && self->events.navigateFailed) self->events.navigateFailed(message);
+        },
+        Qt::QueuedConnection);
+}
+
 void WebBrowserView::onLoadingChanged(const QWebEngineLoadingInfo& info) {
+    // What the engine says of a load it was refused is already reported.
+    if (refused_) {
+        timeLimit_.stop();
+        return;
+    }
     switch (info.status()) {
         case QWebEngineLoadingInfo::LoadStartedStatus:
             return;
         case QWebEngineLoadingInfo::LoadSucceededStatus: {
             timeLimit_.stop();
+            if (!printing::sameOrigin(encodedText(info.url()), encodedText(requested_))) {
+                refuse(info.url());
+                return;
+            }
             // The load is reported once the renderer has answered a script on the loaded document: from then on
             // a print gets the rendered page back. That round trip takes milliseconds where a fixed wait took a
             // second, and it never waits in a nested event loop.
@@ -165,7 +220,7 @@ QPageLayout WebBrowserView::pageLayout(const PageSetupValues& pageSetup, const s
 }
 
 void WebBrowserView::print(const PageSetupValues& pageSetup, const std::u16string& printer) {
-    if (!loaded_) throw Error("There is no page to print: the document has not been loaded");
+    if (!loaded_ || refused_) throw Error("There is no page to print: the document has not been loaded");
     // The printer is fixed now (the default of this moment when none is named), and the paper with it.
     Job job;
     job.printer = printer.empty() ? printers_->defaultPrinter() : utf16ToUtf8(printer);

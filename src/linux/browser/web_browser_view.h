@@ -1,6 +1,8 @@
 #pragma once
 // The print view on Qt WebEngine: loads the document bypassing every cache, reports each completed load, and
 // prints by rendering the page to PDF and handing that PDF to the request's printer (or the user's default).
+// It keeps to the practice server: a navigation or redirect to another origin is cancelled and reported as a
+// failed load, and the page opens no window.
 
 #include <QObject>
 #include <QPageLayout>
@@ -33,6 +35,9 @@ public:
 
 private:
     void onLoadingChanged(const QWebEngineLoadingInfo& info);
+    // Whether the engine may go to url; a refused top-level navigation ends the load as failed.
+    bool allowNavigation(const QUrl& url, bool mainFrame);
+    void refuse(const QUrl& url);
     void onTimeLimit();
     QPageLayout pageLayout(const PageSetupValues& pageSetup, const std::string& printer) const;
     void startNextPrint();
@@ -52,6 +57,7 @@ private:
     QUrl requested_;
     bool loaded_ = false;
     bool timedOut_ = false;
+    bool refused_ = false;  // the load tried to leave the practice server: it never prints
     bool printing_ = false;
     int loadGeneration_ = 0;
     int renderGeneration_ = 0;

@@ -5,6 +5,8 @@
 
 #include <new>
 
+#include "windows/browser/browser_security.h"
+
 namespace veltrane::platform::win32 {
 
 namespace {
@@ -39,6 +41,13 @@ std::u16string textArgument(const DISPPARAMS* params, UINT index) {
     return std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text));
 }
 
+// Sets a by-reference VARIANT_BOOL argument (an event's Cancel) to true.
+void setTrue(const DISPPARAMS* params, UINT index) {
+    if (!params || index >= params->cArgs) return;
+    VARIANT* value = &params->rgvarg[params->cArgs - 1 - index];
+    if (V_VT(value) == (VT_BYREF | VT_BOOL) && V_BOOLREF(value)) *V_BOOLREF(value) = VARIANT_TRUE;
+}
+
 long longArgument(const DISPPARAMS* params, UINT index) {
     const VARIANT* value = argument(params, index);
     if (!value) return 0;
@@ -61,6 +70,8 @@ HRESULT STDMETHODCALLTYPE OleSite::QueryInterface(REFIID riid, void** object) {
         *object = static_cast<IOleInPlaceSite*>(this);
     } else if (IsEqualIID(riid, IID_IOleInPlaceUIWindow) || IsEqualIID(riid, IID_IOleInPlaceFrame)) {
         *object = static_cast<IOleInPlaceFrame*>(this);
+    } else if (IsEqualIID(riid, IID_IServiceProvider)) {
+        *object = static_cast<IServiceProvider*>(this);
     } else {
         return E_NOINTERFACE;
     }
@@ -112,6 +123,17 @@ HRESULT STDMETHODCALLTYPE OleSite::GetWindowContext(IOleInPlaceFrame** frame, IO
     return S_OK;
 }
 
+HRESULT STDMETHODCALLTYPE OleSite::QueryService(REFGUID service, REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (!IsEqualGUID(service, SID_SInternetSecurityManager)) return E_NOINTERFACE;
+    auto* manager = new (std::nothrow) DocumentSecurityManager();
+    if (!manager) return E_OUTOFMEMORY;
+    const HRESULT result = manager->QueryInterface(riid, object);
+    manager->Release();
+    return result;
+}
+
 HRESULT STDMETHODCALLTYPE OleSite::OnPosRectChange(LPCRECT position) {
     if (inPlace_ && position) inPlace_->SetObjectRects(position, position);
     return S_OK;
@@ -145,10 +167,25 @@ HRESULT STDMETHODCALLTYPE BrowserEventSink::GetTypeInfoCount(UINT* count) {
 HRESULT STDMETHODCALLTYPE BrowserEventSink::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params,
                                                    VARIANT* result, EXCEPINFO*, UINT*) {
     if (result) VariantInit(result);
-    if (!handler_) return S_OK;
+    switch (member) {
+        case DISPID_NEWWINDOW2:  // (new window, cancel)
+        case DISPID_NEWWINDOW3:  // (new window, cancel, flags, URL context, URL)
+            setTrue(params, 1);
+            return S_OK;
+        default:
+            break;
+    }
+    if (!handler_) {
+        // A host that is going away loads nothing more.
+        if (member == DISPID_BEFORENAVIGATE2) setTrue(params, 6);
+        return S_OK;
+    }
     // Nothing may unwind into the control: it is C code that knows no exceptions.
     try {
         switch (member) {
+            case DISPID_BEFORENAVIGATE2:  // (frame, URL, flags, target frame name, post data, headers, cancel)
+                if (handler_->beforeNavigate2(dispatchArgument(params, 0), textArgument(params, 1))) setTrue(params, 6);
+                break;
             case DISPID_NAVIGATECOMPLETE2:  // (frame, URL)
                 handler_->navigateComplete2(dispatchArgument(params, 0), textArgument(params, 1));
                 break;
@@ -172,8 +209,11 @@ HRESULT STDMETHODCALLTYPE BrowserEventSink::Invoke(DISPID member, REFIID, LCID, 
                 break;
         }
     } catch (const std::bad_alloc&) {
+        // A navigation that could not be checked is not made.
+        if (member == DISPID_BEFORENAVIGATE2) setTrue(params, 6);
         return E_OUTOFMEMORY;
     } catch (...) {
+        if (member == DISPID_BEFORENAVIGATE2) setTrue(params, 6);
         return E_FAIL;
     }
     return S_OK;

@@ -4,6 +4,7 @@
 // them a moment longer than the host.
 
 #include <ole2.h>
+#include <servprov.h>
 
 #include <string>
 
@@ -15,8 +16,9 @@ namespace veltrane::platform::win32 {
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
 // One site: client site, in-place site and in-place frame, with the parent window as the frame. The control
-// gets no menus, tool space or accelerators from it.
-class OleSite final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
+// gets no menus, tool space or accelerators from it; the one service it gets is the security manager that refuses
+// what a document page does not need.
+class OleSite final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame, public IServiceProvider {
 public:
     explicit OleSite(HWND window) : window_(window) {}
     virtual ~OleSite() = default;
@@ -70,6 +72,9 @@ public:
     HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
+    // IServiceProvider
+    HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID riid, void** object) override;
+
 private:
     LONG references_ = 1;
     HWND window_;
@@ -81,6 +86,8 @@ private:
 class ControlEventHandler {
 public:
     virtual ~ControlEventHandler() = default;
+    // true: cancel the navigation (a page that is not the practice server's).
+    virtual bool beforeNavigate2(IDispatch* frame, const std::u16string& url) = 0;
     virtual void navigateComplete2(IDispatch* frame, const std::u16string& url) = 0;
     virtual void documentComplete(IDispatch* frame) = 0;
     // true: cancel the engine's own error page.
@@ -88,7 +95,8 @@ public:
     virtual void progressChange(long progress, long progressMax) = 0;
 };
 
-// The DWebBrowserEvents2 sink: an IDispatch that turns the events the host needs into calls of the handler.
+// The DWebBrowserEvents2 sink: an IDispatch that turns the events the host needs into calls of the handler. It
+// cancels every new window itself: the print view is the only window a page gets.
 class BrowserEventSink final : public IDispatch {
 public:
     explicit BrowserEventSink(ControlEventHandler* handler) : handler_(handler) {}

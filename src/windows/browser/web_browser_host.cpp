@@ -15,7 +15,9 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "printing/print_request.h"
 #include "windows/browser/browser_emulation.h"
+#include "windows/browser/browser_security.h"
 #include "windows/browser/navigate_error_text.h"
 #include "windows/browser/ole_container.h"
 #include "windows/common/system_message.h"
@@ -88,6 +90,10 @@ public:
 
     void print() {
         if (!browser_ || !loaded_) throw Error(kNoPageLoaded);
+        // What is shown must still be the practice server's page, whatever moved it since it loaded.
+        if (const std::u16string shown = locationUrl(); !printing::sameOrigin(shown, requested_)) {
+            throw Error(printing::describeRefusedPage(shown, requested_));
+        }
         // Empty input and output: the engine takes the default printer and its page-setup key as they stand.
         const HRESULT result = browser_->ExecWB(OLECMDID_PRINT, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, nullptr);
         if (FAILED(result)) throw Error(printRefusal(result));
@@ -115,6 +121,9 @@ public:
         // Before the control exists: the engine reads the document mode once per process. A value that cannot be
         // written leaves pages in an older mode, which still shows and prints them: no reason to refuse the print.
         setBrowserEmulation();
+        // Also once per process and before the control exists. An engine without these switches still has the
+        // site's security manager and the origin rule, which are what keep the print to the practice server.
+        lockDownBrowserEngine();
         createControl(parent);
         if (pending_) {
             const auto [url, flags] = *pending_;
@@ -140,8 +149,23 @@ public:
     bool pageLoaded() const { return loaded_; }
 
     // ControlEventHandler: only bookkeeping and posting, the program hears of it from the event window.
+    bool beforeNavigate2(IDispatch* frame, const std::u16string& url) override {
+        if (printing::sameOrigin(url, requested_)) return false;
+        // A frame from elsewhere is left out of the page; the page itself leaving is the load's failure.
+        if (sameObject(frame, browser_)) refuse(url);
+        return true;
+    }
+
     void navigateComplete2(IDispatch* frame, const std::u16string& url) override {
-        if (!sameObject(frame, browser_) || !loading_ || wasSuperseded(url)) return;
+        if (!sameObject(frame, browser_)) return;
+        // The engine follows a server's redirect without a BeforeNavigate2 of its own: the address that arrived
+        // is checked here, before anything can print it.
+        if (!printing::sameOrigin(url, requested_)) {
+            refuse(url);
+            if (browser_) browser_->Stop();
+            return;
+        }
+        if (!loading_ || wasSuperseded(url)) return;
         committed_ = true;
     }
 
@@ -337,6 +361,24 @@ private:
         }
     }
 
+    // Ends the load as failed, once, saying which page was not the practice server's; nothing prints after it.
+    void refuse(const std::u16string& url) {
+        if (refusedGeneration_ == generation_) return;
+        refusedGeneration_ = generation_;
+        finishLoad();
+        loaded_ = false;
+        committed_ = false;
+        queue(Event{Event::Failed, generation_, printing::describeRefusedPage(url, requested_), 0});
+    }
+
+    std::u16string locationUrl() const {
+        BSTR location = nullptr;
+        if (!browser_ || FAILED(browser_->get_LocationURL(&location)) || !location) return {};
+        std::u16string url(reinterpret_cast<const char16_t*>(location), SysStringLen(location));
+        SysFreeString(location);
+        return url;
+    }
+
     void finishLoad() {
         loading_ = false;
         if (eventWindow_) KillTimer(eventWindow_, kLoadTimer);
@@ -424,9 +466,10 @@ private:
     std::u16string requested_;
     std::vector<std::u16string> superseded_;  // addresses of navigations replaced while still loading
     int generation_ = 0;
-    bool loading_ = false;    // a navigation is under way and has not ended
-    bool committed_ = false;  // its top-level document has arrived (NavigateComplete2)
-    bool loaded_ = false;     // a page is there to print
+    int refusedGeneration_ = -1;  // the navigation whose refusal is already reported
+    bool loading_ = false;        // a navigation is under way and has not ended
+    bool committed_ = false;      // its top-level document has arrived (NavigateComplete2)
+    bool loaded_ = false;         // a page is there to print
     std::deque<Event> queue_;
     BrowserEvents events_;
 };
