@@ -10,16 +10,24 @@
 #include "base/text.h"
 #include "imaging/bridge_table.h"
 #include "imaging/launch_conventions.h"
+#include "imaging/value_rules.h"
 #include "platform/common/windows_command_line.h"
 
 namespace {
 
+// Latin-1 with the best fit of full-width forms to ASCII, which turns a full-width quote into '"'.
 class Latin1 final : public veltrane::platform::AnsiCodec {
 public:
     int codePage() const override { return 28591; }
-    std::string encode(std::u16string_view text, bool) override {
+    std::string encode(std::u16string_view text, bool bestFit) override {
         std::string out;
-        for (char16_t c : text) out.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
+        for (char16_t c : text) {
+            if (bestFit && c >= 0xFF01 && c <= 0xFF5E) {
+                out.push_back(static_cast<char>(c - 0xFEE0));
+            } else {
+                out.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
+            }
+        }
         return out;
     }
     std::u16string decode(std::string_view bytes) override {
@@ -46,6 +54,26 @@ std::vector<std::u16string> fields(const std::uint8_t* data, std::size_t size, s
     return out;
 }
 
+// The text as a program that reads the ANSI command line sees it.
+std::u16string asRead(const std::u16string& text, veltrane::platform::AnsiCodec& ansi) {
+    std::u16string out;
+    for (char16_t c : text) out.push_back(veltrane::imaging::readAs(c, ansi));
+    return out;
+}
+
+// Every switch: '/' or '-' at the start of the line or after a blank, outside quotes, with its first letter.
+std::vector<std::u16string> switchesOf(const std::u16string& line) {
+    std::vector<std::u16string> out;
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == u'"') quoted = !quoted;
+        if (!quoted && (i == 0 || line[i - 1] <= u' ') && (line[i] == u'/' || line[i] == u'-')) {
+            out.push_back(line.substr(i, 2));  // the switch's letter; its value is the patient's
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -64,24 +92,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                                             : f[7];
         }
         imaging::BridgePlan plan;
+        imaging::BridgePlan plain;
+        // The same run with values that hold nothing but letters: the line's switches and arguments must match.
+        const imaging::PatientRecord letters{u"1042", u"Anna", u"Berg", patient.dob.empty() ? u"" : u"19800102",
+                                             u"F",    u"Mrs"};
         try {
             plan = bridge->plan(settings, patient, context);
+            plain = bridge->plan(settings, letters, context);
         } catch (const Error&) {
-            continue;  // a pad length that is not a number
+            continue;  // a pad length that is not a number, an id with a blank where it stands alone
         }
         // Plans with an exchange file keep their patient values in the file; exchange_plans_fuzz checks those.
         if (plan.launch && !plan.file) {
             if (plan.launch->verb != u"open" || !plan.launch->directory.empty() || plan.launch->showCommand != 1) {
                 std::abort();
             }
-            // Patient values are never dropped: the surname is always in the command line, as the bridge can
-            // quote it where it puts it in quotes.
-            const auto& line = plan.launch->parameters;
-            if (line.find(patient.surname) == std::u16string::npos &&
-                line.find(imaging::quotableValue(patient.surname)) == std::u16string::npos) {
-                std::abort();
-            }
+            const auto line = asRead(plan.launch->parameters, ansi);
+            const auto plainLine = asRead(plain.launch->parameters, ansi);
+            // Settings values go in as written, quotes and all; the patient's values must add no switch to them.
+            bool settingsQuoted = false;
+            for (const auto& [name, value] : settings)
+                settingsQuoted |= asRead(value, ansi).find(u'"') != std::u16string::npos;
+            if (!settingsQuoted && switchesOf(line) != switchesOf(plainLine)) std::abort();
             (void)platform::splitWindowsCommandLine(plan.launch->parameters);
+        }
+        if (plan.clipboardText) {
+            // $$DFWIN$$ OPEN -n"name" -c"id" -r -a: six words, whatever the name and id hold.
+            if (platform::splitWindowsCommandLine(asRead(*plan.clipboardText, ansi)).size() != 6) std::abort();
         }
         if (plan.clipboardText && plan.clipboardText->rfind(u"$$DFWIN$$ OPEN -n\"", 0) != 0) std::abort();
         if (plan.traceLine && plan.launch && *plan.traceLine != plan.launch->file + u" " + plan.launch->parameters) {

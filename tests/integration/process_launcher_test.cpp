@@ -92,9 +92,10 @@ TEST(PosixLauncher, StartsBridgeCommandLinesWithTheWindowsArgumentRules) {
         {imaging::kSuniBridge,
          {{u"suni_program", f}},
          {"/pO'Brien Jr $(touch x) `id`;, Anna Maria::::10 42::01-02-80::F"}},
+        // SOPRO's id stands outside quotes, where a blank is refused: this one has none.
         {imaging::kSoproBridge,
          {{u"sopro_program", f}},
-         {"10", "42", "O'Brien Jr $(touch x) `id`;", "Anna Maria", "02/01/1980"}},
+         {"1042", "O'Brien Jr $(touch x) `id`;", "Anna Maria", "02/01/1980"}},
         {imaging::kDtxstudioBridge,
          {{u"dtxstudio_program", f}},
          {"-c", "UPDATE_CREATE", "-r", "10 42", "-f", "Anna Maria", "-l", "O'Brien Jr $(touch x) `id`;", "-b",
@@ -106,7 +107,9 @@ TEST(PosixLauncher, StartsBridgeCommandLinesWithTheWindowsArgumentRules) {
         const fs::path out = dir.path() / ("record" + std::to_string(n++));
         setenv("VELTRANE_RECORDER_OUT", out.c_str(), 1);
         imaging::BridgeContext context{ansi, u"WS", {}};
-        const auto plan = c.bridge.plan(c.settings, patient, context);
+        imaging::PatientRecord record = patient;
+        if (&c.bridge == &imaging::kSoproBridge) record.patientId = u"1042";
+        const auto plan = c.bridge.plan(c.settings, record, context);
         platform::posix::PosixLauncher().launch(*plan.launch);
         const auto recorded = waitForRecord(out);
         ASSERT_TRUE(recorded) << utf16ToUtf8(plan.launch->file);
