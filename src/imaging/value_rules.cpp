@@ -2,14 +2,13 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "platform/common/windows_command_line.h"
 
 namespace veltrane::imaging {
 
 namespace {
 
 bool isSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDFFF; }
-
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
 // Blanks and tabs part arguments by the command-line rules; programs that split their line themselves often take
 // any control character for a blank as well.
@@ -78,27 +77,8 @@ void requireSingleArgumentId(std::u16string_view id, platform::AnsiCodec& ansi) 
     }
 }
 
-bool isBatchFile(std::u16string_view file) {
-    while (!file.empty() && (file.back() == u'.' || isBlank(file.back()))) file.remove_suffix(1);
-    if (file.size() < 4 || file[file.size() - 4] != u'.') return false;
-    std::u16string extension(file.substr(file.size() - 3));
-    for (auto& c : extension) {
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    }
-    return extension == u"bat" || extension == u"cmd";
-}
-
 void requireBatchSafeLaunch(const platform::LaunchRequest& request, platform::AnsiCodec& ansi) {
-    if (!isBatchFile(request.file)) return;
-    for (char16_t c : request.parameters) {
-        const char16_t read = readAs(c, ansi);
-        if (read < 0x20 || std::u16string_view(u"%!^&|<>()").find(read) != std::u16string_view::npos) {
-            throw Error(
-                "The imaging program is a batch file, and the patient's details hold a character that its command "
-                "processor would run as a command (one of % ! ^ & | < > ( ) or a control character); the batch file "
-                "was not started");
-        }
-    }
+    platform::requireBatchSafe(request.file, readAll(request.parameters, ansi));
 }
 
 }  // namespace veltrane::imaging

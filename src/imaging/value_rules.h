@@ -41,12 +41,8 @@ void requirePathFreeId(std::u16string_view id, platform::AnsiCodec& ansi);
 // Where the id is a positional argument outside quotes, a blank in it would make it two: that fails the bridge.
 void requireSingleArgumentId(std::u16string_view id, platform::AnsiCodec& ansi);
 
-// A file cmd runs: ".bat" or ".cmd" in any letter case, trailing dots and blanks ignored as Windows ignores them.
-bool isBatchFile(std::u16string_view file);
-
-// cmd interprets % ! ^ & | < > ( ) and line breaks even inside quotes, so a batch file given a command line that
-// holds one could run commands from patient values: such a launch fails instead. Every quote in a bridge's command
-// line is the format's own (values lose theirs), so quotes are not refused.
+// A batch file's command processor interprets some characters even inside quotes: a launch of one whose command
+// line, as read, holds such a character fails (platform::requireBatchSafe).
 void requireBatchSafeLaunch(const platform::LaunchRequest& request, platform::AnsiCodec& ansi);
 
 }  // namespace veltrane::imaging

@@ -322,10 +322,10 @@ TEST_F(PlannedBridge, ABatchFileIsNeverGivenWhatItsCommandProcessorWouldRun) {
 
 TEST(IsBatchFile, NamesWhatCmdRuns) {
     for (const std::u16string yes : {u"a.bat", u"C:\\x\\RUN.Cmd", u"run.bat.", u"run.bat  ", u"run.BAT. . "}) {
-        EXPECT_TRUE(imaging::isBatchFile(yes)) << utf16ToUtf8(yes);
+        EXPECT_TRUE(platform::isBatchFile(yes)) << utf16ToUtf8(yes);
     }
     for (const std::u16string no : {u"a.exe", u"bat", u".bat.exe", u"run.batx", u"", u"C:\\x.bat\\run.exe"}) {
-        EXPECT_FALSE(imaging::isBatchFile(no)) << utf16ToUtf8(no);
+        EXPECT_FALSE(platform::isBatchFile(no)) << utf16ToUtf8(no);
     }
 }
 
