@@ -8,34 +8,13 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "fakes/best_fit_ansi.h"
 #include "imaging/bridge_table.h"
 #include "imaging/launch_conventions.h"
 #include "imaging/value_rules.h"
 #include "platform/common/windows_command_line.h"
 
 namespace {
-
-// Latin-1 with the best fit of full-width forms to ASCII, which turns a full-width quote into '"'.
-class Latin1 final : public veltrane::platform::AnsiCodec {
-public:
-    int codePage() const override { return 28591; }
-    std::string encode(std::u16string_view text, bool bestFit) override {
-        std::string out;
-        for (char16_t c : text) {
-            if (bestFit && c >= 0xFF01 && c <= 0xFF5E) {
-                out.push_back(static_cast<char>(c - 0xFEE0));
-            } else {
-                out.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
-            }
-        }
-        return out;
-    }
-    std::u16string decode(std::string_view bytes) override {
-        std::u16string out;
-        for (char b : bytes) out.push_back(static_cast<unsigned char>(b));
-        return out;
-    }
-};
 
 // Splits the input at 0x1F bytes into the fields the plans read.
 std::vector<std::u16string> fields(const std::uint8_t* data, std::size_t size, std::size_t count) {
@@ -80,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace veltrane;
     const auto f = fields(data, size, 10);
     imaging::PatientRecord patient{f[0], f[1], f[2], f[3], f[4], f[5]};
-    Latin1 ansi;
+    fakes::BestFitAnsi ansi;
     imaging::BridgeContext context{ansi, f[6], {2026, 12, 9, 14, 5, 9, 0}};
     for (const auto* bridge : imaging::dispatchTable()) {
         if (!bridge->plan) continue;

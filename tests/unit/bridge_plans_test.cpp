@@ -4,6 +4,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "bridge_test_records.h"
 #include "fakes/fake_platform.h"
 #include "imaging/bridge_table.h"
 #include "imaging/bridges/command_line_bridges.h"
@@ -17,12 +18,8 @@ using imaging::BridgeDefinition;
 using imaging::BridgeSettings;
 using imaging::PatientRecord;
 
-const PatientRecord kAnna{u"1042", u"Anna", u"Berg", u"19800102", u"F", u"Mrs"};
-
-PatientRecord with(PatientRecord p, std::u16string PatientRecord::*field, std::u16string value) {
-    p.*field = std::move(value);
-    return p;
-}
+using testing::kAnna;
+using testing::with;
 
 struct LaunchCase {
     const char* name;

@@ -7,6 +7,8 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "bridge_test_records.h"
+#include "fakes/best_fit_ansi.h"
 #include "fakes/fake_platform.h"
 #include "imaging/bridge_executor.h"
 #include "imaging/bridge_table.h"
@@ -23,52 +25,19 @@ using imaging::BridgeDefinition;
 using imaging::BridgeSettings;
 using imaging::PatientRecord;
 
-const PatientRecord kAnna{u"1042", u"Anna", u"Berg", u"19800102", u"F", u"Mrs"};
-
-PatientRecord with(PatientRecord p, std::u16string PatientRecord::*field, std::u16string value) {
-    p.*field = std::move(value);
-    return p;
-}
-
-// Windows 1252 with the best fit an ANSI program's command line goes through: full-width forms become their ASCII
-// letter, the ideographic space a blank; other characters outside Latin-1 become '?'.
-class BestFit1252 final : public platform::AnsiCodec {
-public:
-    int codePage() const override { return 1252; }
-    std::string encode(std::u16string_view text, bool bestFit) override {
-        std::string out;
-        for (char16_t c : text) {
-            if (c <= 0xFF) {
-                out.push_back(static_cast<char>(c));
-            } else if (bestFit && c >= 0xFF01 && c <= 0xFF5E) {
-                out.push_back(static_cast<char>(c - 0xFEE0));
-            } else if (bestFit && c == 0x3000) {
-                out.push_back(' ');
-            } else if (bestFit && c == 0x0141) {
-                out.push_back('L');
-            } else {
-                out.push_back('?');
-            }
-        }
-        return out;
-    }
-    std::u16string decode(std::string_view bytes) override {
-        std::u16string out;
-        for (char b : bytes) out.push_back(static_cast<unsigned char>(b));
-        return out;
-    }
-};
+using testing::kAnna;
+using testing::with;
 
 // The command line as a program that reads the ANSI command line receives it.
 std::u16string asAnsiProgramReadsIt(const std::u16string& line) {
-    BestFit1252 ansi;
+    fakes::BestFitAnsi ansi;
     std::u16string out;
     for (char16_t c : line) out.push_back(imaging::readAs(c, ansi));
     return out;
 }
 
 imaging::BridgePlan planOf(const BridgeDefinition& bridge, const BridgeSettings& settings, const PatientRecord& p) {
-    BestFit1252 ansi;
+    fakes::BestFitAnsi ansi;
     imaging::BridgeContext context{ansi, u"WS-1", {}};
     return bridge.plan(settings, p, context);
 }
@@ -236,7 +205,7 @@ TEST(HostilePatientValues, NamesAsPracticesWriteThemAreSentUnchanged) {
 // planBridge is where every bridge is planned: the id and batch-file rules hold for all of them.
 struct PlannedBridge : ::testing::Test {
     fakes::FakePlatform p;
-    BestFit1252 ansi;
+    fakes::BestFitAnsi ansi;
 
     imaging::BridgePlan plan(std::u16string_view shortName, const PatientRecord& patient) {
         auto key = settings::SettingsStore(p.registry).openExisting();
