@@ -16,7 +16,6 @@ bool separatesArguments(char16_t c) { return c <= u' '; }
 
 bool startsSwitch(char16_t c) { return c == u'/' || c == u'-'; }
 
-// Every Windows code page holds ASCII, so only other characters can read as something else.
 std::u16string readAll(std::u16string_view text, platform::AnsiCodec& ansi) {
     std::u16string out;
     out.reserve(text.size());
@@ -27,6 +26,7 @@ std::u16string readAll(std::u16string_view text, platform::AnsiCodec& ansi) {
 }  // namespace
 
 char16_t readAs(char16_t c, platform::AnsiCodec& ansi) {
+    // Every Windows code page holds ASCII, so only other characters can read as something else.
     if (c < 0x80 || isSurrogate(c)) return c;
     const std::string bytes = ansi.encode(std::u16string_view(&c, 1), /*bestFit=*/true);
     if (bytes.size() == 1 && static_cast<unsigned char>(bytes[0]) < 0x80) return static_cast<char16_t>(bytes[0]);

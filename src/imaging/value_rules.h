@@ -10,8 +10,8 @@
 
 namespace veltrane::imaging {
 
-// The character c is to a program that reads it: itself, or the one ASCII character the code page's best fit turns
-// it into (a full-width quote becomes '"'), because a program that reads the ANSI command line sees that instead.
+// What c is to the program that reads it: c itself, or the one ASCII character the code page's best fit turns it
+// into (a full-width quote becomes '"'), because a program that reads the ANSI command line sees that instead.
 char16_t readAs(char16_t c, platform::AnsiCodec& ansi);
 
 // A command line made of the format's literals and patient values.
