@@ -11,7 +11,7 @@ BridgePlan planBridge(const BridgeDefinition& bridge, const PatientRecord& patie
     for (const auto& name : bridge.settingNames) values[name] = key.read(name);
     PatientRecord record = patient;
     if (!bridge.takesTitle) record.title.clear();
-    // Every bridge hands the id on to a program that makes folder names from it.
+    // Every bridge hands the id on to a program that makes folder names from it and finds the patient by it.
     requirePathFreeId(record.patientId, sources.ansi);
     BridgeContext context{sources.ansi, sources.system.computerName(), sources.clock.now()};
     BridgePlan plan = bridge.plan(values, record, context);

@@ -61,10 +61,19 @@ CommandLineText& CommandLineText::quotedValue(std::u16string_view text) {
 
 void requirePathFreeId(std::u16string_view id, platform::AnsiCodec& ansi) {
     const std::u16string read = readAll(id, ansi);
-    if (read.find_first_of(u"/\\") == std::u16string::npos && read.find(u"..") == std::u16string::npos) return;
-    throw Error("The patient id \"" + utf16ToUtf8(id) +
-                "\" contains a path separator or \"..\", which could lead the imaging program out of its patient "
-                "folders; nothing was sent");
+    if (read.find_first_of(u"/\\") != std::u16string::npos || read.find(u"..") != std::u16string::npos) {
+        throw Error("The patient id \"" + utf16ToUtf8(id) +
+                    "\" contains a path separator or \"..\", which could lead the imaging program out of its "
+                    "patient folders; nothing was sent");
+    }
+    // The command lines would drop these, and the id that is left could be another patient's.
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        if (read[i] == u'"' || (read[i] == u'-' && (i == 0 || separatesArguments(read[i - 1])))) {
+            throw Error("The patient id \"" + utf16ToUtf8(id) +
+                        "\" contains a quote, or a dash that would start a switch, which the imaging program's "
+                        "command line cannot carry; nothing was sent");
+        }
+    }
 }
 
 void requireSingleArgumentId(std::u16string_view id, platform::AnsiCodec& ansi) {

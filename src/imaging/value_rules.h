@@ -35,7 +35,9 @@ private:
     std::u16string text_;
 };
 
-// Imaging programs make folder names from the id: one with a path separator or ".." fails the bridge.
+// Imaging programs make folder names from the id: one with a path separator or ".." fails the bridge. So does an
+// id that the command lines would change (a quote, a dash at its start or after a blank): what is left of it could
+// be another patient's id.
 void requirePathFreeId(std::u16string_view id, platform::AnsiCodec& ansi);
 
 // Where the id is a positional argument outside quotes, a blank in it would make it two: that fails the bridge.

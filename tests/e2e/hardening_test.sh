@@ -88,6 +88,8 @@ run_refused() {
     [ ! -e "$E2E_DIR/argv" ] || fail "$id / $forenames: the imaging program was started: $(cat "$E2E_DIR/argv")"
 }
 run_refused '1042 --delete-patient 77' Anna '"sopro_enabled"="True"' "\"sopro_program\"=\"$A\"" \
+    'contains a quote, or a dash that would start a switch'
+run_refused '10 42' Anna '"sopro_enabled"="True"' "\"sopro_program\"=\"$A\"" \
     'contains a blank, which the imaging program would read as more than one argument'
 run_refused '../../9999' Anna '"dentaleye_enabled"="True"' "\"dentaleye_program\"=\"$A\"" \
     'contains a path separator or ".."'

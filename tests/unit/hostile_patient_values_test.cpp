@@ -236,6 +236,18 @@ TEST_F(PlannedBridge, AnIdWithAPathStepFailsEveryBridge) {
             }
         }
     }
+    // An id the command lines would change could name another patient: refused too.
+    for (const std::u16string id : {u"-1042", u"10\"42", u"1042 -9", u"10\uFF0242", u"\uFF0D1042"}) {
+        SCOPED_TRACE(utf16ToUtf8(id));
+        try {
+            plan(u"sopro", with(kAnna, &PatientRecord::patientId, id));
+            ADD_FAILURE() << "accepted";
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()), "The patient id \"" + utf16ToUtf8(id) +
+                                                 "\" contains a quote, or a dash that would start a switch, which the "
+                                                 "imaging program's command line cannot carry; nothing was sent");
+        }
+    }
     // Ids as practices write them pass: letters, digits, dashes, one dot.
     for (const std::u16string id : {u"1042", u"A-1042", u"P.1042", u"000123"}) {
         EXPECT_NO_THROW(plan(u"dentaleye", with(kAnna, &PatientRecord::patientId, id))) << utf16ToUtf8(id);
