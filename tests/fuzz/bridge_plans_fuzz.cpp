@@ -40,14 +40,14 @@ std::u16string asRead(const std::u16string& text, veltrane::platform::AnsiCodec&
     return out;
 }
 
-// Every switch: '/' or '-' at the start of the line or after a blank, outside quotes, with its first letter.
+// Every switch: '/' or '-' at the start of the line or after a blank, outside quotes.
 std::vector<std::u16string> switchesOf(const std::u16string& line) {
     std::vector<std::u16string> out;
     bool quoted = false;
     for (std::size_t i = 0; i < line.size(); ++i) {
         if (line[i] == u'"') quoted = !quoted;
         if (!quoted && (i == 0 || line[i - 1] <= u' ') && (line[i] == u'/' || line[i] == u'-')) {
-            out.push_back(line.substr(i, 2));  // the switch's letter; its value is the patient's
+            out.push_back(line.substr(i, 1));  // a setting may end just before a value: only the sign
         }
     }
     return out;
@@ -93,7 +93,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (const auto& [name, value] : settings)
                 settingsQuoted |= asRead(value, ansi).find(u'"') != std::u16string::npos;
             if (!settingsQuoted && switchesOf(line) != switchesOf(plainLine)) std::abort();
-            (void)platform::splitWindowsCommandLine(plan.launch->parameters);
+            // Where every patient value stands in quotes or may hold no blank, it is exactly one argument; but an
+            // id outside quotes with nothing left to send is none, as the format has it for an empty id.
+            const auto name = bridge->shortName;
+            const bool idOutsideQuotes = name == u"sopro" || name == u"acteon";
+            const bool idLeft = !imaging::CommandLineText(ansi).value(patient.patientId).text().empty();
+            if ((name == u"romexis" || name == u"dtxstudio" || name == u"suni" || (idOutsideQuotes && idLeft)) &&
+                platform::splitWindowsCommandLine(line).size() != platform::splitWindowsCommandLine(plainLine).size()) {
+                std::abort();
+            }
         }
         if (plan.clipboardText) {
             // $$DFWIN$$ OPEN -n"name" -c"id" -r -a: six words, whatever the name and id hold.
