@@ -1,5 +1,7 @@
 #include "imaging/bridge_executor.h"
 
+#include "imaging/value_rules.h"
+
 namespace veltrane::imaging {
 
 BridgePlan planBridge(const BridgeDefinition& bridge, const PatientRecord& patient, settings::OpenSettingsKey& key,
@@ -9,8 +11,12 @@ BridgePlan planBridge(const BridgeDefinition& bridge, const PatientRecord& patie
     for (const auto& name : bridge.settingNames) values[name] = key.read(name);
     PatientRecord record = patient;
     if (!bridge.takesTitle) record.title.clear();
+    // Every bridge hands the id on to a program that makes folder names from it and finds the patient by it.
+    requirePathFreeId(record.patientId, sources.ansi);
     BridgeContext context{sources.ansi, sources.system.computerName(), sources.clock.now()};
-    return bridge.plan(values, record, context);
+    BridgePlan plan = bridge.plan(values, record, context);
+    if (plan.launch) requireBatchSafeLaunch(*plan.launch, sources.ansi);
+    return plan;
 }
 
 void executePlan(const BridgePlan& plan, PlanTargets targets, std::vector<std::u16string>& traceLines) {

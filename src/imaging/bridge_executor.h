@@ -34,6 +34,8 @@ struct PlanTargets {
 
 // The plan of a bridge that has one, from its settings in the open key. Every value is read before anything is
 // made, so a bad value leaves no partial effect; the patient's title reaches only the bridges that take it.
+// An id that holds a path step, or a batch file given characters its command processor interprets, fails here,
+// before anything is made.
 BridgePlan planBridge(const BridgeDefinition& bridge, const PatientRecord& patient, settings::OpenSettingsKey& key,
                       PlanSources sources);
 

@@ -49,21 +49,4 @@ platform::LaunchRequest openRequest(std::u16string file, std::u16string paramete
     return request;
 }
 
-std::u16string quotableValue(std::u16string_view value) {
-    std::u16string out;
-    out.reserve(value.size());
-    for (char16_t c : value) {
-        if (c != u'"') out.push_back(c);
-    }
-    while (!out.empty() && out.back() == u'\\') out.pop_back();
-    return out;
-}
-
-PatientRecord quotableRecord(PatientRecord patient) {
-    for (auto* field : {&patient.patientId, &patient.forenames, &patient.surname, &patient.dob, &patient.gender}) {
-        *field = quotableValue(*field);
-    }
-    return patient;
-}
-
 }  // namespace veltrane::imaging

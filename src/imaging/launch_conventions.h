@@ -29,14 +29,6 @@ std::u16string padPatientId(std::u16string_view id, long long length);
 // "'<text>' is not a valid integer value".
 long long padLengthFromSetting(std::u16string_view text);
 
-// The value as a bridge may put it between double quotes: without any double quote, which would end the
-// quoted argument early, and without backslashes at its end, which by the command-line rules would turn the
-// closing quote into a literal one. Either way the rest of an untrusted request value could become arguments
-// of its own. Other values are unchanged.
-std::u16string quotableValue(std::u16string_view value);
-// The record with quotableValue applied to every field a command line can carry.
-PatientRecord quotableRecord(PatientRecord patient);
-
 // A folder location followed directly by the program's file name (no delimiter added or removed).
 std::u16string programInFolder(std::u16string_view folderLocation, std::u16string_view fileName);
 

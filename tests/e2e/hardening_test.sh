@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # What another local user can plant must not reach a user's request: links and FIFOs at exchange file names,
-# the shared activity log, and a caller held on our output by the imaging program.
+# the shared activity log, a caller held on our output by the imaging program, and hostile patient values.
 source "$(dirname "$0")/lib.sh"
 SETUP_LOG="$(cd "$(dirname "$0")/../.." && pwd)/packaging/setup-shared-log.sh"
 
@@ -49,6 +49,56 @@ HOLD=1 "$PROGRAM" -x "$REQUEST" 2>&1 | cat >/dev/null
 [ ! -e "$E2E_DIR/finished" ] || fail "our output stayed open until the imaging program ended"
 touch "$E2E_DIR/go"
 wait_for 10 test -e "$E2E_DIR/finished" || fail "the imaging program did not run"
+
+# Patient values are data: a hostile forename adds no switch, a hostile id neither an argument nor a path step, and
+# a batch file is never handed what its command processor would run. The imaging program writes out its argv.
+A="$E2E_DIR/args/"
+mkdir -p "$A"
+cat >"${A}cmdlink.exe" <<SCRIPT
+#!/bin/sh
+for arg in "\$@"; do printf '%s\n' "\$arg"; done >'$E2E_DIR/argv.tmp'
+mv '$E2E_DIR/argv.tmp' '$E2E_DIR/argv'
+SCRIPT
+chmod +x "${A}cmdlink.exe"
+cp "${A}cmdlink.exe" "${A}SOPRO Imaging.exe"
+hostile_request() {  # hostile_request ID FORENAMES
+    printf '[settings]\r\naction=images\r\npatient_id=%s\r\nforenames=%s\r\nsurname=Berg\r\ndob=19800102\r\ngender=F\r\n' \
+        "$1" "$2" >"$E2E_DIR/hostile.ini"
+}
+hostile_request 1042 'Anna /ID=9999 "-x"'
+write_settings '"dentaleye_enabled"="True"' "\"dentaleye_program\"=\"$A\""
+rm -f "$E2E_DIR/argv"
+"$PROGRAM" -x "$E2E_DIR/hostile.ini" >"$E2E_DIR/out" 2>"$E2E_DIR/err" || fail "dentaleye: exit code $? ($(cat "$E2E_DIR/err"))"
+wait_for 10 test -e "$E2E_DIR/argv" || fail "dentaleye was not started: $(cat "$E2E_DIR/err")"
+expect_eq "dentaleye's arguments" "$(printf '%s\n' /ID=1042 /FN=Anna ID=9999 x /LN=Berg /BD=19800102 /Sex=F)" \
+    "$(cat "$E2E_DIR/argv")"
+# --dry-run shows the same filtered line.
+"$PROGRAM" --dry-run -x "$E2E_DIR/hostile.ini" >"$E2E_DIR/out" 2>&1 || fail "dry run: exit code $?"
+grep -qF '/ID=1042 /FN=Anna ID=9999 x /LN=Berg' "$E2E_DIR/out" || fail "dry run: $(cat "$E2E_DIR/out")"
+
+# run_refused ID FORENAMES SETTING... MESSAGE: the request ends with MESSAGE and starts nothing.
+run_refused() {
+    local id="$1" forenames="$2" message="${*: -1}"
+    hostile_request "$id" "$forenames"
+    write_settings "${@:3:$#-3}"
+    rm -f "$E2E_DIR/argv"
+    timeout 10 "$PROGRAM" -x "$E2E_DIR/hostile.ini" >"$E2E_DIR/out" 2>"$E2E_DIR/err" || true
+    grep -qF "$message" "$E2E_DIR/err" || fail "$id / $forenames: not refused: $(cat "$E2E_DIR/err")"
+    after_a_later_launch
+    [ ! -e "$E2E_DIR/argv" ] || fail "$id / $forenames: the imaging program was started: $(cat "$E2E_DIR/argv")"
+}
+run_refused '1042 --delete-patient 77' Anna '"sopro_enabled"="True"' "\"sopro_program\"=\"$A\"" \
+    'contains a quote, or a dash that would start a switch'
+run_refused '10 42' Anna '"sopro_enabled"="True"' "\"sopro_program\"=\"$A\"" \
+    'contains a blank, which the imaging program would read as more than one argument'
+run_refused '../../9999' Anna '"dentaleye_enabled"="True"' "\"dentaleye_program\"=\"$A\"" \
+    'contains a path separator or ".."'
+printf '@echo off\r\n' >"${A}run.bat"
+run_refused '1&echo INJECTED>pwned.txt&rem' Anna '"romexis_enabled"="True"' "\"romexis_program\"=\"${A}run.bat\"" \
+    'The imaging program is a batch file'
+run_refused 1042 '"%USERNAME%"' '"acteon_enabled"="True"' "\"acteon_program\"=\"${A}run.bat\"" \
+    'The imaging program is a batch file'
+write_settings '"dexis_enabled"="True"' "\"dexis_program\"=\"$P\""
 
 # The shared log against another user: needs root to make the users.
 if ! can_make_users; then

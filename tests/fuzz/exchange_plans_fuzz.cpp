@@ -11,6 +11,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "fakes/best_fit_ansi.h"
 #include "imaging/bridges/exchange_file_bridges.h"
 
 namespace {
@@ -25,27 +26,6 @@ using namespace veltrane::imaging;
             std::abort();                                                               \
         }                                                                               \
     } while (0)
-
-// One byte per character up to U+00FF; full-width forms fit to their ASCII letters, as a best-fit conversion may
-// do, so separators can also appear through the code page.
-class SingleByte final : public platform::AnsiCodec {
-public:
-    int codePage() const override { return 1252; }
-    std::string encode(std::u16string_view text, bool bestFit) override {
-        std::string out;
-        for (char16_t c : text) {
-            if (c <= 0xFF) {
-                out.push_back(static_cast<char>(c));
-            } else if (bestFit && c >= 0xFF01 && c <= 0xFF5E) {
-                out.push_back(static_cast<char>(c - 0xFF01 + 0x21));
-            } else {
-                out.push_back('?');
-            }
-        }
-        return out;
-    }
-    std::u16string decode(std::string_view) override { return {}; }
-};
 
 // Multi-byte characters, as under an East Asian or UTF-8 code page.
 class MultiByte final : public platform::AnsiCodec {
@@ -179,7 +159,7 @@ void checkSidexis(const std::string& bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
     const Shape& shape = shapes()[data[0] % shapes().size()];
-    SingleByte singleByte;
+    fakes::BestFitAnsi singleByte;  // full-width forms fit their ASCII letters: separators through the code page
     MultiByte multiByte;
     platform::AnsiCodec& ansi = data[1] % 2 ? static_cast<platform::AnsiCodec&>(multiByte) : singleByte;
 

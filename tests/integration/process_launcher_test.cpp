@@ -11,6 +11,7 @@
 #include <map>
 #include <sstream>
 
+#include "base/error.h"
 #include "base/text.h"
 #include "imaging/bridge_plan.h"
 #include "imaging/bridges/command_line_bridges.h"
@@ -92,9 +93,10 @@ TEST(PosixLauncher, StartsBridgeCommandLinesWithTheWindowsArgumentRules) {
         {imaging::kSuniBridge,
          {{u"suni_program", f}},
          {"/pO'Brien Jr $(touch x) `id`;, Anna Maria::::10 42::01-02-80::F"}},
+        // SOPRO's id stands outside quotes, where a blank is refused: this one has none.
         {imaging::kSoproBridge,
          {{u"sopro_program", f}},
-         {"10", "42", "O'Brien Jr $(touch x) `id`;", "Anna Maria", "02/01/1980"}},
+         {"1042", "O'Brien Jr $(touch x) `id`;", "Anna Maria", "02/01/1980"}},
         {imaging::kDtxstudioBridge,
          {{u"dtxstudio_program", f}},
          {"-c", "UPDATE_CREATE", "-r", "10 42", "-f", "Anna Maria", "-l", "O'Brien Jr $(touch x) `id`;", "-b",
@@ -106,7 +108,9 @@ TEST(PosixLauncher, StartsBridgeCommandLinesWithTheWindowsArgumentRules) {
         const fs::path out = dir.path() / ("record" + std::to_string(n++));
         setenv("VELTRANE_RECORDER_OUT", out.c_str(), 1);
         imaging::BridgeContext context{ansi, u"WS", {}};
-        const auto plan = c.bridge.plan(c.settings, patient, context);
+        imaging::PatientRecord record = patient;
+        if (&c.bridge == &imaging::kSoproBridge) record.patientId = u"1042";
+        const auto plan = c.bridge.plan(c.settings, record, context);
         platform::posix::PosixLauncher().launch(*plan.launch);
         const auto recorded = waitForRecord(out);
         ASSERT_TRUE(recorded) << utf16ToUtf8(plan.launch->file);
@@ -119,6 +123,39 @@ TEST(PosixLauncher, StartsBridgeCommandLinesWithTheWindowsArgumentRules) {
     // Nothing ever went through a shell.
     EXPECT_FALSE(fs::exists("x"));
     EXPECT_FALSE(fs::exists(dir.path() / "x"));
+}
+
+// wine runs a batch file through its cmd, which would run commands from the parameters: those are refused, the
+// rest reach the batch file as they are.
+TEST(PosixLauncher, ABatchFileIsNeverGivenWhatItsCommandProcessorWouldRun) {
+    TempDir dir;
+    installRecorder(dir.path() / "wine");
+    writeFile(dir.path() / "run.bat", "@echo off\r\n");
+    const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", (dir.path().string() + ":" + oldPath).c_str(), 1);
+    const std::u16string batch = utf8ToUtf16((dir.path() / "run.bat").string());
+    const fs::path refusedOut = dir.path() / "refused", startedOut = dir.path() / "started";
+
+    for (const std::u16string parameters : {u"\"1&echo INJECTED>pwned.txt&rem\"", u"\"%USERNAME%\"", u"a^b", u"a\nb"}) {
+        SCOPED_TRACE(utf16ToUtf8(parameters));
+        setenv("VELTRANE_RECORDER_OUT", refusedOut.c_str(), 1);
+        try {
+            platform::posix::PosixLauncher().launch({0, u"open", batch, parameters, u"", 1});
+            ADD_FAILURE() << "started";
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find("The imaging program is a batch file"), std::string::npos);
+        }
+    }
+    setenv("VELTRANE_RECORDER_OUT", startedOut.c_str(), 1);
+    platform::posix::PosixLauncher().launch({0, u"open", batch, u"1042 \"O'Brien\" \"Anna Maria\"", u"", 1});
+    const auto recorded = waitForRecord(startedOut);
+    unsetenv("VELTRANE_RECORDER_OUT");
+    setenv("PATH", oldPath.c_str(), 1);
+    ASSERT_TRUE(recorded) << "the batch file was not started";
+    EXPECT_EQ(recorded->args, (std::vector<std::string>{(dir.path() / "wine").string(), utf16ToUtf8(batch), "1042",
+                                                        "O'Brien", "Anna Maria"}));
+    // The refused launches threw before anything started, and the later one has run: none of them will.
+    EXPECT_FALSE(fs::exists(refusedOut));
 }
 
 TEST(PosixLauncher, TheProgramOutlivesItsStarterAndInheritsOnlyTheStandardDescriptors) {

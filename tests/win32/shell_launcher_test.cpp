@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "base/error.h"
 #include "base/text.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
@@ -83,6 +84,37 @@ TEST_F(ShellLauncherFixture, TextHoldingAZeroStartsNothing) {
     LaunchRequest fine;
     fine.file = recorder;
     EXPECT_FALSE(launchAndRecord(fine, "afterwards").empty());
+    EXPECT_FALSE(std::filesystem::exists(refused));
+}
+
+// cmd runs a batch file and would run commands from its parameters, even inside quotes: those are refused, also
+// when the shell would find the batch file for a name without its extension; the rest reach it as they are.
+TEST_F(ShellLauncherFixture, ABatchFileIsNeverGivenWhatItsCommandProcessorWouldRun) {
+    const auto batch = dir.path() / L"run.bat";
+    ASSERT_TRUE(veltrane::testing::writeFile(batch, "@\"" + utf16ToUtf8(recorder) + "\" %*\r\n"));
+    const std::u16string withoutExtension = u16path(dir.path() / L"run");
+    const auto refused = dir.path() / "refused";
+    SetEnvironmentVariableW(L"VELTRANE_RECORDER_OUT", refused.c_str());
+    for (const std::u16string file : {u16path(batch), withoutExtension}) {
+        for (const std::u16string parameters : {u"\"1&echo INJECTED>pwned.txt&rem\"", u"\"%USERNAME%\"", u"a!b!"}) {
+            SCOPED_TRACE(utf16ToUtf8(file + u" " + parameters));
+            LaunchRequest request;
+            request.file = file;
+            request.parameters = parameters;
+            try {
+                launcher.launch(request);
+                ADD_FAILURE() << "started";
+            } catch (const Error& e) {
+                EXPECT_NE(std::string(e.what()).find("The imaging program is a batch file"), std::string::npos);
+            }
+        }
+    }
+    LaunchRequest fine;
+    fine.file = u16path(batch);
+    fine.parameters = u"1042 \"O'Brien\" \"Anna Maria\"";
+    const std::string record = launchAndRecord(fine, "started");
+    ASSERT_FALSE(record.empty()) << "the batch file did not run";
+    EXPECT_NE(record.find("1042 \"O'Brien\" \"Anna Maria\""), std::string::npos) << record;
     EXPECT_FALSE(std::filesystem::exists(refused));
 }
 

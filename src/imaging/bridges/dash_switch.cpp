@@ -2,6 +2,7 @@
 
 #include "imaging/bridges/command_line_bridges.h"
 #include "imaging/launch_conventions.h"
+#include "imaging/value_rules.h"
 
 namespace veltrane::imaging {
 
@@ -14,20 +15,22 @@ constexpr std::u16string_view kVixwinImages = settingsOf(u"vixwin").images;
 constexpr std::u16string_view kDtxstudioProgram = settingsOf(u"dtxstudio").program;
 constexpr std::u16string_view kDtxstudioIdPad = settingsOf(u"dtxstudio").option;
 
-BridgePlan launchTrophy(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
+BridgePlan launchTrophy(const BridgeSettings& settings, const PatientRecord& p, BridgeContext& context) {
     // The images folder and the id form one path; the stored folder brings its own delimiter.
-    std::u16string line =
-        u"-P" + settingValue(settings, kTrophyImages) + p.patientId + u" -N" + p.forenames + u" " + p.surname;
+    CommandLineText line(context.ansi);
+    line.literal(u"-P").literal(settingValue(settings, kTrophyImages)).value(p.patientId);
+    line.literal(u" -N").value(p.forenames).literal(u" ").value(p.surname);
     BridgePlan plan;
-    plan.launch = openRequest(programInFolder(settingValue(settings, kTrophyProgram), u"tw.exe"), line);
+    plan.launch = openRequest(programInFolder(settingValue(settings, kTrophyProgram), u"tw.exe"), line.text());
     return plan;
 }
 
-BridgePlan launchVixwin(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
-    std::u16string line = u"-I " + p.patientId + u" -N " + p.forenames + u"^" + p.surname + u" -P " +
-                          settingValue(settings, kVixwinImages);
+BridgePlan launchVixwin(const BridgeSettings& settings, const PatientRecord& p, BridgeContext& context) {
+    CommandLineText line(context.ansi);
+    line.literal(u"-I ").value(p.patientId).literal(u" -N ").value(p.forenames).literal(u"^").value(p.surname);
+    line.literal(u" -P ").literal(settingValue(settings, kVixwinImages));
     BridgePlan plan;
-    plan.launch = openRequest(programInFolder(settingValue(settings, kVixwinProgram), u"vixwin.exe"), line);
+    plan.launch = openRequest(programInFolder(settingValue(settings, kVixwinProgram), u"vixwin.exe"), line.text());
     return plan;
 }
 
@@ -37,10 +40,8 @@ std::u16string dtxGenderName(const std::u16string& gender) {
     return u"OTHER";
 }
 
-BridgePlan launchDtxstudio(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext&) {
-    // Every value is sent in quotes; a quote inside one (or a backslash at its end) would end it early and add
-    // arguments.
-    const PatientRecord p = quotableRecord(patient);
+BridgePlan launchDtxstudio(const BridgeSettings& settings, const PatientRecord& p, BridgeContext& context) {
+    // Every value is sent in quotes.
     const std::u16string genderName = dtxGenderName(p.gender);
     std::u16string date;
     if (!p.dob.empty()) {
@@ -48,11 +49,13 @@ BridgePlan launchDtxstudio(const BridgeSettings& settings, const PatientRecord& 
         date = d.year + u"-" + d.month + u"-" + d.day;
     }
     const std::u16string id = padPatientId(p.patientId, padLengthFromSetting(settingValue(settings, kDtxstudioIdPad)));
-    std::u16string line = u"-c \"UPDATE_CREATE\" -r \"" + id + u"\" -f \"" + p.forenames + u"\" -l \"" + p.surname;
-    if (!p.dob.empty()) line += u"\" -b \"" + date;
-    line += u"\" -g \"" + genderName + u"\"";
+    CommandLineText line(context.ansi);
+    line.literal(u"-c \"UPDATE_CREATE\" -r \"").quotedValue(id).literal(u"\" -f \"").quotedValue(p.forenames);
+    line.literal(u"\" -l \"").quotedValue(p.surname);
+    if (!p.dob.empty()) line.literal(u"\" -b \"").quotedValue(date);
+    line.literal(u"\" -g \"").literal(genderName).literal(u"\"");
     BridgePlan plan;
-    plan.launch = openRequest(programInFolder(settingValue(settings, kDtxstudioProgram), u"DTXSync.exe"), line);
+    plan.launch = openRequest(programInFolder(settingValue(settings, kDtxstudioProgram), u"DTXSync.exe"), line.text());
     return plan;
 }
 

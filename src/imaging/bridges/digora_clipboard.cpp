@@ -2,6 +2,8 @@
 
 #include "imaging/bridges/digora_clipboard.h"
 
+#include "imaging/value_rules.h"
+
 namespace veltrane::imaging {
 
 namespace {
@@ -16,10 +18,13 @@ std::u16string digoraName(const std::u16string& format, const PatientRecord& p) 
     return {};
 }
 
-BridgePlan launchDigora(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
+BridgePlan launchDigora(const BridgeSettings& settings, const PatientRecord& p, BridgeContext& context) {
+    // The name and the id sit between quotes, as in a command line.
+    CommandLineText command(context.ansi);
+    command.literal(u"$$DFWIN$$ OPEN -n\"").quotedValue(digoraName(settingValue(settings, kDigoraNameFormat), p));
+    command.literal(u"\" -c\"").quotedValue(p.patientId).literal(u"\" -r -a");
     BridgePlan plan;
-    plan.clipboardText = u"$$DFWIN$$ OPEN -n\"" + digoraName(settingValue(settings, kDigoraNameFormat), p) +
-                         u"\" -c\"" + p.patientId + u"\" -r -a";
+    plan.clipboardText = command.text();
     return plan;
 }
 

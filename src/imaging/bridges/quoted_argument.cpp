@@ -2,6 +2,7 @@
 
 #include "imaging/bridges/command_line_bridges.h"
 #include "imaging/launch_conventions.h"
+#include "imaging/value_rules.h"
 
 namespace veltrane::imaging {
 
@@ -11,16 +12,16 @@ constexpr std::u16string_view kSoproProgram = settingsOf(u"sopro").program;
 constexpr std::u16string_view kRomexisProgram = settingsOf(u"romexis").program;
 constexpr std::u16string_view kActeonProgram = settingsOf(u"acteon").program;
 
-// id "surname" "forenames" ["date"]: the id stands outside quotes. Every bridge here makes the patient's
-// values quotable first (quotableRecord), so a value can never close its quotes and add arguments.
-std::u16string unquotedIdLine(const PatientRecord& p, const std::u16string& date) {
-    std::u16string line = p.patientId + u" \"" + p.surname + u"\" \"" + p.forenames;
-    if (!p.dob.empty()) line += u"\" \"" + date;
-    return line + u"\"";
+// id "surname" "forenames" ["date"]: the id stands outside quotes, where a blank would make it two arguments.
+std::u16string unquotedIdLine(const PatientRecord& p, const std::u16string& date, platform::AnsiCodec& ansi) {
+    requireSingleArgumentId(p.patientId, ansi);
+    CommandLineText line(ansi);
+    line.value(p.patientId).literal(u" \"").quotedValue(p.surname).literal(u"\" \"").quotedValue(p.forenames);
+    if (!p.dob.empty()) line.literal(u"\" \"").quotedValue(date);
+    return line.literal(u"\"").text();
 }
 
-BridgePlan launchSopro(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext&) {
-    const PatientRecord p = quotableRecord(patient);
+BridgePlan launchSopro(const BridgeSettings& settings, const PatientRecord& p, BridgeContext& context) {
     std::u16string date;
     if (!p.dob.empty()) {
         const auto d = splitBirthDate(p.dob);
@@ -28,15 +29,16 @@ BridgePlan launchSopro(const BridgeSettings& settings, const PatientRecord& pati
     }
     BridgePlan plan;
     plan.launch = openRequest(programInFolder(settingValue(settings, kSoproProgram), u"SOPRO Imaging.exe"),
-                              unquotedIdLine(p, date));
+                              unquotedIdLine(p, date, context.ansi));
     return plan;
 }
 
-BridgePlan launchRomexis(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext&) {
-    const PatientRecord p = quotableRecord(patient);
-    std::u16string line = u"\"" + p.patientId + u"\" \"" + p.surname + u"\" \"" + p.forenames;
-    if (!p.dob.empty()) line += u"\" \"" + p.dob;
-    line += u"\"";
+BridgePlan launchRomexis(const BridgeSettings& settings, const PatientRecord& p, BridgeContext& context) {
+    CommandLineText text(context.ansi);
+    text.literal(u"\"").quotedValue(p.patientId).literal(u"\" \"").quotedValue(p.surname);
+    text.literal(u"\" \"").quotedValue(p.forenames);
+    if (!p.dob.empty()) text.literal(u"\" \"").quotedValue(p.dob);
+    const std::u16string& line = text.literal(u"\"").text();
     // The setting names the program file itself.
     const std::u16string& program = settingValue(settings, kRomexisProgram);
     BridgePlan plan;
@@ -45,10 +47,9 @@ BridgePlan launchRomexis(const BridgeSettings& settings, const PatientRecord& pa
     return plan;
 }
 
-BridgePlan launchActeon(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext&) {
-    const PatientRecord p = quotableRecord(patient);
+BridgePlan launchActeon(const BridgeSettings& settings, const PatientRecord& p, BridgeContext& context) {
     BridgePlan plan;
-    plan.launch = openRequest(settingValue(settings, kActeonProgram), unquotedIdLine(p, p.dob));
+    plan.launch = openRequest(settingValue(settings, kActeonProgram), unquotedIdLine(p, p.dob, context.ansi));
     return plan;
 }
 

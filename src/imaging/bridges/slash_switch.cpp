@@ -2,6 +2,7 @@
 
 #include "imaging/bridges/command_line_bridges.h"
 #include "imaging/launch_conventions.h"
+#include "imaging/value_rules.h"
 
 namespace veltrane::imaging {
 
@@ -13,48 +14,54 @@ constexpr std::u16string_view kDicomIdPad = settingsOf(u"dicom").option;
 constexpr std::u16string_view kMyrayProgram = settingsOf(u"myray").program;
 constexpr std::u16string_view kSuniProgram = settingsOf(u"suni").program;
 
-BridgePlan launchDentaleye(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
+BridgePlan launchDentaleye(const BridgeSettings& settings, const PatientRecord& p, BridgeContext& context) {
     // dob and gender go out as received.
-    std::u16string line =
-        u"/ID=" + p.patientId + u" /FN=" + p.forenames + u" /LN=" + p.surname + u" /BD=" + p.dob + u" /Sex=" + p.gender;
+    CommandLineText line(context.ansi);
+    line.literal(u"/ID=").value(p.patientId).literal(u" /FN=").value(p.forenames).literal(u" /LN=").value(p.surname);
+    line.literal(u" /BD=").value(p.dob).literal(u" /Sex=").value(p.gender);
     BridgePlan plan;
-    plan.launch = openRequest(programInFolder(settingValue(settings, kDentaleyeProgram), u"cmdlink.exe"), line);
+    plan.launch = openRequest(programInFolder(settingValue(settings, kDentaleyeProgram), u"cmdlink.exe"), line.text());
     return plan;
 }
 
-BridgePlan launchDicom(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
+BridgePlan launchDicom(const BridgeSettings& settings, const PatientRecord& p, BridgeContext& context) {
     // The pad length is converted first, so a bad value ends the run before anything is made.
     const std::u16string id = padPatientId(p.patientId, padLengthFromSetting(settingValue(settings, kDicomIdPad)));
-    std::u16string line = u"/LastName " + p.surname + u" /FirstName " + p.forenames + u" /IDNumber " + id + u" ";
+    CommandLineText line(context.ansi);
+    line.literal(u"/LastName ").value(p.surname).literal(u" /FirstName ").value(p.forenames);
+    line.literal(u" /IDNumber ").value(id).literal(u" ");
     BridgePlan plan;
-    plan.launch = openRequest(programInFolder(settingValue(settings, kDicomProgram), u"cdrstart.exe"), line);
+    plan.launch = openRequest(programInFolder(settingValue(settings, kDicomProgram), u"cdrstart.exe"), line.text());
     return plan;
 }
 
-BridgePlan launchMyray(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
-    std::u16string line = u"/PATID " + p.patientId + u" /name " + p.forenames + u" /surname " + p.surname;
+BridgePlan launchMyray(const BridgeSettings& settings, const PatientRecord& p, BridgeContext& context) {
+    CommandLineText line(context.ansi);
+    line.literal(u"/PATID ").value(p.patientId).literal(u" /name ").value(p.forenames);
+    line.literal(u" /surname ").value(p.surname);
     if (!p.dob.empty()) {
         const auto d = splitBirthDate(p.dob);
-        line += u" /dateb " + d.month + u"," + d.day + u"," + d.year;
+        line.literal(u" /dateb ").value(d.month).literal(u",").value(d.day).literal(u",").value(d.year);
     }
-    line += u" /sex " + p.gender;
+    line.literal(u" /sex ").value(p.gender);
     BridgePlan plan;
-    plan.launch = openRequest(programInFolder(settingValue(settings, kMyrayProgram), u"NNTBridge.exe"), line);
+    plan.launch = openRequest(programInFolder(settingValue(settings, kMyrayProgram), u"NNTBridge.exe"), line.text());
     return plan;
 }
 
 // MediaDent and Examine Pro share one format; only their settings and program differ.
-BridgePlan imagesFolderSwitches(const BridgeSettings& settings, const PatientRecord& p, std::u16string_view program,
-                                std::u16string_view images, std::u16string_view fileName) {
+BridgePlan imagesFolderSwitches(const BridgeSettings& settings, const PatientRecord& p, BridgeContext& context,
+                                std::u16string_view program, std::u16string_view images, std::u16string_view fileName) {
     // The "\" before the id is always inserted, even after a stored trailing delimiter: the programs expect it.
-    std::u16string line =
-        u"/P" + p.forenames + u" " + p.surname + u" /F" + settingValue(settings, images) + u"\\" + p.patientId + u" /B";
+    CommandLineText line(context.ansi);
+    line.literal(u"/P").value(p.forenames).literal(u" ").value(p.surname);
+    line.literal(u" /F").literal(settingValue(settings, images)).literal(u"\\").value(p.patientId).literal(u" /B");
     if (!p.dob.empty()) {
         const auto d = splitBirthDate(p.dob);
-        line += d.day + d.month + d.year;
+        line.value(d.day + d.month + d.year);
     }
     BridgePlan plan;
-    plan.launch = openRequest(programInFolder(settingValue(settings, program), fileName), line);
+    plan.launch = openRequest(programInFolder(settingValue(settings, program), fileName), line.text());
     return plan;
 }
 
@@ -63,29 +70,28 @@ constexpr std::u16string_view kMediadentImages = settingsOf(u"mediadent").images
 constexpr std::u16string_view kExamineproProgram = settingsOf(u"examinepro").program;
 constexpr std::u16string_view kExamineproImages = settingsOf(u"examinepro").images;
 
-BridgePlan launchMediadent(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
-    return imagesFolderSwitches(settings, p, kMediadentProgram, kMediadentImages, u"mediadent.exe");
+BridgePlan launchMediadent(const BridgeSettings& settings, const PatientRecord& p, BridgeContext& context) {
+    return imagesFolderSwitches(settings, p, context, kMediadentProgram, kMediadentImages, u"mediadent.exe");
 }
 
-BridgePlan launchExaminepro(const BridgeSettings& settings, const PatientRecord& p, BridgeContext&) {
-    return imagesFolderSwitches(settings, p, kExamineproProgram, kExamineproImages, u"expro.exe");
+BridgePlan launchExaminepro(const BridgeSettings& settings, const PatientRecord& p, BridgeContext& context) {
+    return imagesFolderSwitches(settings, p, context, kExamineproProgram, kExamineproImages, u"expro.exe");
 }
 
-BridgePlan launchSuni(const BridgeSettings& settings, const PatientRecord& patient, BridgeContext&) {
-    // The whole record goes inside one pair of quotes; a quote (or a backslash before the closing one) in a value would
-    // split it.
-    const PatientRecord p = quotableRecord(patient);
+BridgePlan launchSuni(const BridgeSettings& settings, const PatientRecord& p, BridgeContext& context) {
+    // The whole record goes inside one pair of quotes, so every value is a quoted one.
     std::u16string date;
     if (!p.dob.empty()) {
         const auto d = splitBirthDate(p.dob);
         const std::u16string shortYear = d.year.size() > 2 ? d.year.substr(2, 2) : std::u16string();
         date = d.month + u"-" + d.day + u"-" + shortYear;
     }
-    std::u16string line =
-        u"/p\"" + p.surname + u", " + p.forenames + u"::::" + p.patientId + u"::" + date + u"::" + p.gender + u"\"";
+    CommandLineText line(context.ansi);
+    line.literal(u"/p\"").quotedValue(p.surname).literal(u", ").quotedValue(p.forenames).literal(u"::::");
+    line.quotedValue(p.patientId).literal(u"::").quotedValue(date).literal(u"::").quotedValue(p.gender).literal(u"\"");
     BridgePlan plan;
-    plan.launch = openRequest(programInFolder(settingValue(settings, kSuniProgram), u"DrSuni.exe"), line);
-    plan.traceLine = plan.launch->file + u" " + line;
+    plan.launch = openRequest(programInFolder(settingValue(settings, kSuniProgram), u"DrSuni.exe"), line.text());
+    plan.traceLine = plan.launch->file + u" " + line.text();
     return plan;
 }
 

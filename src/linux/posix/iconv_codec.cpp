@@ -77,8 +77,12 @@ char bestFitLetter(char16_t c) {
         base = kLatinBase[c - 0xC0];
     } else if (c >= 0x1E00 && c < 0x1E00 + kLatinExtendedAdditionalBase.size()) {
         base = kLatinExtendedAdditionalBase[c - 0x1E00];
-    } else if (c == 0xA0) {
+    } else if (c == 0xA0 || c == 0x3000) {
         base = ' ';
+    } else if (c >= 0xFF01 && c <= 0xFF5E) {
+        // Full-width forms fit their ASCII letters, quotes and backslashes included: what a program that reads
+        // the ANSI command line sees, so what the bridges' filters must judge.
+        return static_cast<char>(c - 0xFEE0);
     } else if (c >= 0x2010 && c <= 0x2015) {
         base = '-';
     } else if (c >= 0x2018 && c <= 0x201B) {

@@ -173,6 +173,8 @@ bool spawnDetached(const LaunchCommand& command) {
 }
 
 void PosixLauncher::launch(const LaunchRequest& request) {
+    // A batch file runs through wine's cmd, which would run commands hidden in the parameters.
+    requireBatchSafe(untilZero(request.file), untilZero(request.parameters));
     const char* pathValue = std::getenv("PATH");
     const auto command = resolveLaunch(request, pathValue ? pathValue : "/usr/local/bin:/usr/bin:/bin");
     if (!command) {

@@ -27,7 +27,8 @@ std::optional<LaunchCommand> resolveLaunch(const LaunchRequest& request, const s
 
 class PosixLauncher final : public Launcher {
 public:
-    // Failures are not reported to the caller; a one-line note goes to stderr for whoever reads it.
+    // Failures are not reported to the caller; a one-line note goes to stderr for whoever reads it. A batch file
+    // given characters its command processor interprets throws instead (platform::requireBatchSafe).
     void launch(const LaunchRequest& request) override;
 };
 

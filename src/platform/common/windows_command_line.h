@@ -15,4 +15,12 @@ namespace veltrane::platform {
 // is an empty argument.
 std::vector<std::u16string> splitWindowsCommandLine(std::u16string_view commandLine);
 
+// A file cmd runs: ".bat" or ".cmd" in any letter case, trailing dots and blanks ignored as Windows ignores them.
+bool isBatchFile(std::u16string_view file);
+
+// cmd interprets % ! ^ & | < > ( ) and line breaks in a batch file's command line even inside quotes, so what
+// follows one could run as a command: a launch of a batch file whose parameters hold one throws instead.
+// Quotes are not refused: a bridge's values have lost theirs, so every quote left is the format's own.
+void requireBatchSafe(std::u16string_view file, std::u16string_view parameters);
+
 }  // namespace veltrane::platform

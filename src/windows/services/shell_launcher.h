@@ -7,6 +7,8 @@ namespace veltrane::platform::win32 {
 
 class ShellLauncher final : public Launcher {
 public:
+    // A batch file (named so, or found by the shell for a name without an extension) given characters its
+    // command processor interprets throws instead of starting (platform::requireBatchSafe).
     void launch(const LaunchRequest& request) override;
 };
 
