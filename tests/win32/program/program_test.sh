@@ -93,6 +93,25 @@ else
     fail "one system: the imaging program was not started ($(cat "$R/err"))"
 fi
 
+# ---- A shared log that cannot be written stops no request: the imaging program still starts, and the reason is
+# said once on standard error. Every user of the machine can make the log a folder; a second name of another
+# file (a hard link) must not be written through.
+echo "a victim's own file" >"$R/victim.txt"
+for kind in folder "hard link"; do
+    rm -rf "$log" "$R/record"
+    case "$kind" in
+    folder) mkdir -p "$log" ;;
+    "hard link") ln "$R/victim.txt" "$log" ;;
+    esac
+    program -s practice.example -x "$(winpath "$REQUEST")"
+    expect_eq "log is a $kind: exit code" 0 "$code"
+    wait_for 30 test -e "$R/record" && pass "log is a $kind: the imaging program started" ||
+        fail "log is a $kind: the imaging program was not started ($(cat "$R/err"))"
+    expect_eq "log is a $kind: said once on standard error" 1 "$(grep -c 'clienttools.log is not written' "$R/err")"
+done
+expect_eq "the victim's file is untouched" "a victim's own file" "$(cat "$R/victim.txt")"
+rm -rf "$log"
+
 # ---- A dry run prints the launch and starts nothing.
 rm -f "$R/record"
 program --dry-run -x "$(winpath "$REQUEST")"
