@@ -208,24 +208,33 @@ std::string currentUserSidText() {
     return sidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
 }
 
-// The exchange file and a log made by the program name a patient: nobody but their owner may read them, whatever
-// the folder grants. (Wine shows a file's access as its Unix mode, with SYSTEM beside the owner.)
+// An exchange file names a patient: nobody but its owner may read it, whatever the folder grants. A log the
+// program makes is every user's to append to, but only administrators' to read. (Wine shows a file's access as
+// its Unix mode, with SYSTEM beside the owner.)
 TEST(Win32Files, NewFilesAreTheirOwnersAloneAndReplacedOnesKeepTheirAccess) {
     TempDir dir;
     Win32Files files;
     const std::string user = currentUserSidText();
     files.writeWholeFile(u16path(dir.path() / "patinfo.txt"), "x\r\n");
-    files.appendToFile(u16path(dir.path() / "clienttools.log"), "x\r\n");
-    for (const char* name : {"patinfo.txt", "clienttools.log"}) {
-        SCOPED_TRACE(name);
-        bool ownerMayReadAndWrite = false;
-        for (const auto& [sid, mask] : allowed(dir.path() / name)) {
-            EXPECT_TRUE(sid == user || sid == "S-1-5-18") << sid << " may use it";
-            if (sid == user)
-                ownerMayReadAndWrite =
-                    (mask & (FILE_READ_DATA | FILE_WRITE_DATA)) == (FILE_READ_DATA | FILE_WRITE_DATA);
+    bool ownerMayReadAndWrite = false;
+    for (const auto& [sid, mask] : allowed(dir.path() / "patinfo.txt")) {
+        EXPECT_TRUE(sid == user || sid == "S-1-5-18") << sid << " may use it";
+        if (sid == user) {
+            ownerMayReadAndWrite = (mask & (FILE_READ_DATA | FILE_WRITE_DATA)) == (FILE_READ_DATA | FILE_WRITE_DATA);
         }
-        EXPECT_TRUE(ownerMayReadAndWrite);
+    }
+    EXPECT_TRUE(ownerMayReadAndWrite);
+
+    // Under Wine the user is an administrator, and shown as the owner with the administrators' access.
+    BOOL userIsAdministrator = FALSE;
+    BYTE administratorsSid[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof administratorsSid;
+    ASSERT_TRUE(CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administratorsSid, &sidSize));
+    ASSERT_TRUE(CheckTokenMembership(nullptr, administratorsSid, &userIsAdministrator));
+    files.appendToFile(u16path(dir.path() / "clienttools.log"), "x\r\n");
+    for (const auto& [sid, mask] : allowed(dir.path() / "clienttools.log")) {
+        const bool administrator = sid == "S-1-5-32-544" || sid == "S-1-5-18" || (sid == user && userIsAdministrator);
+        EXPECT_TRUE(administrator || (mask & FILE_READ_DATA) == 0) << sid << " may read the log";
     }
 
     // A file an administrator shared with every user stays shared after the program replaced it.

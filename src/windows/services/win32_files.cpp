@@ -1,6 +1,7 @@
 #include "windows/services/win32_files.h"
 
 #include <aclapi.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <cstring>
@@ -87,6 +88,29 @@ private:
     std::vector<BYTE> sid_;
     std::vector<BYTE> acl_;
     SECURITY_DESCRIPTOR descriptor_{};
+    SECURITY_ATTRIBUTES attributes_{};
+};
+
+// A log made here is shared by every user of the machine but holds patients' names: every user may append to it
+// (and see its attributes and access list), only administrators and the system may read or change it. Nothing
+// is inherited from the folder, which may let every user read and rewrite what is in it.
+class SharedLogSecurity {
+public:
+    SharedLogSecurity() {
+        // 0x120084: SYNCHRONIZE, READ_CONTROL, FILE_READ_ATTRIBUTES and FILE_APPEND_DATA.
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x120084;;;BU)",
+                                                                  SDDL_REVISION_1, &descriptor_, nullptr)) {
+            throwFileError(GetLastError());
+        }
+        attributes_ = {sizeof(SECURITY_ATTRIBUTES), descriptor_, FALSE};
+    }
+    ~SharedLogSecurity() { LocalFree(descriptor_); }
+    SharedLogSecurity(const SharedLogSecurity&) = delete;
+    SharedLogSecurity& operator=(const SharedLogSecurity&) = delete;
+    SECURITY_ATTRIBUTES* attributes() { return &attributes_; }
+
+private:
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
     SECURITY_ATTRIBUTES attributes_{};
 };
 
@@ -245,8 +269,7 @@ void Win32Files::appendToFile(const std::u16string& path, const std::string& byt
     FileHandle file(CreateFileW(wide(path), kAccess, kShare, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
-        // A log made here holds patients' names: its owner alone may read it, not whoever may read the folder.
-        OwnerOnlySecurity security;
+        SharedLogSecurity security;
         file = FileHandle(CreateFileW(wide(path), kAccess, kShare, security.attributes(), CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (file.get() == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) {
