@@ -258,5 +258,28 @@ TEST(Win32Files, NewFilesAreTheirOwnersAloneAndReplacedOnesKeepTheirAccess) {
     EXPECT_TRUE(everyoneMayRead);
 }
 
+// A log whose access list lets other users read it (one made by an older version in the shared folder, or one
+// another user made for the purpose) is not written: the lines name patients.
+TEST(Win32Files, ALogOthersCouldReadIsNotWritten) {
+    TempDir dir;
+    Win32Files files;
+    const std::filesystem::path log = dir.path() / "clienttools.log";
+    writeFile(log, "old line\r\n");
+    PSECURITY_DESCRIPTOR open = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;FA;;;OW)(A;;FR;;;WD)", SDDL_REVISION_1,
+                                                                     &open, nullptr));
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(open, &present, &dacl, &defaulted);
+    ASSERT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(log.c_str()), SE_FILE_OBJECT,
+                                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                    dacl, nullptr),
+              ERROR_SUCCESS);
+    LocalFree(open);
+    EXPECT_NE(errorText([&] { files.appendToFile(u16path(log), "patient Anna Berg\r\n"); }).find("other users"),
+              std::string::npos);
+    EXPECT_EQ(readFile(log), "old line\r\n");
+}
+
 }  // namespace
 }  // namespace veltrane::platform::win32

@@ -114,6 +114,55 @@ private:
     SECURITY_ATTRIBUTES attributes_{};
 };
 
+// What every user may do with the shared log: SYNCHRONIZE, READ_CONTROL, FILE_READ_ATTRIBUTES, FILE_APPEND_DATA.
+constexpr DWORD kAppendOnly = 0x120084;
+
+std::vector<BYTE> wellKnownSid(WELL_KNOWN_SID_TYPE type) {
+    std::vector<BYTE> sid(SECURITY_MAX_SID_SIZE);
+    DWORD size = static_cast<DWORD>(sid.size());
+    if (!CreateWellKnownSid(type, nullptr, sid.data(), &size)) throwFileError(GetLastError());
+    sid.resize(size);
+    return sid;
+}
+
+// The log is written only as it was made (by the installer, or by the program as SharedLogSecurity): owned by
+// the administrators, the system or this user, and nobody else allowed more than appending. A log that another
+// user made, or that lets other users read or rewrite it, would hand them the patients in our lines.
+void checkLogAccess(HANDLE file) {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD error = GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                        &owner, nullptr, &dacl, nullptr, &descriptor);
+    if (error != ERROR_SUCCESS) throwFileError(error);
+    struct Release {
+        PSECURITY_DESCRIPTOR descriptor;
+        ~Release() { LocalFree(descriptor); }
+    } release{descriptor};
+    std::vector<BYTE> administrators = wellKnownSid(WinBuiltinAdministratorsSid);
+    std::vector<BYTE> system = wellKnownSid(WinLocalSystemSid);
+    std::vector<BYTE> user = currentUserSid();
+    const auto trusted = [&](PSID sid) { return EqualSid(sid, administrators.data()) || EqualSid(sid, system.data()); };
+    const bool ownedByUser = owner && EqualSid(owner, user.data());
+    const char* refused =
+        "its owner or access list is not as the installer makes it: other users could read or "
+        "change it";
+    if (!owner || !(trusted(owner) || ownedByUser)) throw Error(refused);
+    // No DACL at all lets everyone do everything.
+    if (!dacl) throw Error(refused);
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (!GetAce(dacl, i, &ace)) throwFileError(GetLastError());
+        const BYTE type = static_cast<ACE_HEADER*>(ace)->AceType;
+        if (type == ACCESS_DENIED_ACE_TYPE) continue;
+        if (type != ACCESS_ALLOWED_ACE_TYPE) throw Error(refused);
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+        PSID sid = &allowed->SidStart;
+        if (trusted(sid) || (ownedByUser && EqualSid(sid, user.data()))) continue;
+        if ((allowed->Mask & ~kAppendOnly) != 0) throw Error(refused);
+    }
+}
+
 void checkPath(const std::u16string& path) {
     if (path.empty() || holdsZero(path)) throw Error(std::string(messages::kInvalidFilename));
 }
@@ -264,7 +313,7 @@ void Win32Files::appendToFile(const std::u16string& path, const std::string& byt
     checkPath(path);
     // Append-only access makes every WriteFile land at the end, so lines of two processes never interleave.
     // Whatever is at the name is opened itself, never followed.
-    constexpr DWORD kAccess = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+    constexpr DWORD kAccess = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE;
     constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
     FileHandle file(CreateFileW(wide(path), kAccess, kShare, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -280,6 +329,7 @@ void Win32Files::appendToFile(const std::u16string& path, const std::string& byt
     if (file.get() == INVALID_HANDLE_VALUE) throwFileError(GetLastError());
     BY_HANDLE_FILE_INFORMATION info{};
     checkPlainFile(file.get(), info);
+    checkLogAccess(file.get());
     writeAll(file.get(), bytes);
     file.close();
 }
