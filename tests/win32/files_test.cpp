@@ -208,6 +208,22 @@ std::string currentUserSidText() {
     return sidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
 }
 
+// Gives the file the protected DACL written in SDDL, as an administrator would.
+bool setDacl(const std::filesystem::path& path, const char* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr)) {
+        return false;
+    }
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    const DWORD error = SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
+                                              DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                                              nullptr, dacl, nullptr);
+    LocalFree(descriptor);
+    return error == ERROR_SUCCESS;
+}
+
 // An exchange file names a patient: nobody but its owner may read it, whatever the folder grants. A log the
 // program makes is every user's to append to, but only administrators' to read. (Wine shows a file's access as
 // its Unix mode, with SYSTEM beside the owner.)
@@ -240,17 +256,7 @@ TEST(Win32Files, NewFilesAreTheirOwnersAloneAndReplacedOnesKeepTheirAccess) {
     // A file an administrator shared with every user stays shared after the program replaced it.
     const std::filesystem::path shared = dir.path() / "linkage.xml";
     writeFile(shared, "old");
-    PSECURITY_DESCRIPTOR wanted = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;FA;;;WD)(A;;FA;;;OW)", SDDL_REVISION_1,
-                                                                     &wanted, nullptr));
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL dacl = nullptr;
-    GetSecurityDescriptorDacl(wanted, &present, &dacl, &defaulted);
-    ASSERT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(shared.c_str()), SE_FILE_OBJECT,
-                                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                    dacl, nullptr),
-              ERROR_SUCCESS);
-    LocalFree(wanted);
+    ASSERT_TRUE(setDacl(shared, "D:P(A;;FA;;;WD)(A;;FA;;;OW)"));
     files.writeWholeFile(u16path(shared), "new\r\n");
     EXPECT_EQ(readFile(shared), "new\r\n");
     bool everyoneMayRead = false;
@@ -265,17 +271,7 @@ TEST(Win32Files, ALogOthersCouldReadIsNotWritten) {
     Win32Files files;
     const std::filesystem::path log = dir.path() / "clienttools.log";
     writeFile(log, "old line\r\n");
-    PSECURITY_DESCRIPTOR open = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;FA;;;OW)(A;;FR;;;WD)", SDDL_REVISION_1,
-                                                                     &open, nullptr));
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL dacl = nullptr;
-    GetSecurityDescriptorDacl(open, &present, &dacl, &defaulted);
-    ASSERT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(log.c_str()), SE_FILE_OBJECT,
-                                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                    dacl, nullptr),
-              ERROR_SUCCESS);
-    LocalFree(open);
+    ASSERT_TRUE(setDacl(log, "D:P(A;;FA;;;OW)(A;;FR;;;WD)"));
     EXPECT_NE(errorText([&] { files.appendToFile(u16path(log), "patient Anna Berg\r\n"); }).find("other users"),
               std::string::npos);
     EXPECT_EQ(readFile(log), "old line\r\n");
