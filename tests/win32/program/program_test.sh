@@ -160,6 +160,16 @@ else
     fail "exchange file: the imaging program was not started"
 fi
 
+# A link another user planted at the exchange file's name (a Unix one: Wine shows it as the file it points to)
+# must not carry the patient into the file it points to: the new file takes the name, the link's target stays.
+echo "another user's file" >"$R/linked.txt"
+rm -f "$R/dexis/InfoFile.txt" "$R/record"
+ln -s "$R/linked.txt" "$R/dexis/InfoFile.txt"
+program -x "$(winpath "$R/request16.ini")"
+expect_eq "a link at the exchange file: its target is untouched" "another user's file" "$(cat "$R/linked.txt")"
+[ ! -L "$R/dexis/InfoFile.txt" ] && cmp -s "$R/expected" "$R/dexis/InfoFile.txt" &&
+    pass "a link at the exchange file: a file of its own took the name" || fail "a link at the exchange file: $(ls -l "$R/dexis")"
+
 # ---- Requests that need the window: without a desktop it cannot be shown, said plainly on standard error, and
 # a non-zero exit. (The window itself on a desktop: tests/win32/window.)
 window_message="Error: The window cannot be shown: there is no desktop to show it on"
