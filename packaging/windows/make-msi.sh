@@ -11,9 +11,23 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
 cp "$program" "$work/veltrane-client-tools.exe"
+: >"$work/clienttools.log"
 # wixl takes file sources relative to the folder it runs in.
-(cd "$work" && wixl -a x64 -D Version="$version" -D Exe=veltrane-client-tools.exe -o "$work/package.msi" \
-    "$here/veltrane-client-tools.wxs")
+(cd "$work" && wixl -a x64 -D Version="$version" -D Exe=veltrane-client-tools.exe -D Log=clienttools.log \
+    -o "$work/package.msi" "$here/veltrane-client-tools.wxs")
+
+# The shared log, which wixl cannot mark: permanent (16) and never overwritten (128), so no uninstall, upgrade or
+# repair takes the practice's record; owned by the administrators, every user may append to it (0x120084:
+# append, read attributes and access list, synchronize), only administrators and the system may read it. The
+# program writes a log only while it is so.
+msiinfo export "$work/package.msi" Component |
+    awk -F'\t' 'BEGIN { OFS = "\t" } { sub(/\r$/, "") } $1 == "SharedLog" { $4 = $4 + 16 + 128 } { printf "%s\r\n", $0 }' \
+        >"$work/Component.idt"
+printf '%s\r\n' $'MsiLockPermissionsEx\tLockObject\tTable\tSDDL\tCondition' $'s72\ts72\ts32\ts0\tS255' \
+    $'MsiLockPermissionsEx\tMsiLockPermissionsEx' \
+    $'SharedLogAccess\tSharedLogFile\tFile\tO:BAG:SYD:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x120084;;;BU)\t' \
+    >"$work/MsiLockPermissionsEx.idt"
+(cd "$work" && msibuild package.msi -i Component.idt && msibuild package.msi -i MsiLockPermissionsEx.idt)
 
 # A package of the same version must replace the installed one too (a rebuilt fix), or both would be installed
 # side by side: the upgrade row's maximum becomes inclusive. wixl has no attribute for this.

@@ -1,5 +1,7 @@
 #include "settings/activity_log.h"
 
+#include "base/error.h"
+#include "base/text.h"
 #include "platform/paths.h"
 
 namespace veltrane::settings {
@@ -22,7 +24,17 @@ void ActivityLog::writeLog(const std::u16string& message) {
     path += platform::kPathDelimiter;
     path += u"clienttools.log";
     const std::u16string line = formatTimestamp(platform_.clock.now(), platform_.locale) + u": " + message + u"\r\n";
-    platform_.files.appendToFile(path, platform_.ansi.encode(line, /*bestFit=*/false));
+    try {
+        platform_.files.appendToFile(path, platform_.ansi.encode(line, /*bestFit=*/false));
+    } catch (const Error& e) {
+        // The log is shared by every user of the machine, so anyone may have filled, locked or replaced it: a
+        // diagnostic file must never be what stops a patient being opened.
+        if (reported_) return;
+        reported_ = true;
+        notes_ << "veltrane-client-tools: the activity log " << utf16ToUtf8(path) << " is not written (" << e.what()
+               << "); the request goes on without it.\n";
+        notes_.flush();
+    }
 }
 
 }  // namespace veltrane::settings

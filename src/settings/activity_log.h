@@ -1,6 +1,7 @@
 #pragma once
 // The activity log "clienttools.log" in the folder shared by all users: one time-stamped line per call.
 
+#include <iostream>
 #include <string>
 
 #include "platform/platform.h"
@@ -14,10 +15,13 @@ std::u16string formatTimestamp(const platform::LocalDateTime& when, platform::Lo
 
 class ActivityLog {
 public:
-    ActivityLog(SettingsStore& store, platform::Platform& platform) : store_(store), platform_(platform) {}
+    // notes is where the one line about a log that cannot be written goes (standard error).
+    ActivityLog(SettingsStore& store, platform::Platform& platform, std::ostream& notes = std::cerr)
+        : store_(store), platform_(platform), notes_(notes) {}
 
     // Writes the line only when "logging_enabled" is exactly "True"; looks everything up afresh each call.
-    // File failures throw the file error texts.
+    // A log file that cannot be written (full, read-only, a folder, refused) stops nothing: the line is lost,
+    // and the first such failure of the process is said once on notes. A settings read error still throws.
     void writeLog(const std::u16string& message);
 
     std::u16string getSpecialFolderPath(int folder);
@@ -25,6 +29,8 @@ public:
 private:
     SettingsStore& store_;
     platform::Platform& platform_;
+    std::ostream& notes_;
+    bool reported_ = false;
 };
 
 }  // namespace veltrane::settings

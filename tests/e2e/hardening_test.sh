@@ -159,4 +159,24 @@ fi
 if runuser -u "$attacker" -- ln -s "$home/notes.txt" "$E2E_DIR/log/other.log" 2>/dev/null; then
     fail "another user can add to the log's folder"
 fi
+if [ "$(lsattr "$E2E_DIR/log/clienttools.log" 2>/dev/null | cut -c6)" = a ]; then
+    if runuser -u "$attacker" -- truncate -s 16T "$E2E_DIR/log/clienttools.log" 2>/dev/null ||
+        runuser -u "$attacker" -- truncate -s 0 "$E2E_DIR/log/clienttools.log" 2>/dev/null; then
+        fail "another user can truncate or grow the append-only log"
+    fi
+else
+    echo "append-only part skipped: this file system has no append-only flag"
+fi
+
+# A log that can no longer be written (here: a file size limit below its size, which fails the write as a full
+# disk would) stops no request: the imaging program opens, and the reason is said once.
+head -c 8192 /dev/zero >>"$E2E_DIR/log/clienttools.log"
+rm -f "$E2E_DIR/started"
+code=0
+timeout 10 runuser -u "$victim" -- bash -c 'trap "" XFSZ; ulimit -f 4; exec "$@"' limited \
+    env HOME="$home" VELTRANE_SHARED_DIR="$E2E_DIR/log" LANG=C.UTF-8 "$PROGRAM" -x "$REQUEST" \
+    >"$E2E_DIR/out" 2>"$E2E_DIR/err" || code=$?
+expect_eq "a log that cannot be written: exit code" 0 "$code"
+wait_for 10 test -e "$E2E_DIR/started" || fail "a log that cannot be written stopped the request: $(cat "$E2E_DIR/err")"
+expect_eq "said once, with the reason" 1 "$(grep -c "activity log .* is not written (Disk full)" "$E2E_DIR/err")"
 echo "hardening: all checks passed"

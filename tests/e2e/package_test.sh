@@ -52,7 +52,7 @@ for file in /usr/bin/veltrane-client-tools /usr/lib/veltrane-client-tools/libvel
     /usr/lib/veltrane-client-tools/libveltrane-printers.so /usr/lib/veltrane-client-tools/veltrane-clipboard \
     /usr/share/applications/veltrane-client-tools.desktop \
     /usr/share/icons/hicolor/scalable/apps/veltrane-client-tools.svg \
-    /usr/share/man/man1/veltrane-client-tools.1.gz; do
+    /usr/share/man/man1/veltrane-client-tools.1.gz /etc/logrotate.d/veltrane-client-tools; do
     grep -qx "$file" "$E2E_DIR/contents" || fail "the package lacks $file"
 done
 if grep -E '^/usr/(bin|lib/veltrane-client-tools)/.*(test|harness|recorder|fuzz|bench)' "$E2E_DIR/contents"; then
@@ -75,8 +75,20 @@ apt-get install -y -qq "$deb" >"$E2E_DIR/apt.log" 2>&1 || fail "apt could not in
 installed || fail "apt reported success but $package is not installed"
 expect_eq "log folder" "root:root 755 directory" "$(stat -c '%U:%G %a %F' "$logdir")"
 expect_eq "log file" "root:root 622 regular" "$(stat -c '%U:%G %a %F' "$logdir/clienttools.log" | cut -d' ' -f1-3)"
-# Reconfiguring puts a changed mode right and keeps what the log holds.
+# Append-only where the file system can say so: nobody may truncate it.
+if lsattr -d "$logdir" >/dev/null 2>&1; then
+    expect_eq "the log is append-only" a "$(lsattr "$logdir/clienttools.log" | cut -c6)"
+fi
+expect_eq "the log's rotation rule" "$(cat "$(dirname "$0")/../../packaging/veltrane-client-tools.logrotate")" \
+    "$(cat /etc/logrotate.d/veltrane-client-tools 2>&1)"
+if command -v logrotate >/dev/null; then
+    logrotate -d /etc/logrotate.d/veltrane-client-tools >"$E2E_DIR/logrotate.out" 2>&1 ||
+        fail "logrotate does not take the rule: $(cat "$E2E_DIR/logrotate.out")"
+fi
+# Reconfiguring puts a changed mode right and keeps what the log holds (an administrator first takes the
+# append-only flag off, as changing the mode needs).
 printf 'a line of the record\r\n' >>"$logdir/clienttools.log"
+chattr -a "$logdir/clienttools.log" 2>/dev/null || true
 chmod 0666 "$logdir/clienttools.log"
 chmod 0777 "$logdir"
 dpkg-reconfigure "$package" >/dev/null 2>&1 || dpkg --configure -a >/dev/null
@@ -129,7 +141,9 @@ apt-get remove -y -qq "$package" >/dev/null || fail "apt could not remove it"
 installed && fail "still installed after remove"
 left=()
 while read -r path; do
-    [ "$path" = / ] || [ ! -e "$path" ] || [ -d "$path" ] || left+=("$path")
+    # The rotation rule is configuration: remove keeps it, purge takes it.
+    [ "$path" = / ] || [ ! -e "$path" ] || [ -d "$path" ] || [ "$path" = /etc/logrotate.d/veltrane-client-tools ] ||
+        left+=("$path")
 done <"$E2E_DIR/contents"
 [ ${#left[@]} -eq 0 ] || fail "left behind after remove: ${left[*]}"
 [ ! -e /usr/lib/veltrane-client-tools ] || fail "the private folder was left behind"
@@ -137,5 +151,6 @@ done <"$E2E_DIR/contents"
 [ -f "$SETTINGS" ] || fail "remove took the user's settings away"
 apt-get purge -y -qq "$package" >/dev/null 2>&1 || true
 [ -f "$logdir/clienttools.log" ] || fail "purge took the shared log away"
+[ ! -e /etc/logrotate.d/veltrane-client-tools ] || fail "purge left the log's rotation rule behind"
 expect_eq "the record survives purge" "a line of the record" "$(tr -d '\r' <"$logdir/clienttools.log" | tail -1)"
 echo PASS

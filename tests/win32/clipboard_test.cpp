@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <optional>
+
 #include "base/error.h"
 #include "base/text.h"
 #include "windows/services/win32_clipboard.h"
@@ -34,6 +36,35 @@ TEST(Win32Clipboard, ReplacesTheContentWithTheText) {
         SCOPED_TRACE(utf16ToUtf8(text));
         clipboard.setText(text);
         EXPECT_EQ(clipboardText(), text);
+    }
+}
+
+// The clipboard data of a registered format as a DWORD, or nullopt when the format is not on the clipboard.
+std::optional<DWORD> registeredFormatValue(const wchar_t* name) {
+    const UINT format = RegisterClipboardFormatW(name);
+    if (!format || !OpenClipboard(nullptr)) return std::nullopt;
+    std::optional<DWORD> value;
+    if (HANDLE data = GetClipboardData(format)) {
+        if (GlobalSize(data) >= sizeof(DWORD)) {
+            if (const auto* bytes = static_cast<const DWORD*>(GlobalLock(data))) {
+                value = *bytes;
+                GlobalUnlock(data);
+            }
+        }
+    }
+    CloseClipboard();
+    return value;
+}
+
+// The text names a patient: it stays out of the clipboard history, the cloud clipboard and clipboard monitors.
+TEST(Win32Clipboard, TheTextIsKeptFromHistoryCloudAndMonitors) {
+    Win32Clipboard clipboard;
+    clipboard.setText(u"$$DFWIN$$ OPEN -n\"Anna Berg\" -c\"1042\" -r -a");
+    EXPECT_EQ(clipboardText(), u"$$DFWIN$$ OPEN -n\"Anna Berg\" -c\"1042\" -r -a");
+    for (const wchar_t* name : {L"ExcludeClipboardContentFromMonitorProcessing", L"CanIncludeInClipboardHistory",
+                                L"CanUploadToCloudClipboard"}) {
+        SCOPED_TRACE(utf16ToUtf8(std::u16string(reinterpret_cast<const char16_t*>(name))));
+        EXPECT_EQ(registeredFormatValue(name), std::optional<DWORD>(0));
     }
 }
 

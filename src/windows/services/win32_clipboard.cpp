@@ -42,6 +42,52 @@ bool openWithRetries(HWND owner) {
     return false;
 }
 
+// A failed call that left no code is still a failure.
+DWORD lastError() {
+    const DWORD error = GetLastError();
+    return error == ERROR_SUCCESS ? ERROR_ACCESS_DENIED : error;
+}
+
+// A movable block holding bytes, which the system owns once SetClipboardData took it.
+HGLOBAL copyToGlobal(const void* data, std::size_t bytes, DWORD& error) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    void* target = memory ? GlobalLock(memory) : nullptr;
+    if (!target) {
+        error = memory ? lastError() : ERROR_NOT_ENOUGH_MEMORY;
+        if (memory) GlobalFree(memory);
+        return nullptr;
+    }
+    std::memcpy(target, data, bytes);
+    GlobalUnlock(memory);
+    return memory;
+}
+
+bool place(UINT format, const void* data, std::size_t bytes, DWORD& error) {
+    HGLOBAL memory = copyToGlobal(data, bytes, error);
+    if (!memory) return false;
+    if (SetClipboardData(format, memory)) return true;
+    error = lastError();
+    GlobalFree(memory);
+    return false;
+}
+
+// The text names a patient: it must not be kept in the clipboard history, synced to the user's other devices or
+// read by clipboard monitors. These are the formats Windows looks for beside the text.
+bool placePrivacyFormats(DWORD& error) {
+    // Each holds a DWORD 0: "may not" for the two permissions; the exclusion's data is not looked at.
+    const DWORD no = 0;
+    for (const wchar_t* name : {L"ExcludeClipboardContentFromMonitorProcessing", L"CanIncludeInClipboardHistory",
+                                L"CanUploadToCloudClipboard"}) {
+        const UINT format = RegisterClipboardFormatW(name);
+        if (!format) {
+            error = lastError();
+            return false;
+        }
+        if (!place(format, &no, sizeof no, error)) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void Win32Clipboard::setText(const std::u16string& text) {
@@ -50,26 +96,17 @@ void Win32Clipboard::setText(const std::u16string& text) {
     if (!openWithRetries(owner.get())) fail(GetLastError());
     DWORD error = ERROR_SUCCESS;
     if (EmptyClipboard()) {
-        // The text with its terminating zero, in memory the system takes over once it is on the clipboard.
-        const std::size_t bytes = (text.size() + 1) * sizeof(char16_t);
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-        void* target = memory ? GlobalLock(memory) : nullptr;
-        if (target) {
-            std::memcpy(target, text.c_str(), bytes);
-            GlobalUnlock(memory);
-            if (!SetClipboardData(CF_UNICODETEXT, memory)) {
-                error = GetLastError();
-                GlobalFree(memory);
-            }
-        } else {
-            error = memory ? GetLastError() : ERROR_NOT_ENOUGH_MEMORY;
-            if (memory) GlobalFree(memory);
-        }
+        // The privacy formats first: without them the text is not placed at all. The text is held with its
+        // terminating zero.
+        if (placePrivacyFormats(error))
+            place(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(char16_t), error);
+        // What was placed before a refusal goes again, so the clipboard stays empty as the text failed.
+        if (error != ERROR_SUCCESS) EmptyClipboard();
     } else {
-        error = GetLastError();
+        error = lastError();
     }
     CloseClipboard();
-    if (error != ERROR_SUCCESS) fail(error == 0 ? ERROR_ACCESS_DENIED : error);
+    if (error != ERROR_SUCCESS) fail(error);
 }
 
 }  // namespace veltrane::platform::win32

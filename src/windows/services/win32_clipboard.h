@@ -1,6 +1,7 @@
 #pragma once
 // The clipboard: OpenClipboard, EmptyClipboard, SetClipboardData(CF_UNICODETEXT), CloseClipboard. The system
-// keeps the text after the program exits, so no helper process is needed.
+// keeps the text after the program exits, so no helper process is needed. The text goes with the registered
+// formats that keep it out of the clipboard history, the cloud clipboard and clipboard monitors.
 
 #include "platform/clipboard.h"
 

@@ -24,7 +24,16 @@ done
 expect_eq "per machine" "ALLUSERS	1" "$(table "$msi" Property | grep '^ALLUSERS')"
 expect_eq "into Program Files" "INSTALLDIR	ProgramFiles64Folder	Veltrane Client Tools" \
     "$(table "$msi" Directory | grep '^INSTALLDIR')"
-expect_eq "one file, the program" "veltrane-client-tools.exe" "$(table "$msi" File | cut -f3)"
+expect_eq "two files, the program and the shared log" "veltrane-client-tools.exe clienttools.log" \
+    "$(table "$msi" File | cut -f3 | paste -sd' ')"
+# The log's access list is set by Windows Installer from this row; Wine's msiexec does not apply it, so only the
+# row is checked here: administrators own it, every user may append, only administrators and the system read.
+expect_eq "the shared log's access list" \
+    "SharedLogFile	File	O:BAG:SYD:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x120084;;;BU)" \
+    "$(table "$msi" MsiLockPermissionsEx | cut -f2-4)"
+attributes="$(table "$msi" Component | awk -F'\t' '$1 == "SharedLog" { print $4 }')"
+[ $((attributes & 16)) -ne 0 ] && [ $((attributes & 128)) -ne 0 ] && pass "the shared log is permanent, never overwritten" ||
+    fail "the shared log's component attributes: $attributes"
 # Columns: the entry, its folder, its name, its component, then its arguments (none: the configuration window).
 expect_eq "the Start-menu entry starts the program without arguments" \
     "StartMenuShortcut	ProgramMenuFolder	Veltrane Client Tools	Program	" \
@@ -63,6 +72,9 @@ expect_eq "install: nothing beside the program" "veltrane-client-tools.exe" "$(c
 "$WINE_RUN" "$installed" --version </dev/null >"$R/version" 2>&1
 expect_eq "install: the installed program runs" "veltrane-client-tools 4.26" "$(tr -d '\r' <"$R/version")"
 expect_eq "install: one product" 1 "$(products)"
+log="$WINEPREFIX/drive_c/users/Public/Documents/clienttools.log"
+[ -f "$log" ] && pass "install: the shared log in the shared Documents" || fail "install: $log is missing"
+printf 'a line of the record\r\n' >>"$log"
 
 # ---- A rebuilt package of the same version replaces the installed one.
 bash "$SOURCE_DIR/packaging/windows/make-msi.sh" "$program" 4.26.0 "$R/rebuilt.msi" >"$R/make.log" 2>&1 ||
@@ -72,8 +84,9 @@ code=0
 expect_eq "upgrade: exit code" 0 "$code"
 expect_eq "upgrade: still one product" 1 "$(products)"
 [ -f "$installed" ] && pass "upgrade: the program is in place" || fail "upgrade: $installed is missing"
+expect_eq "upgrade: the log keeps its lines" "a line of the record" "$(tr -d '\r' <"$log" 2>&1)"
 
-# ---- Uninstall removes the program and keeps the user's settings.
+# ---- Uninstall removes the program and keeps the user's settings and the shared log.
 code=0
 "$WINE_RUN" msiexec /x "$(winpath "$R/rebuilt.msi")" /qn </dev/null >"$R/uninstall.log" 2>&1 || code=$?
 expect_eq "uninstall: exit code" 0 "$code"
@@ -81,6 +94,7 @@ expect_eq "uninstall: exit code" 0 "$code"
 [ ! -e "$(dirname "$installed")" ] && pass "uninstall: its folder is gone" || fail "uninstall: the folder is left"
 ! shortcut_exists && pass "uninstall: the Start-menu entry is gone" || fail "uninstall: the Start-menu entry is left"
 expect_eq "uninstall: no product" 0 "$(products)"
+expect_eq "uninstall: the log is the practice's record, and stays" "a line of the record" "$(tr -d '\r' <"$log" 2>&1)"
 "$WINE_RUN" reg query 'HKCU\Software\Veltrane' /v server_ip </dev/null >"$R/settings" 2>&1
 grep -q practice.example "$R/settings" && pass "uninstall: the user's settings are kept" ||
     fail "uninstall: the settings are gone: $(cat "$R/settings")"

@@ -93,6 +93,25 @@ else
     fail "one system: the imaging program was not started ($(cat "$R/err"))"
 fi
 
+# ---- A shared log that cannot be written stops no request: the imaging program still starts, and the reason is
+# said once on standard error. Every user of the machine can make the log a folder; a second name of another
+# file (a hard link) must not be written through.
+echo "a victim's own file" >"$R/victim.txt"
+for kind in folder "hard link"; do
+    rm -rf "$log" "$R/record"
+    case "$kind" in
+    folder) mkdir -p "$log" ;;
+    "hard link") ln "$R/victim.txt" "$log" ;;
+    esac
+    program -s practice.example -x "$(winpath "$REQUEST")"
+    expect_eq "log is a $kind: exit code" 0 "$code"
+    wait_for 30 test -e "$R/record" && pass "log is a $kind: the imaging program started" ||
+        fail "log is a $kind: the imaging program was not started ($(cat "$R/err"))"
+    expect_eq "log is a $kind: said once on standard error" 1 "$(grep -c 'clienttools.log is not written' "$R/err")"
+done
+expect_eq "the victim's file is untouched" "a victim's own file" "$(cat "$R/victim.txt")"
+rm -rf "$log"
+
 # ---- A dry run prints the launch and starts nothing.
 rm -f "$R/record"
 program --dry-run -x "$(winpath "$REQUEST")"
@@ -140,6 +159,16 @@ if wait_for 30 test -e "$R/record"; then
 else
     fail "exchange file: the imaging program was not started"
 fi
+
+# A link another user planted at the exchange file's name (a Unix one: Wine shows it as the file it points to)
+# must not carry the patient into the file it points to: the new file takes the name, the link's target stays.
+echo "another user's file" >"$R/linked.txt"
+rm -f "$R/dexis/InfoFile.txt" "$R/record"
+ln -s "$R/linked.txt" "$R/dexis/InfoFile.txt"
+program -x "$(winpath "$R/request16.ini")"
+expect_eq "a link at the exchange file: its target is untouched" "another user's file" "$(cat "$R/linked.txt")"
+[ ! -L "$R/dexis/InfoFile.txt" ] && cmp -s "$R/expected" "$R/dexis/InfoFile.txt" &&
+    pass "a link at the exchange file: a file of its own took the name" || fail "a link at the exchange file: $(ls -l "$R/dexis")"
 
 # ---- Requests that need the window: without a desktop it cannot be shown, said plainly on standard error, and
 # a non-zero exit. (The window itself on a desktop: tests/win32/window.)
