@@ -15,7 +15,7 @@
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/running_instances.h"
-#include "platform/special_folders.h"
+#include "platform/known_folders.h"
 #include "platform/system_info.h"
 
 namespace veltrane::platform {
@@ -27,7 +27,7 @@ struct Platform {
     AnsiCodec& ansi;
     Clock& clock;
     LocaleInfo& locale;
-    SpecialFolders& folders;
+    KnownFolders& folders;
     CommandLine& commandLine;
     Printers& printers;
     Launcher& launcher;

@@ -15,7 +15,7 @@
 #include "app/window/browser_events.h"
 #include "base/error.h"
 #include "base/text.h"
-#include "platform/special_folders.h"
+#include "platform/known_folders.h"
 #include "windows/win32_platform.h"
 #include "windows/services/parent_console.h"
 #include "windows/services/program_command_line.h"

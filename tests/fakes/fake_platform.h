@@ -85,7 +85,7 @@ public:
     char16_t decimalSeparator() override { return separator; }
 };
 
-class FakeFolders final : public SpecialFolders {
+class FakeFolders final : public KnownFolders {
 public:
     std::u16string commonDocuments = u"/shared";
     std::u16string folderPath(int folder) override { return folder == kCommonDocuments ? commonDocuments : u""; }

@@ -16,7 +16,7 @@ struct PlatformOverrides {
     platform::AnsiCodec* ansi = nullptr;
     platform::Clock* clock = nullptr;
     platform::LocaleInfo* locale = nullptr;
-    platform::SpecialFolders* folders = nullptr;
+    platform::KnownFolders* folders = nullptr;
     platform::CommandLine* commandLine = nullptr;
     platform::Printers* printers = nullptr;
     platform::Launcher* launcher = nullptr;

@@ -204,7 +204,7 @@ public:
     }
 };
 
-class FolderOf final : public platform::SpecialFolders {
+class FolderOf final : public platform::KnownFolders {
 public:
     explicit FolderOf(std::u16string folder) : folder_(std::move(folder)) {}
     std::u16string folderPath(int) override { return folder_; }

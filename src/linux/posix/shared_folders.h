@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/special_folders.h"
+#include "platform/known_folders.h"
 
 namespace veltrane::platform::posix {
 
@@ -13,7 +13,7 @@ namespace veltrane::platform::posix {
 // a folder that any user could make first would be theirs to control.
 inline constexpr const char* kDefaultSharedFolder = "/var/log/veltrane-client-tools";
 
-class SharedFolders final : public SpecialFolders {
+class SharedFolders final : public KnownFolders {
 public:
     // The configured shared folder for kCommonDocuments, without a trailing delimiter; whether it may be used
     // is decided when the log is opened. The empty text for every other folder number.

@@ -7,9 +7,9 @@ namespace veltrane::platform {
 // Folder numbers of the shell's special folders that the program asks for.
 inline constexpr int kCommonDocuments = 0x2E;
 
-class SpecialFolders {
+class KnownFolders {
 public:
-    virtual ~SpecialFolders() = default;
+    virtual ~KnownFolders() = default;
     // The folder's current path without a trailing delimiter, or the empty text when it is not found.
     virtual std::u16string folderPath(int folder) = 0;
 };
