@@ -57,12 +57,17 @@ std::vector<std::u16string> switchesOf(const std::u16string& line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace veltrane;
-    const auto f = fields(data, size, 10);
+    // The first byte picks the bridge, so that each run goes deep into one plan instead of all of them at once.
+    if (size == 0) return 0;
+    std::vector<const imaging::BridgeDefinition*> bridges;
+    for (const auto* bridge : imaging::dispatchTable())
+        if (bridge->plan) bridges.push_back(bridge);
+    const auto* picked = bridges[data[0] % bridges.size()];
+    const auto f = fields(data + 1, size - 1, 10);
     imaging::PatientRecord patient{f[0], f[1], f[2], f[3], f[4], f[5]};
     fakes::BestFitAnsi ansi;
     imaging::BridgeContext context{ansi, f[6], {2026, 12, 9, 14, 5, 9, 0}};
-    for (const auto* bridge : imaging::dispatchTable()) {
-        if (!bridge->plan) continue;
+    for (const auto* bridge : {picked}) {
         imaging::BridgeSettings settings;
         for (const auto& name : bridge->settingNames) {
             // Pad lengths stay short: a padded id of billions of zeros is not what this target looks for.
