@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "imaging/bridge_executor.h"
 #include "imaging/bridge_table.h"
+#include "imaging/catalogue.h"
 #include "imaging/patient_record.h"
 #include "imaging/selection.h"
 
@@ -85,7 +86,11 @@ void TForm1::loadImaging(const std::u16string& shortName, int index, int lastInd
         if (bridge->shortName == shortName) runBridge(*bridge, patient);
     }
 
-    if (index == lastIndex) resetProgram();
+    // Every run so far succeeded (a failure ends the loop by throwing): also a retry after a failed click.
+    if (index == lastIndex) {
+        requestFailed_ = false;
+        resetProgram();
+    }
 }
 
 void TForm1::runBridge(const imaging::BridgeDefinition& bridge, const imaging::PatientRecord& patient) {
@@ -93,9 +98,22 @@ void TForm1::runBridge(const imaging::BridgeDefinition& bridge, const imaging::P
     // Open only: without a settings key the run has no effect and says nothing.
     auto key = store_.openExisting();
     if (!key) return;
-    const imaging::BridgePlan plan =
-        imaging::planBridge(bridge, patient, *key, {platform_.ansi, platform_.system, platform_.clock});
-    imaging::executePlan(plan, {platform_.files, platform_.launcher, platform_.clipboard}, Memo1.Lines);
+    std::u16string systemName(bridge.shortName);
+    for (const auto& system : imaging::kCatalogue)
+        if (system.shortName == bridge.shortName) systemName = system.displayName;
+    try {
+        const imaging::BridgePlan plan =
+            imaging::planBridge(bridge, patient, *key, {platform_.ansi, platform_.system, platform_.clock});
+        imaging::executePlan(plan, systemName, {platform_.files, platform_.launcher, platform_.clipboard}, Memo1.Lines);
+    } catch (const Error& e) {
+        // The log is one line per entry: the message's lines are joined.
+        std::u16string line = utf8ToUtf16(e.what());
+        for (std::size_t at = line.find(u'\n'); at != std::u16string::npos; at = line.find(u'\n', at))
+            line.replace(at, 1, u" - ");
+        writeLog(u"Imaging " + std::u16string(bridge.shortName) + u" failed: " + line);
+        requestFailed_ = true;
+        throw;
+    }
 }
 
 }  // namespace veltrane::app

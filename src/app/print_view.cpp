@@ -116,7 +116,7 @@ void TForm1::resetProgram() {
         throw;
     }
     writeLog(u"*** Done resetProgram + close ***");
-    platform_.process.exit(0);
+    platform_.process.exit(requestFailed_ ? 1 : 0);
 }
 
 void TForm1::CloseAnywayClick() {

@@ -95,8 +95,9 @@ std::string helpText(const std::string& settingsFile, const std::string& logFile
            logFile +
            " (written when \"Write actions to log file\" is on)\n"
            "\n"
-           "Exit status: 0 when the request or the window ended normally, 1 for a bad option or a failed settings\n"
-           "transfer, 2 when the window is needed but cannot be shown.\n";
+           "Exit status: 0 when the request or the window ended normally, 1 for a bad option, a failed settings\n"
+           "transfer, a request file that cannot be read or an imaging program that could not be given the patient,\n"
+           "2 when the window is needed but cannot be shown.\n";
 }
 
 }  // namespace veltrane::app

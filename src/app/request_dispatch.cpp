@@ -15,6 +15,7 @@ const std::u16string kSettings = u"settings";
 [[noreturn]] void TForm1::refuseRequest(const std::u16string& why) {
     const std::u16string message = u"The request file " + iniFileName + why;
     writeLog(message);
+    requestFailed_ = true;
     throw Error(utf16ToUtf8(message));
 }
 

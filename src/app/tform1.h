@@ -95,7 +95,8 @@ public:
     void imagingButtonClick(const std::u16string& caption);
     // One bridge run; the run with index == lastIndex ends the process through resetProgram.
     void loadImaging(const std::u16string& shortName, int index, int lastIndex);
-    // The common frame of every bridge: open-only settings access, the plan, its execution.
+    // The common frame of every bridge: open-only settings access, the plan, its execution. A failure is logged
+    // as one line, makes the process end with exit code 1 unless a later run succeeds, and is thrown on.
     void runBridge(const imaging::BridgeDefinition& bridge, const imaging::PatientRecord& patient);
 
     // ---- Settings and log (app/tform1.cpp) ----
@@ -181,6 +182,9 @@ private:
     bool restoreMargins_ = false;
     std::u16string printUrl_;
     bool loading_ = false;
+    // A request that failed (unreadable, or a bridge that could not run) ends the process with exit code 1, so a
+    // caller that waits for us learns of it.
+    bool requestFailed_ = false;
 
     platform::Platform& platform_;
     settings::SettingsStore store_;

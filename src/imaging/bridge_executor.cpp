@@ -1,5 +1,7 @@
 #include "imaging/bridge_executor.h"
 
+#include "base/error.h"
+#include "base/text.h"
 #include "imaging/value_rules.h"
 
 namespace veltrane::imaging {
@@ -19,11 +21,36 @@ BridgePlan planBridge(const BridgeDefinition& bridge, const PatientRecord& patie
     return plan;
 }
 
-void executePlan(const BridgePlan& plan, PlanTargets targets, std::vector<std::u16string>& traceLines) {
-    if (plan.file) targets.files.writeWholeFile(plan.file->path, plan.file->bytes);
-    // A start that fails is not reported; the launcher does not tell.
-    if (plan.launch) targets.launcher.launch(*plan.launch);
-    if (plan.clipboardText) targets.clipboard.setText(*plan.clipboardText);
+namespace {
+
+// Runs step; an error it throws comes back with what names the failing step after the system's first line.
+template <typename Step>
+void naming(std::u16string_view systemName, const std::u16string& what, Step step) {
+    try {
+        step();
+    } catch (const Error& error) {
+        const std::string text = error.what();
+        const auto lineEnd = text.find('\n');
+        throw Error(text.substr(0, lineEnd) + "\n" + utf16ToUtf8(std::u16string(systemName) + u": " + what) +
+                    (lineEnd == std::string::npos ? std::string() : text.substr(lineEnd)));
+    }
+}
+
+}  // namespace
+
+void executePlan(const BridgePlan& plan, std::u16string_view systemName, PlanTargets targets,
+                 std::vector<std::u16string>& traceLines) {
+    if (plan.file) {
+        naming(systemName, u"cannot write the exchange file " + plan.file->path,
+               [&] { targets.files.writeWholeFile(plan.file->path, plan.file->bytes); });
+    }
+    if (plan.launch) {
+        naming(systemName, u"cannot start " + plan.launch->file, [&] { targets.launcher.launch(*plan.launch); });
+    }
+    if (plan.clipboardText) {
+        naming(systemName, u"cannot put the command on the clipboard",
+               [&] { targets.clipboard.setText(*plan.clipboardText); });
+    }
     if (plan.traceLine) traceLines.push_back(*plan.traceLine);
 }
 

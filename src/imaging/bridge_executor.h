@@ -41,6 +41,9 @@ BridgePlan planBridge(const BridgeDefinition& bridge, const PatientRecord& patie
 
 // In order: write and close the exchange file, start the program, set the clipboard, add the trace line.
 // The first failure throws and stops the rest, so a file that could not be written is never opened by a program.
-void executePlan(const BridgePlan& plan, PlanTargets targets, std::vector<std::u16string>& traceLines);
+// What it throws keeps the system's text as its first line; the second names systemName and the file or program
+// ("Dexis: cannot write the exchange file C:\DEXIS\InfoFile.txt"), so that a practice knows where to look.
+void executePlan(const BridgePlan& plan, std::u16string_view systemName, PlanTargets targets,
+                 std::vector<std::u16string>& traceLines);
 
 }  // namespace veltrane::imaging

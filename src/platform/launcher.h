@@ -23,7 +23,8 @@ struct LaunchRequest {
 class Launcher {
 public:
     virtual ~Launcher() = default;
-    // Starts without waiting; a start that fails is not reported.
+    // Starts without waiting for the program to end. Throws Error with the system's text when the program cannot
+    // be started (not there, not runnable, refused).
     virtual void launch(const LaunchRequest& request) = 0;
 };
 

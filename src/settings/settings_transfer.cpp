@@ -2,6 +2,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "settings/program_settings.h"
 #include "settings/settings_store.h"
 
 namespace veltrane::settings {
@@ -28,6 +29,22 @@ const RegKeyBlock* programKeyOf(const RegDocument& incoming) {
         if (equalsIgnoreCase(key.path, path)) return &key;
     }
     return nullptr;
+}
+
+void requireReadableValues(const RegKeyBlock& source, const std::string& fileLabel) {
+    using platform::RegType;
+    for (const auto& entry : source.values) {
+        const auto& value = entry.value;
+        // An empty value reads as the empty text, whatever its type.
+        if (value.data.empty() || value.type == RegType::Sz || value.type == RegType::ExpandSz) continue;
+        if (!programReadsSetting(entry.name)) continue;
+        const std::string type = value.type == RegType::Dword ? "dword:"
+                                 : value.type == RegType::Binary
+                                     ? "hex:"
+                                     : "hex(" + std::to_string(static_cast<int>(value.type)) + "):";
+        throw Error(fileLabel + ", line " + std::to_string(entry.line) + ": \"" + utf16ToUtf8(entry.name) + "\" is " +
+                    type + " but the program reads it only as text (\"...\"); nothing was imported");
+    }
 }
 
 bool mergeProgramKey(RegDocument& stored, const RegKeyBlock& source) {
@@ -66,6 +83,7 @@ ImportSummary importSettingsText(platform::Registry& registry, std::string_view 
         }
     }
     if (!source) throw Error(fileLabel + " has no [" + utf16ToUtf8(path) + "] key; nothing was imported");
+    requireReadableValues(*source, fileLabel);
 
     auto key = registry.openKey(kSettingsKeyPath, /*create=*/true);
     if (!key) throw Error(storeLabel + " cannot be written; nothing was imported");

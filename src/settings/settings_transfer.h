@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/registry.h"
 #include "platform/common/reg_format.h"
+#include "platform/registry.h"
 
 namespace veltrane::settings {
 
@@ -44,6 +44,9 @@ ImportSummary importSettingsText(platform::Registry& registry, std::string_view 
 // values.
 const RegKeyBlock* programKeyOf(const RegDocument& incoming);
 bool mergeProgramKey(RegDocument& stored, const RegKeyBlock& source);
+// Throws veltrane::Error naming the value and its line when source holds a value the program reads as text in a
+// type it would refuse (a dword: for "dicom_idpad"): imported, it would make every later request fail.
+void requireReadableValues(const RegKeyBlock& source, const std::string& fileLabel);
 
 // [HKEY_CURRENT_USER\Software\Veltrane], as an export file names the program's key.
 std::u16string programKeyFilePath();

@@ -9,7 +9,11 @@ ImportSummary importSettingsFile(platform::Registry& registry, TransferFiles& fi
     const std::string label = "Import file " + path;
     const std::string bytes = files.readImportFile(path);
     // The store's own error says more than a refused key would; a bad file is still reported as such first.
-    if (programKeyOf(platform::parseRegText(bytes, label))) files.prepareStore();
+    const platform::RegDocument parsed = platform::parseRegText(bytes, label);
+    if (const auto* key = programKeyOf(parsed)) {
+        requireReadableValues(*key, label);
+        files.prepareStore();
+    }
     return importSettingsText(registry, bytes, label, path, files.storeLabel(), notes);
 }
 

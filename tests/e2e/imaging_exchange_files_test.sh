@@ -104,11 +104,30 @@ cat >"${P}dbswin.exe" <<SCRIPT
 touch '$E2E_DIR/started'
 SCRIPT
 chmod +x "${P}dbswin.exe"
-write_settings '"dbswin_enabled"="True"' "\"dbswin_program\"=\"$P\"" "\"dbswin_images\"=\"$E2E_DIR/missing/\""
-(cd "$E2E_DIR" && "$PROGRAM" -x "$REQUEST" >"$E2E_DIR/out" 2>"$E2E_DIR/err") || true
+write_settings '"logging_enabled"="True"' '"dbswin_enabled"="True"' "\"dbswin_program\"=\"$P\"" \
+    "\"dbswin_images\"=\"$E2E_DIR/missing/\""
+code=0
+(cd "$E2E_DIR" && "$PROGRAM" -x "$REQUEST" >"$E2E_DIR/out" 2>"$E2E_DIR/err") || code=$?
+[ "$code" -ne 0 ] || fail "a failed write ended with exit code 0"
+# The system's text first, then which imaging system and which file; the log has both on one line.
 grep -q "File not found" "$E2E_DIR/err" || fail "no file error reported: $(cat "$E2E_DIR/err")"
+grep -qF "DBSWin / VistaSoft: cannot write the exchange file $E2E_DIR/missing/" "$E2E_DIR/err" ||
+    fail "the error names neither system nor file: $(cat "$E2E_DIR/err")"
+log_messages | grep -qF "Imaging dbswin failed: File not found - DBSWin / VistaSoft: cannot write the exchange file $E2E_DIR/missing/" ||
+    fail "the failure is not in the log: $(log_messages | tail -3)"
 # The imaging program would be started detached: it could start after our program has ended.
 after_a_later_launch
 [ ! -e "$E2E_DIR/started" ] || fail "a program was started after a failed write"
+
+# An imaging program that is not there: said, logged, and the exit code says so.
+write_settings '"logging_enabled"="True"' '"dentaleye_enabled"="True"' "\"dentaleye_program\"=\"$E2E_DIR/nowhere/\""
+code=0
+(cd "$E2E_DIR" && "$PROGRAM" -x "$REQUEST" >"$E2E_DIR/out" 2>"$E2E_DIR/err") || code=$?
+[ "$code" -ne 0 ] || fail "a program that is not there ended with exit code 0"
+grep -qF "File not found" "$E2E_DIR/err" || fail "missing program: $(cat "$E2E_DIR/err")"
+grep -qF "DentalEye: cannot start $E2E_DIR/nowhere/cmdlink.exe" "$E2E_DIR/err" ||
+    fail "missing program: the error does not name it: $(cat "$E2E_DIR/err")"
+log_messages | grep -qF "Imaging dentaleye failed: File not found - DentalEye: cannot start $E2E_DIR/nowhere/cmdlink.exe" ||
+    fail "missing program: not in the log: $(log_messages | tail -3)"
 
 echo "imaging exchange files: $checked runs checked"

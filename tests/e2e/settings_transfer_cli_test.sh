@@ -19,4 +19,14 @@ set +e
 "$PROGRAM" --import-settings "$E2E_DIR/missing.reg" >/dev/null 2>&1; code=$?
 set -e
 [ "$code" -eq 1 ] || fail "a missing import file must fail, got $code"
+
+# A value the program reads as text, in a type it would refuse at every later request: refused, nothing taken.
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"appt_type"="Normal"\r\n"dicom_idpad"=dword:00000008\r\n' >"$E2E_DIR/typed.reg"
+set +e
+out="$("$PROGRAM" --import-settings "$E2E_DIR/typed.reg" 2>&1)"; code=$?
+set -e
+[ "$code" -eq 1 ] || fail "a refused type must fail the import, got $code"
+grep -qF "line 5: \"dicom_idpad\" is dword: but the program reads it only as text" <<<"$out" || fail "no clear message: $out"
+out="$("$PROGRAM" --export-settings - 2>&1)" || fail "export failed: $out"
+grep -q '"appt_type"="Dedicated"' <<<"$out" || fail "the refused import changed a value: $out"
 echo PASS

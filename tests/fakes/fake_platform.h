@@ -116,7 +116,11 @@ public:
 class FakeLauncher final : public Launcher {
 public:
     std::vector<LaunchRequest> launched;
-    void launch(const LaunchRequest& request) override { launched.push_back(request); }
+    std::optional<std::string> failWith;  // the system's text of a start that fails
+    void launch(const LaunchRequest& request) override {
+        if (failWith) throw Error(*failWith);
+        launched.push_back(request);
+    }
 };
 
 class FakeClipboard final : public Clipboard {

@@ -230,6 +230,45 @@ TEST(PosixLauncher, ACallerReadingOurOutputIsNotHeldByTheProgram) {
     EXPECT_TRUE(waitForRecord(out)) << "the program did run";
 }
 
+// A program that cannot be started is told to the caller with the file error text, whether the start fails
+// before the fork (nothing there) or in the started process (a folder or interpreter that is missing).
+TEST(PosixLauncher, AProgramThatCannotStartIsReportedWithTheSystemsText) {
+    TempDir dir;
+    installRecorder(dir.path() / "tw.exe");
+    writeFile(dir.path() / "no-interpreter", "#!/nonexistent/interpreter\n");
+    fs::permissions(dir.path() / "no-interpreter", fs::perms::owner_all);
+    const std::string d = dir.path().string();
+    struct Case {
+        std::string file, directory, message;
+    };
+    const Case cases[] = {
+        {d + "/missing.exe", "", "File not found"},
+        {d + "/missing", "", "File not found"},
+        {"", "", "File not found"},
+        {d + "/no-interpreter", "", "File not found"},
+        {d + "/tw.exe", d + "/missing-folder", "File not found"},
+    };
+    for (const auto& c : cases) {
+        LaunchRequest request;
+        request.file = utf8ToUtf16(c.file);
+        request.directory = utf8ToUtf16(c.directory);
+        try {
+            platform::posix::PosixLauncher().launch(request);
+            ADD_FAILURE() << c.file << " in " << c.directory << ": reported as started";
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()), c.message) << c.file << " in " << c.directory;
+        }
+    }
+    // And one that starts is not reported as failed.
+    setenv("VELTRANE_RECORDER_OUT", (dir.path() / "record").c_str(), 1);
+    LaunchRequest fine;
+    fine.file = utf8ToUtf16(d + "/tw.exe");
+    fine.directory = utf8ToUtf16(d);
+    EXPECT_NO_THROW(platform::posix::PosixLauncher().launch(fine));
+    EXPECT_TRUE(waitForRecord(dir.path() / "record"));
+    unsetenv("VELTRANE_RECORDER_OUT");
+}
+
 TEST(ResolveLaunch, PicksDirectStartWineOrTheDesktopOpener) {
     TempDir dir;
     const std::string bin = dir.path().string() + "/bin";

@@ -69,6 +69,39 @@ TEST_F(ImagingFixture, OneEnabledSystemRunsAtOnceAndEndsTheProcess) {
                                                              "resetProgram", "*** Done resetProgram + close ***"}));
 }
 
+// A program that cannot be started is said, logged as one line, and the exit code says so; a later run that
+// works (the user picks again) ends the process as a success.
+TEST_F(ImagingFixture, ABridgeThatCannotStartItsProgramIsSaidLoggedAndEndsInFailure) {
+    setting(u"dentaleye_enabled", u"True");
+    setting(u"dentaleye_program", u"/opt/de/");
+    p.launcher.failWith = "File not found";
+    try {
+        start();
+        FAIL() << "the failure passed in silence";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), "File not found\nDentalEye: cannot start /opt/de/cmdlink.exe");
+    }
+    EXPECT_EQ(linesFrom("images"),
+              (std::vector<std::string>{"images", "Start loading imaging dentaleye",
+                                        "Imaging dentaleye failed: File not found - DentalEye: cannot start "
+                                        "/opt/de/cmdlink.exe"}));
+    // The window stays; DONE then ends the process with the failure's code.
+    try {
+        form.ColorButton1Click();
+        FAIL() << "DONE did not end the process";
+    } catch (const fakes::ProcessExited& e) {
+        EXPECT_EQ(e.code, 1);
+    }
+    // Picked again once the program is there: a success.
+    p.launcher.failWith.reset();
+    try {
+        form.imagingButtonClick(u"DentalEye");
+        FAIL() << "the run did not end the process";
+    } catch (const fakes::ProcessExited& e) {
+        EXPECT_EQ(e.code, 0);
+    }
+}
+
 TEST_F(ImagingFixture, NoEnabledSystemTellsTheUser) {
     for (auto name : {u"dbswin_enabled", u"dexis_enabled", u"digora_enabled", u"icat_enabled"}) setting(name, u"true");
     setting(u"vixwin_enabled", u"1");
@@ -240,6 +273,57 @@ TEST_F(ImagingFixture, ANonTextBridgeSettingEndsTheRunBeforeAnyEffect) {
     EXPECT_TRUE(form.Memo1.Lines.empty());
 }
 
+TEST(ExecutePlan, AFailureKeepsTheSystemsTextAndNamesTheSystemAndTheFileOrProgram) {
+    struct Case {
+        const char* what;
+        std::optional<std::string> fileError, launchError, clipboardError;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"file",
+         "File access denied",
+         {},
+         {},
+         "File access denied\nDexis: cannot write the exchange file /x/patient.txt"},
+        // A second line of the system's own (a file's owner) stays, after the one that names the system.
+        {"file with detail",
+         "File access denied\n/x/patient.txt belongs to user mallory",
+         {},
+         {},
+         "File access denied\nDexis: cannot write the exchange file /x/patient.txt\n/x/patient.txt belongs to user "
+         "mallory"},
+        {"program", {}, "File not found", {}, "File not found\nDexis: cannot start /x/p.exe"},
+        {"clipboard",
+         {},
+         {},
+         "Cannot open clipboard: busy",
+         "Cannot open clipboard: busy\nDexis: cannot put the command on the clipboard"},
+    };
+    for (const auto& c : cases) {
+        fakes::FakePlatform p;
+        imaging::BridgePlan plan;
+        plan.file = imaging::ExchangeFile{u"/x/patient.txt", "A\r\n"};
+        plan.launch = platform::LaunchRequest{0, u"open", u"/x/p.exe", u"/x/patient.txt", u"", 1};
+        plan.clipboardText = u"OPEN";
+        plan.traceLine = u"trace";
+        p.files.failWith = c.fileError;
+        p.launcher.failWith = c.launchError;
+        p.clipboard.failWith = c.clipboardError;
+        std::vector<std::u16string> memo;
+        try {
+            imaging::executePlan(plan, u"Dexis", p.bundle, memo);
+            ADD_FAILURE() << c.what << ": no error";
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()), c.message) << c.what;
+        }
+        EXPECT_TRUE(memo.empty()) << c.what;
+        // A file that could not be written is never handed to a program.
+        if (c.fileError) {
+            EXPECT_TRUE(p.launcher.launched.empty()) << c.what;
+        }
+    }
+}
+
 TEST(ExecutePlan, AFileThatCannotBeWrittenStartsNothing) {
     fakes::FakePlatform p;
     imaging::BridgePlan plan;
@@ -248,11 +332,11 @@ TEST(ExecutePlan, AFileThatCannotBeWrittenStartsNothing) {
     plan.traceLine = u"trace";
     std::vector<std::u16string> memo;
     p.files.failWith = "File access denied";
-    EXPECT_THROW(imaging::executePlan(plan, p.bundle, memo), Error);
+    EXPECT_THROW(imaging::executePlan(plan, u"Dexis", p.bundle, memo), Error);
     EXPECT_TRUE(p.launcher.launched.empty());
     EXPECT_TRUE(memo.empty());
     p.files.failWith.reset();
-    imaging::executePlan(plan, p.bundle, memo);
+    imaging::executePlan(plan, u"Dexis", p.bundle, memo);
     EXPECT_EQ(p.files.operations, std::vector<std::u16string>{u"write:/x/patient.txt"});
     EXPECT_EQ(p.launcher.launched.size(), 1u);
     EXPECT_EQ(memo, std::vector<std::u16string>{u"trace"});

@@ -68,6 +68,17 @@ TEST_F(TransferFixture, ImportsFirstThenExportsToAFileOrToStandardOutput) {
     EXPECT_FALSE(files.files.count("-")) << "\"-\" is standard output, never a file of that name";
 }
 
+// What the program never reads may hold any type (another tool's value, kept as it is); an empty value of any type
+// reads as the empty text, and text may also be an expandable string.
+TEST_F(TransferFixture, ValuesTheProgramDoesNotRefuseAreImported) {
+    files.files["in.reg"] =
+        kHeader +
+        "[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"flags\"=dword:00000001\r\n\"blob\"=hex:01,02\r\n"
+        "\"dicom_idpad\"=hex:\r\n\"dexis_program\"=hex(2):43,00,3a,00,00,00\r\n";
+    transfer("in.reg", "");
+    EXPECT_EQ(messages.str(), "Imported 4 settings from in.reg\n");
+}
+
 TEST_F(TransferFixture, AFailedImportChangesNothingAndExportsNothing) {
     struct Case {
         const char* name;
@@ -84,6 +95,16 @@ TEST_F(TransferFixture, AFailedImportChangesNothingAndExportsNothing) {
              Case{"store refused", kHeader + program, true, 1, "The store cannot be created; nothing was imported"},
              Case{"no program key", kHeader + "[HKEY_CURRENT_USER\\Software\\Other]\r\n", false, 0,
                   "Import file in.reg has no [HKEY_CURRENT_USER\\Software\\Veltrane] key; nothing was imported"},
+             // Values the program reads as text, in a type it would refuse at every later request.
+             Case{"dword for a text setting", kHeader + program + "\"dicom_idpad\"=dword:00000008\r\n", false, 0,
+                  "Import file in.reg, line 5: \"dicom_idpad\" is dword: but the program reads it only as text "
+                  "(\"...\"); nothing was imported"},
+             Case{"bytes for a text setting, any letter case",
+                  kHeader + program + "\"Dexis_Program\"=hex:43,00\r\n\"other\"=\"x\"\r\n", false, 0,
+                  "Import file in.reg, line 5: \"Dexis_Program\" is hex: but the program reads it only as text"},
+             Case{"a later line for the same name counts",
+                  kHeader + program + "\"server_ssl\"=\"True\"\r\n\"server_ssl\"=hex(7):41,00,00,00\r\n", false, 0,
+                  "Import file in.reg, line 6: \"server_ssl\" is hex(7):"},
          }) {
         SCOPED_TRACE(c.name);
         registry.keys.clear();

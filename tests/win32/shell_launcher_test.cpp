@@ -11,6 +11,7 @@
 #include "support/temp_dir.h"
 #include "support/wait_for.h"
 #include "win32_test_support.h"
+#include "windows/common/system_message.h"
 
 namespace veltrane::platform::win32 {
 namespace {
@@ -76,15 +77,46 @@ TEST_F(ShellLauncherFixture, TextHoldingAZeroStartsNothing) {
     cut.file = recorder + std::u16string(u"\0.txt", 5);
     const auto refused = dir.path() / "refused";
     SetEnvironmentVariableW(L"VELTRANE_RECORDER_OUT", refused.c_str());
-    launcher.launch(cut);
+    EXPECT_THROW(launcher.launch(cut), Error);
     LaunchRequest whole;
     whole.file = recorder;
     whole.parameters = std::u16string(u"a\0b", 3);
-    launcher.launch(whole);
+    EXPECT_THROW(launcher.launch(whole), Error);
     LaunchRequest fine;
     fine.file = recorder;
     EXPECT_FALSE(launchAndRecord(fine, "afterwards").empty());
     EXPECT_FALSE(std::filesystem::exists(refused));
+}
+
+// A program that the shell cannot start is told with the system's own text, never passed over in silence.
+TEST_F(ShellLauncherFixture, AProgramThatCannotStartIsReportedWithTheSystemsText) {
+    const std::u16string root = u16path(dir.path());
+    struct Case {
+        const char* what;
+        std::u16string file, directory;
+        DWORD error;
+    };
+    const Case cases[] = {
+        {"no such program", root + u"\\missing.exe", u"", ERROR_FILE_NOT_FOUND},
+        {"no such folder", root + u"\\missing\\DentalEye.exe", u"", ERROR_FILE_NOT_FOUND},
+        {"no program named", u"", u"", ERROR_FILE_NOT_FOUND},
+    };
+    for (const auto& c : cases) {
+        LaunchRequest request;
+        request.file = c.file;
+        request.directory = c.directory;
+        try {
+            launcher.launch(request);
+            ADD_FAILURE() << c.what << ": reported as started";
+        } catch (const Error& e) {
+            const std::string text = e.what();
+            EXPECT_FALSE(text.empty()) << c.what;
+            // The system's text for that error (Wine answers a missing folder as a missing file, as Windows
+            // sometimes does: either is the system's own word).
+            EXPECT_TRUE(text == systemMessage(c.error) || text == systemMessage(ERROR_PATH_NOT_FOUND))
+                << c.what << ": " << text;
+        }
+    }
 }
 
 // cmd runs a batch file and would run commands from its parameters, even inside quotes: those are refused, also

@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/error.h"
 #include "base/text.h"
+#include "linux/posix/posix_files.h"
 #include "platform/common/windows_command_line.h"
 
 extern char** environ;
@@ -97,6 +99,8 @@ std::optional<LaunchCommand> resolveLaunch(const LaunchRequest& request, const s
         command.program = path;
         command.argv.push_back(path);
     } else if (isWindowsProgramName(file)) {
+        // A path of this system that leads nowhere would only make wine fail where nobody sees it.
+        if (file.find('/') != std::string::npos && !exists(path)) return std::nullopt;
         auto wine = findInPath("wine", searchPath);
         if (!wine) return std::nullopt;
         command.program = *wine;
@@ -121,21 +125,36 @@ std::optional<LaunchCommand> resolveLaunch(const LaunchRequest& request, const s
     return command;
 }
 
-bool spawnDetached(const LaunchCommand& command) {
+int spawnDetached(const LaunchCommand& command) {
     // Everything the children need is made before forking: after fork only async-signal-safe calls are allowed.
     std::vector<char*> argv;
     for (const auto& arg : command.argv) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    const std::string failure = "veltrane: cannot start " + command.program + "\n";
     const char* program = command.program.c_str();
     const char* directory = command.directory.empty() ? nullptr : command.directory.c_str();
 
+    // The program's start is told back through a pipe that closes on exec: end of file means it started, an
+    // errno value means it did not. A program that is missing is then said to the user, not left in silence.
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0) return errno;
     const pid_t child = fork();
-    if (child < 0) return false;
+    if (child < 0) {
+        const int error = errno;
+        close(report[0]);
+        close(report[1]);
+        return error;
+    }
     if (child == 0) {
+        auto fail = [](int error) {
+            (void)!write(3, &error, sizeof error);
+            _exit(127);
+        };
+        // The report's end is descriptor 3, the only one beyond 0, 1 and 2 that survives below.
+        if (report[1] != 3 && dup3(report[1], 3, O_CLOEXEC) < 0) _exit(127);
         // A session of its own: closing our terminal or ending us does not reach the program.
         setsid();
         const pid_t grandchild = fork();
+        if (grandchild < 0) fail(errno);
         if (grandchild != 0) _exit(0);  // init adopts and reaps the grandchild
         sigset_t none;
         sigemptyset(&none);
@@ -144,44 +163,46 @@ bool spawnDetached(const LaunchCommand& command) {
         dfl.sa_handler = SIG_DFL;
         for (int sig = 1; sig < NSIG; ++sig) sigaction(sig, &dfl, nullptr);
         // No descriptor of ours reaches the program.
-        if (syscall(SYS_close_range, 3U, ~0U, 0U) != 0) {
-            for (int fd = 3; fd < 65536; ++fd) close(fd);
+        if (syscall(SYS_close_range, 4U, ~0U, 0U) != 0) {
+            for (int fd = 4; fd < 65536; ++fd) close(fd);
         }
-        // Our standard error stays reachable for the failure line only; it closes when the program starts.
-        const int ourError = fcntl(2, F_DUPFD_CLOEXEC, 3);
         // A caller that reads our output (the web application's starter, a script) waits for every holder of
         // the pipe to close it; the program must not hold it for as long as it runs.
         const int null = open("/dev/null", O_RDWR | O_NOCTTY);
         if (null >= 0) {
             for (int fd = 0; fd <= 2; ++fd) dup2(null, fd);
-            if (null > 2) close(null);
+            if (null > 3) close(null);
         } else {
             for (int fd = 0; fd <= 2; ++fd) close(fd);
         }
-        if (directory && chdir(directory) != 0) {
-            if (ourError >= 0) (void)!write(ourError, failure.data(), failure.size());
-            _exit(127);
-        }
+        if (directory && chdir(directory) != 0) fail(errno);
         execve(program, argv.data(), environ);
-        if (ourError >= 0) (void)!write(ourError, failure.data(), failure.size());
-        _exit(127);
+        fail(errno);
     }
+    close(report[1]);
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    return true;
+    int error = 0;
+    ssize_t got = 0;
+    while ((got = read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+    }
+    close(report[0]);
+    return got == static_cast<ssize_t>(sizeof error) ? error : 0;
 }
 
 void PosixLauncher::launch(const LaunchRequest& request) {
+    const std::u16string_view file = untilZero(request.file);
     // A batch file runs through wine's cmd, which would run commands hidden in the parameters.
-    requireBatchSafe(untilZero(request.file), untilZero(request.parameters));
+    requireBatchSafe(file, untilZero(request.parameters));
     const char* pathValue = std::getenv("PATH");
     const auto command = resolveLaunch(request, pathValue ? pathValue : "/usr/local/bin:/usr/bin:/bin");
     if (!command) {
-        std::fprintf(stderr, "veltrane: no way to start %s\n", utf16ToUtf8(untilZero(request.file)).c_str());
-        return;
+        // Nothing there, or a file there that nothing here can run.
+        const std::string name = utf16ToUtf8(file);
+        throw Error(fileErrorText(!name.empty() && exists(name) ? EACCES : ENOENT));
     }
-    spawnDetached(*command);
+    if (const int error = spawnDetached(*command)) throw Error(fileErrorText(error));
 }
 
 }  // namespace veltrane::platform::posix

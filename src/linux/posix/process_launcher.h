@@ -27,13 +27,15 @@ std::optional<LaunchCommand> resolveLaunch(const LaunchRequest& request, const s
 
 class PosixLauncher final : public Launcher {
 public:
-    // Failures are not reported to the caller; a one-line note goes to stderr for whoever reads it. A batch file
-    // given characters its command processor interprets throws instead (platform::requireBatchSafe).
+    // Throws the file error text of what stopped the start ("File not found" for a program or folder that is
+    // not there, "File access denied" for one that cannot be run), once the program has failed to start or has
+    // started. A batch file given characters its command processor interprets throws too
+    // (platform::requireBatchSafe).
     void launch(const LaunchRequest& request) override;
 };
 
 // Runs command detached: a grandchild in its own session, holding no descriptor beyond 0, 1 and 2, which init
-// reaps. Returns false when even the first fork failed.
-bool spawnDetached(const LaunchCommand& command);
+// reaps. Returns 0 once the program runs, else the errno value that stopped it (fork, folder or exec).
+int spawnDetached(const LaunchCommand& command);
 
 }  // namespace veltrane::platform::posix

@@ -231,6 +231,7 @@ private:
     }
 
     void valueLine(std::u16string_view t) {
+        const std::size_t firstLine = number();
         std::size_t pos = 0;
         std::u16string name;
         if (t.front() == u'@') {
@@ -279,7 +280,7 @@ private:
         } else {
             fail(number(), "unknown value type; expected \"text\", dword:, hex: or hex(<type>):");
         }
-        store(std::move(name), std::move(value));
+        store(std::move(name), std::move(value), firstLine);
     }
 
     // Bytes "xx,xx,..." that may continue on following lines after a trailing backslash.
@@ -320,17 +321,18 @@ private:
         return bytes;
     }
 
-    void store(std::u16string name, RegValue value) {
+    void store(std::u16string name, RegValue value, std::size_t line) {
         auto& key = doc_.keys[current_];
         const auto [it, added] = valueIndex_[current_].try_emplace(folded(name), key.values.size());
         if (!added) {
             // A later line for the same name wins, as when regedit imports the file.
             auto& entry = key.values[it->second];
             entry.value = std::move(value);
+            entry.line = line;
             moveComments(entry.comments);
             return;
         }
-        key.values.push_back({std::move(name), std::move(value), std::move(pending_)});
+        key.values.push_back({std::move(name), std::move(value), std::move(pending_), line});
         pending_.clear();
     }
 

@@ -18,6 +18,7 @@ struct RegEntry {
     std::u16string name;  // empty for the key's default value, written "@"
     platform::RegValue value;
     std::vector<std::u16string> comments;  // comment lines just above the value, kept when the file is rewritten
+    std::size_t line = 0;                  // where the value starts in the parsed file; 0 when made in memory
 };
 
 struct RegKeyBlock {

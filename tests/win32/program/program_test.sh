@@ -62,6 +62,10 @@ printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software
 program --import-settings "$(winpath "$R/bad.reg")"
 expect_eq "a broken file is refused" 1 "$code"
 expect_contains "a broken file names its line" "line 4" "$R/err"
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n"dicom_idpad"=dword:00000008\r\n' >"$R/typed.reg"
+program --import-settings "$(winpath "$R/typed.reg")"
+expect_eq "a value in a type the program refuses is refused" 1 "$code"
+expect_contains "the refused value and its line are named" 'line 4: "dicom_idpad" is dword: but the program reads it only as text' "$R/err"
 program --import-settings "$(winpath "$R/missing.reg")"
 expect_eq "a missing file is refused" 1 "$code"
 expect_contains "a missing file says why" "File not found" "$R/err"
@@ -185,6 +189,16 @@ expect_contains "missing request: then the window" "Error: The window cannot be 
 : >"$R/empty.ini"
 program -x "$(winpath "$R/empty.ini")"
 expect_contains "empty request" "The request file $(winpath "$R/empty.ini") holds no action" "$R/err"
+
+# An imaging program that is not there: the system's text, then which system and which program, in the message,
+# the log's one line, and a non-zero exit.
+rm -f "$log"
+settings "logging_enabled=True" "dentaleye_enabled=True" "dentaleye_program=$(winpath "$R/nowhere")\\"
+program -x "$(winpath "$REQUEST")"
+[ "$code" -ne 0 ] && pass "missing program: a failure's exit code" || fail "missing program: exit code 0"
+expect_contains "missing program: the message names it" "DentalEye: cannot start $(winpath "$R/nowhere")\\cmdlink.exe" "$R/err"
+expect_contains "missing program: the log's line" "Imaging dentaleye failed: " "$log"
+expect_contains "missing program: the log names it" " - DentalEye: cannot start $(winpath "$R/nowhere")\\cmdlink.exe" "$log"
 
 rm -f "$R/record"
 settings "dentaleye_enabled=True" "dentaleye_program=$(winpath "$R/Dental Eye")\\" "dexis_enabled=True" \
