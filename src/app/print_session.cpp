@@ -68,6 +68,9 @@ void TForm1::setIE() {
     writeLog(u"Start setIE");
     if (auto key = printing::openPageSetup(platform_.registry, /*create=*/true)) {
         writeLog(u"OK to setIE");
+        // Where nothing was ever stored (a fresh account on Linux), what is saved below must still be a value
+        // DONE can put back: else the margins would stay zero for every later print.
+        printing::fillEngineDefaults(*key);
         const bool dedicated = printType == u"Dedicated";
         oldFooter = key->read(u"footer");
         oldHeader = key->read(u"header");

@@ -1,5 +1,7 @@
 #include "printing/page_setup.h"
 
+#include <utility>
+
 #include "printing/restore_journal.h"
 
 namespace veltrane::printing {
@@ -12,6 +14,16 @@ std::optional<settings::OpenSettingsKey> openPageSetup(platform::Registry& regis
     auto key = registry.openKey(kPageSetupKeyPath, create);
     if (!key) return std::nullopt;
     return settings::OpenSettingsKey(std::move(key));
+}
+
+void fillEngineDefaults(settings::OpenSettingsKey& key) {
+    const std::pair<std::u16string, std::u16string> defaults[] = {
+        {u"header", u"&w&bPage &p of &P"}, {u"footer", u"&u&b&d"},      {u"margin_bottom", u"0.750000"},
+        {u"margin_top", u"0.750000"},      {u"margin_left", u"0.750000"}, {u"margin_right", u"0.750000"},
+    };
+    for (const auto& [name, value] : defaults) {
+        if (!key.has(name)) key.write(name, value);
+    }
 }
 
 void clearPageSetup(settings::OpenSettingsKey& key, bool margins) {

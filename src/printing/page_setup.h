@@ -30,6 +30,10 @@ class RestoreJournal;
 
 // nullopt when the key cannot be opened (or, without create, does not exist).
 std::optional<settings::OpenSettingsKey> openPageSetup(platform::Registry& registry, bool create);
+// Gives every page-setup value that is absent the browser engine's usual one (margins of 0.75 in, the usual
+// header and footer codes), as the engine keeps them on Windows: what a print saves and DONE puts back is then
+// always a real value. Values that exist, empty ones too, are left as they are.
+void fillEngineDefaults(settings::OpenSettingsKey& key);
 // Empties header and footer, and zeroes the margins when asked (a dedicated printer prints without them).
 void clearPageSetup(settings::OpenSettingsKey& key, bool margins);
 // Writes the saved values back, the margins only when asked. An empty saved value is never written: the value

@@ -23,6 +23,8 @@ public:
     explicit OpenSettingsKey(std::unique_ptr<platform::RegistryKey> key) : key_(std::move(key)) {}
     // Absent reads as the empty text; a non-text value throws.
     std::u16string read(const std::u16string& name);
+    // Whether the value exists at all, of any type, also empty.
+    bool has(const std::u16string& name) { return key_->queryValue(name).has_value(); }
     // Writes a plain string; a refused write throws "Failed to set data for '<name>'".
     void write(const std::u16string& name, const std::u16string& value);
 

@@ -74,16 +74,34 @@ TEST_F(PageSetupFixture, OnlyExactDedicatedTouchesTheMargins) {
     }
 }
 
+// Nothing stored yet (a fresh account on Linux): the print saves the engine's usual values, so DONE puts real
+// margins back and later normal prints keep them, instead of the dedicated print's zero staying for good.
 TEST_F(PageSetupFixture, UserWhoNeverChangedThePageSetup) {
     form.printType = u"Dedicated";
     form.setIE();
+    EXPECT_EQ(value(u"margin_top"), u"0");
+    EXPECT_EQ(value(u"header"), u"");
     form.resetIE();
-    for (const auto* name : {u"header", u"footer"}) EXPECT_EQ(value(name), u"");
+    EXPECT_EQ(value(u"header"), u"&w&bPage &p of &P");
+    EXPECT_EQ(value(u"footer"), u"&u&b&d");
     for (const auto* name : {u"margin_top", u"margin_bottom", u"margin_left", u"margin_right"}) {
-        EXPECT_EQ(value(name), u"0");
+        EXPECT_EQ(value(name), u"0.750000");
     }
     EXPECT_EQ(p.logLines(),
               (std::vector<std::string>{"Start setIE", "OK to setIE", "Done setIE", "Start resetIE", "Done resetIE"}));
+}
+
+// A value the user set, an empty header too, is theirs: only absent values get the usual ones.
+TEST_F(PageSetupFixture, ValuesThatExistAreNeverReplacedByTheUsualOnes) {
+    p.registry.setString(kPageSetupKeyPath, u"header", u"");
+    p.registry.setString(kPageSetupKeyPath, u"margin_left", u"0.250000");
+    form.printType = u"Normal";
+    form.setIE();
+    form.resetIE();
+    EXPECT_EQ(value(u"header"), u"");
+    EXPECT_EQ(value(u"margin_left"), u"0.250000");
+    EXPECT_EQ(value(u"footer"), u"&u&b&d");
+    EXPECT_EQ(value(u"margin_top"), u"0.750000");
 }
 
 TEST_F(PageSetupFixture, KeyThatCannotBeOpenedChangesNothing) {
@@ -108,7 +126,9 @@ TEST_F(PageSetupFixture, ErrorsStopWithoutTheClosingLine) {
 
     // A refused write, in the order the values are written.
     fakes::FakePlatform q;
-    q.registry.keys[kPageSetupKeyPath];
+    // Every value present, so no usual value is filled in first.
+    for (const auto* name : {u"header", u"footer", u"margin_top", u"margin_bottom", u"margin_left", u"margin_right"})
+        q.registry.setString(kPageSetupKeyPath, name, u"1");
     // This request's record is complete already, so the first refused write is the page setup's.
     q.registry.setString(printing::kRestoreJournalKeyPath, u"owners", q.instances.self);
     q.registry.setString(printing::kRestoreJournalKeyPath, u"page_setup", u"saved");

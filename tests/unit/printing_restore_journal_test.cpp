@@ -63,9 +63,10 @@ TEST_F(JournalFixture, NextStartRestoresWhatAKilledPrintLeftSwitched) {
         EXPECT_EQ(p.printers.defaultName, u"Office") << utf16ToUtf8(type);
         EXPECT_EQ(pageSetup(u"header"), u"H");
         EXPECT_EQ(pageSetup(u"margin_left"), u"0.500000");
-        EXPECT_EQ(pageSetup(u"footer"), u"");
-        // Absent before a dedicated print: written back empty, so the print's zero does not stay behind.
-        EXPECT_EQ(pageSetup(u"margin_top"), type == u"Dedicated" ? std::optional<std::u16string>(u"") : std::nullopt);
+        // Absent before the print: the engine's usual values, which the print saved and the restore put back, so
+        // the print's zero does not stay behind.
+        EXPECT_EQ(pageSetup(u"footer"), u"&u&b&d");
+        EXPECT_EQ(pageSetup(u"margin_top"), u"0.750000");
         const auto lines = p.logLines();
         ASSERT_GE(lines.size(), 5u);
         EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5),
