@@ -172,7 +172,7 @@ expect_eq "header restored" '&w&bPage &p of &P' "$(page_setup_value header)"
 expect_eq "top margin restored" 0.750000 "$(page_setup_value margin_top)"
 expect_eq "left margin restored" 0.750000 "$(page_setup_value margin_left)"
 expect_eq "right margin (absent before) gets the usual value back" 0.750000 "$(page_setup_value margin_right)"
-expect_eq "footer (absent before) stays empty" "" "$(page_setup_value footer)"
+expect_eq "footer (absent before) gets the usual value back" '&u&b&d' "$(page_setup_value footer)"
 expect_eq "activity log of the print" "$card_print_log" "$(log_messages)"
 grep -q 'GET /veltrane_docs/store/1234/apptcard.html cache-control=no-cache pragma=no-cache' "$work/http.log" ||
     fail "the page was not requested bypassing the cache: $(cat "$work/http.log")"
