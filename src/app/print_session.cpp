@@ -28,7 +28,14 @@ void TForm1::runPrintBranch() {
         SetDefaultPrinter(printer);
         // The job names its printer, so a request printed while another one has switched the default since
         // still goes to the printer of its own type.
-        if (defaultPrinter_.isListed(printer)) printDestination_ = printer;
+        if (defaultPrinter_.isListed(printer)) {
+            printDestination_ = printer;
+        } else {
+            // Printing the card on the office laser, on plain paper, is not what was asked: nothing prints until
+            // the user says where.
+            missingPrinter_ = printer;
+            writeLog(u"Printer " + printer + u" is not installed: nothing is printed until Print Again");
+        }
         printType = newPrintType;
         writeLog(u"Initial setup IE " + printer);
         setIE();

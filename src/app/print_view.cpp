@@ -34,7 +34,21 @@ void TForm1::printBrowserPage() {
 
 void TForm1::WebBrowser1NavigateComplete2() {
     loading_ = false;
+    pageLoaded_ = true;
     PrintAgainEnabled = true;
+    if (!missingPrinter_.empty()) {
+        std::u16string fallback = u"the default printer";
+        try {
+            fallback = getCurrentPrinter();
+        } catch (const Error&) {
+            // No default printer either: the words above say as much as can be said.
+        }
+        PrintStatus.Caption = u"Not printed: the printer \"" + missingPrinter_ +
+                              u"\" set for this document is not installed on this computer. Choose an installed "
+                              u"printer on the Printers page, or press Print Again to print on " +
+                              fallback + u".";
+        return;
+    }
     printBrowserPage();
 }
 
@@ -46,8 +60,11 @@ void TForm1::WebBrowser1Loading(int percent) {
 
 void TForm1::WebBrowser1NavigateFailed(const std::string& message) {
     loading_ = false;
-    PrintAgainEnabled = false;
-    PrintStatus.Caption = utf8ToUtf16(message);
+    pageLoaded_ = false;
+    // A server that was down for a moment needs no new request: Print Again loads the page again.
+    PrintAgainEnabled = true;
+    const bool ended = !message.empty() && (message.back() == '.' || message.back() == '?');
+    PrintStatus.Caption = utf8ToUtf16(message) + (ended ? u" " : u". ") + u"Press Print Again to load it again.";
     writeLog(u"Page not loaded: " + utf8ToUtf16(message));
     throw Error(message);
 }
@@ -62,7 +79,23 @@ void TForm1::WebBrowser1PrintFailed(const std::string& message) {
     throw Error(message);
 }
 
-void TForm1::ColorButton2Click() { printBrowserPage(); }
+void TForm1::ColorButton2Click() {
+    if (!pageLoaded_) {
+        if (printUrl_.empty()) return;  // the request never asked for a page
+        writeLog(u"Print Again: load the page again");
+        loading_ = true;
+        PrintAgainEnabled = false;
+        PrintStatus.Caption = u"Loading " + printUrl_ + u" \u2026";
+        platform_.browser.navigate(printUrl_, platform::kNavNoReadFromCache);
+        return;
+    }
+    // The user chose the default printer for a document whose own printer is not installed.
+    if (!missingPrinter_.empty()) {
+        writeLog(u"Print Again on the default printer instead of " + missingPrinter_);
+        missingPrinter_.clear();
+    }
+    printBrowserPage();
+}
 
 void TForm1::ColorButton1Click() { resetProgram(); }
 

@@ -182,6 +182,8 @@ private:
     bool restoreMargins_ = false;
     std::u16string printUrl_;
     bool loading_ = false;
+    bool pageLoaded_ = false;       // the page is there to print; false after a failed load
+    std::u16string missingPrinter_;  // the document's printer, not installed: nothing prints until Print Again
     // A request that failed (unreadable, or a bridge that could not run) ends the process with exit code 1, so a
     // caller that waits for us learns of it.
     bool requestFailed_ = false;

@@ -300,7 +300,7 @@ TEST_F(PrintRequestFixture, ThePrintViewSaysWhatIsHappeningAndEachFailureIsLogge
          u"Not printed: Cannot print on 'Zebra': the printer is stopped", true},
         {&app::TForm1::WebBrowser1NavigateFailed, "The page " + utf16ToUtf8(url) + " could not be loaded: gone",
          "Page not loaded: The page " + utf16ToUtf8(url) + " could not be loaded: gone",
-         u"The page " + url + u" could not be loaded: gone", false},
+         u"The page " + url + u" could not be loaded: gone. Press Print Again to load it again.", true},
     };
     for (const auto& f : failures) {
         SCOPED_TRACE(f.logLine);
@@ -318,6 +318,53 @@ TEST_F(PrintRequestFixture, ThePrintViewSaysWhatIsHappeningAndEachFailureIsLogge
         EXPECT_EQ(form.PrintAgainEnabled, f.printAgain);
     }
     EXPECT_EQ(linesOfAGoodPrint, 11u);  // a good session logs its steps and nothing else
+}
+
+// A server that was down for a moment: Print Again loads the page again and prints it once it has loaded.
+TEST_F(PrintRequestFixture, AfterAFailedLoadPrintAgainLoadsThePageAgainAndPrintsIt) {
+    app::TForm1 form(p.bundle);
+    form.FormCreate();
+    const std::u16string url = u"http://srv.example/veltrane_docs/store/1234/apptcard.html";
+    EXPECT_THROW(form.WebBrowser1NavigateFailed("The page x could not be loaded: the server refused the connection: "
+                                                "is the practice server running, and is its address right?"),
+                 Error);
+    EXPECT_EQ(form.PrintStatus.Caption,
+              u"The page x could not be loaded: the server refused the connection: is the practice server running, "
+              u"and is its address right? Press Print Again to load it again.");
+    EXPECT_TRUE(form.PrintAgainEnabled);
+    form.ColorButton2Click();
+    EXPECT_TRUE(p.browser.printedOn.empty()) << "nothing is there to print yet";
+    ASSERT_EQ(p.browser.navigations.size(), 2u);
+    EXPECT_EQ(p.browser.navigations[1], std::make_pair(url, 4));
+    EXPECT_FALSE(form.PrintAgainEnabled) << "a second click while it loads would load it twice";
+    EXPECT_EQ(form.PrintStatus.Caption, u"Loading " + url + u" \u2026");
+    form.WebBrowser1NavigateComplete2();
+    EXPECT_EQ(p.browser.printedOn, std::vector<std::u16string>{u"Zebra"});
+    // Loaded now: Print Again prints again, without loading.
+    form.ColorButton2Click();
+    EXPECT_EQ(p.browser.navigations.size(), 2u);
+    EXPECT_EQ(p.browser.printedOn.size(), 2u);
+}
+
+// The card printer is configured but not installed: nothing prints on another printer until the user says so.
+TEST_F(PrintRequestFixture, APrinterThatIsNotInstalledPrintsNothingElsewhereUntilPrintAgain) {
+    p.registry.setString(kVeltraneKey, u"apptcard_printer", u"Card Printer");
+    app::TForm1 form(p.bundle);
+    form.FormCreate();
+    form.WebBrowser1NavigateComplete2();
+    EXPECT_TRUE(p.browser.printedOn.empty()) << "the card went to another printer";
+    EXPECT_EQ(form.PrintStatus.Caption,
+              u"Not printed: the printer \"Card Printer\" set for this document is not installed on this computer. "
+              u"Choose an installed printer on the Printers page, or press Print Again to print on Office.");
+    EXPECT_TRUE(form.PrintAgainEnabled);
+    const auto lines = p.logLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "Printer Card Printer is not installed: nothing is printed until Print Again"),
+              lines.end());
+    form.ColorButton2Click();
+    // The default printer of that moment, as the user chose.
+    EXPECT_EQ(p.browser.printedOn, std::vector<std::u16string>{u""});
+    EXPECT_EQ(p.logLines().back(), "Print Again on the default printer instead of Card Printer");
 }
 
 }  // namespace
