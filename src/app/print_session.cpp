@@ -106,6 +106,10 @@ printing::SavedPageSetup TForm1::savedPageSetup() const {
     return {oldFooter, oldHeader, oldMarginBottom, oldMarginTop, oldMarginLeft, oldMarginRight};
 }
 
-void TForm1::restoreInterruptedPrint() { journal_.restoreInterrupted(log_, defaultPrinter_); }
+void TForm1::restoreInterruptedPrint() {
+    if (const auto problem = journal_.restoreInterrupted(log_, defaultPrinter_)) {
+        platform_.dialogs.showMessage(*problem, platform::MessagePlacement::Default);
+    }
+}
 
 }  // namespace veltrane::app

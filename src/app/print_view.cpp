@@ -139,6 +139,11 @@ void TForm1::resetProgram() {
                 oldPrinter = target;
                 writeLog(u"resetProgram oldPrinter " + oldPrinter);
                 SetDefaultPrinter(oldPrinter);
+                // Read back: a printer removed while the window was open is not put back by writing its name.
+                if (!defaultPrinter_.isSystemDefault(target)) {
+                    throw Error(utf16ToUtf8(u"the default printer could not be put back to " + target + u" (" +
+                                            defaultPrinter_.systemDefaultForMessages() + u" is still the default)"));
+                }
                 resetIE();
             }
         }

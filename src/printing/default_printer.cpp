@@ -39,6 +39,16 @@ void DefaultPrinter::followSystemDefault() {
     selection_ = systemDefaultPosition();
 }
 
+bool DefaultPrinter::isSystemDefault(const std::u16string& name) {
+    const auto now = printers_.defaultPrinterName();
+    return now && equalsIgnoreCase(*now, name);
+}
+
+std::u16string DefaultPrinter::systemDefaultForMessages() {
+    const auto now = printers_.defaultPrinterName();
+    return now && !now->empty() ? *now : u"no printer";
+}
+
 bool DefaultPrinter::writeDefaultEntryFor(const std::u16string& name) {
     const auto& list = printerList();
     const std::size_t count = list.size();

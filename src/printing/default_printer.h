@@ -26,6 +26,10 @@ public:
     void followSystemDefault();
     // Writes the default-printer entry for every printer-list entry equal to name; false when none is.
     bool writeDefaultEntryFor(const std::u16string& name);
+    // Whether the system's default printer is name now, asked afresh (letter case ignored, as the list matches).
+    bool isSystemDefault(const std::u16string& name);
+    // The system's default printer as it is now, or "no printer" when it has none; for messages.
+    std::u16string systemDefaultForMessages();
 
 private:
     int systemDefaultPosition();

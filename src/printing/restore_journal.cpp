@@ -165,34 +165,42 @@ void RestoreJournal::leave() {
         writeOwners(*journal, owners);
 }
 
-void RestoreJournal::restoreInterrupted(settings::ActivityLog& log, DefaultPrinter& printer) {
+std::optional<std::u16string> RestoreJournal::restoreInterrupted(settings::ActivityLog& log, DefaultPrinter& printer) {
     // Read without the lock first: a start with nothing pending (nearly every start) takes no lock.
     {
         auto journal = openJournal(registry_, /*create=*/false);
-        if (!journal) return;
+        if (!journal) return std::nullopt;
         const auto owners = readOwners(*journal);
         if (std::all_of(owners.begin(), owners.end(),
                         [&](const std::u16string& owner) { return instances_.isRunning(owner); }))
-            return;
+            return std::nullopt;
     }
     const auto lock = instances_.lockShared();
     auto journal = openJournal(registry_, /*create=*/false);
-    if (!journal) return;
+    if (!journal) return std::nullopt;
     auto owners = readOwners(*journal);
     const auto before = owners.size();
     std::erase_if(owners, [&](const std::u16string& owner) { return !instances_.isRunning(owner); });
-    if (owners.size() == before) return;
+    if (owners.size() == before) return std::nullopt;
     // A request still open restores for itself, and for the dead ones, when its DONE is pressed.
     if (!owners.empty()) {
         writeOwners(*journal, owners);
-        return;
+        return std::nullopt;
     }
 
     log.writeLog(u"Restore after an interrupted print request");
+    std::u16string problem;
     const std::u16string previous = journal->read(kPrinter);
     if (!previous.empty()) {
         log.writeLog(u"Restore default printer " + previous);
-        printer.writeDefaultEntryFor(previous);
+        const bool installed = printer.writeDefaultEntryFor(previous);
+        // Read back: a printer removed meanwhile, or a write the system ignored, is not a restore.
+        if (!printer.isSystemDefault(previous)) {
+            problem = u"The default printer could not be put back to " + previous +
+                      (installed ? u"" : u", which is not installed on this computer any more") + u". " +
+                      printer.systemDefaultForMessages() +
+                      u" is still the default printer: choose the default printer in the system's printer settings.";
+        }
     }
     const bool headerFooter = journal->read(kPageSetup) == kSaved;
     const bool margins = marginsRecorded(*journal);
@@ -205,13 +213,26 @@ void RestoreJournal::restoreInterrupted(settings::ActivityLog& log, DefaultPrint
             const std::u16string* values[] = {&saved.footer,    &saved.header,     &saved.marginBottom,
                                               &saved.marginTop, &saved.marginLeft, &saved.marginRight};
             for (int i = 0; i < 6; ++i) {
-                if (i < 2 ? headerFooter : margins) key->write(kSavedNames[i], *values[i]);
+                if (!(i < 2 ? headerFooter : margins)) continue;
+                key->write(kSavedNames[i], *values[i]);
+                if (key->read(kSavedNames[i]) != *values[i]) {
+                    problem += (problem.empty() ? u"" : u" ") + std::u16string(u"The browser's page setup could not be put "
+                                                                              u"back (") + kSavedNames[i] + u").";
+                    break;
+                }
             }
+        } else {
+            problem += (problem.empty() ? u"" : u" ") + std::u16string(u"The browser's page setup could not be opened.");
         }
     }
     // Closed only when everything is back, so a failure here is tried again at the next start.
+    if (!problem.empty()) {
+        log.writeLog(u"Restore not complete, tried again at the next start: " + problem);
+        return problem;
+    }
     closeRecord(*journal);
     log.writeLog(u"Done restore after an interrupted print request");
+    return std::nullopt;
 }
 
 }  // namespace veltrane::printing

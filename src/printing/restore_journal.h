@@ -46,8 +46,10 @@ public:
     RestorePlan restorePlan();
     // This request has ended; requests that died meanwhile go too, and the last one closes the record.
     void leave();
-    // Puts back what requests whose processes have died left switched, once no request is open any more.
-    void restoreInterrupted(settings::ActivityLog& log, DefaultPrinter& printer);
+    // Puts back what requests whose processes have died left switched, once no request is open any more. What
+    // could not be put back (read back after writing) is returned in words for the user; the record is then
+    // kept, and the next start tries again.
+    std::optional<std::u16string> restoreInterrupted(settings::ActivityLog& log, DefaultPrinter& printer);
 
 private:
     platform::Registry& registry_;

@@ -266,12 +266,20 @@ else
     fi
     expect_eq "default printer while the missing page is shown" "system default destination: vtZebra" \
         "$(default_printer)"
+    expect_eq "nothing printed for a missing page" "$before" "$(pdf_count vtZebra)"
+    # The document is there now (the server had a bad moment): Print Again loads it and prints it.
+    mkdir -p "$www/veltrane_docs/store/404"
+    cp "$www/veltrane_docs/store/1234/apptcard.html" "$www/veltrane_docs/store/404/apptcard.html"
+    click_print_again
+    wait_for 60 sh -c '[ "$(find "$1" -name "*.pdf" | wc -l)" -gt "$2" ]' _ "$E2E_DIR/cups/out/vtZebra" "$before" ||
+        fail "Print Again after a failed load printed nothing"
+    no_message_box "Print Again after a failed load"
     click_done
     wait_exit 30 || fail "the program did not end after DONE following a failed load"
     expect_eq "exit code after DONE following a failed load" 0 "$exit_code"
 fi
 [ -n "$app_pid" ] && { kill -9 -- "-$app_pid" 2>/dev/null; app_pid=; }
-expect_eq "nothing printed for a missing page" "$before" "$(pdf_count vtZebra)"
+wait_jobs_done
 expect_eq "default printer after a failed load" "system default destination: vtOffice" "$(default_printer)"
 expect_eq "header after a failed load" '&w&bPage &p of &P' "$(page_setup_value header)"
 

@@ -81,6 +81,47 @@ TEST_F(JournalFixture, NextStartRestoresWhatAKilledPrintLeftSwitched) {
     }
 }
 
+// The old default was removed while a card was open, and the card was closed without DONE: a start cannot put it
+// back, so it says so, names the printer that is still the default, and keeps the record until it can.
+TEST_F(JournalFixture, ARestoreThatDoesNotTakeKeepsTheRecordAndTellsTheUser) {
+    start(u"A", true, u"Normal");
+    kill(u"A");
+    p.printers.names = {u"Zebra"};
+    p.files.contents.clear();
+    start(u"B", false, u"Normal");
+    EXPECT_EQ(p.printers.defaultName, u"Zebra");
+    ASSERT_EQ(p.dialogs.shown.size(), 1u);
+    const std::u16string told =
+        u"The default printer could not be put back to Office, which is not installed on this computer any more. "
+        u"Zebra is still the default printer: choose the default printer in the system's printer settings.";
+    EXPECT_EQ(p.dialogs.shown[0].text, told);
+    const auto lines = p.logLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                         "Restore not complete, tried again at the next start: " + utf16ToUtf8(told)),
+              1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Done restore after an interrupted print request"), 0);
+    EXPECT_NE(p.registry.getString(kRestoreJournalKeyPath, u"printer").value_or(u""), u"");
+
+    // The printer is back: the next start restores it and closes the record.
+    p.printers.names = {u"Office", u"Zebra"};
+    p.files.contents.clear();
+    start(u"C", false, u"Normal");
+    EXPECT_EQ(p.printers.defaultName, u"Office");
+    EXPECT_EQ(p.dialogs.shown.size(), 1u);
+    EXPECT_EQ(p.logLines().back(), "Done restore after an interrupted print request");
+}
+
+// The same seen from DONE: written is not restored; DONE says so and offers the way out.
+TEST_F(JournalFixture, DoneReadsTheDefaultBackBeforeItSaysRestored) {
+    auto card = start(u"A", true, u"Normal");
+    p.printers.applyWrites = false;  // the system takes the entry and ignores it
+    EXPECT_THROW(card->ColorButton1Click(), Error);
+    EXPECT_TRUE(card->CloseAnywayVisible);
+    EXPECT_NE(card->PrintStatus.Caption.find(u"could not be put back to Office (Zebra is still the default)"),
+              std::u16string::npos);
+    EXPECT_NE(p.registry.getString(kRestoreJournalKeyPath, u"owners").value_or(u""), u"");
+}
+
 TEST_F(JournalFixture, NeverRestoresWhileTheRecordingProcessRuns) {
     auto printing = start(u"A", true, u"Dedicated");
     start(u"B", false, u"Dedicated");  // the configuration window opened beside the print
