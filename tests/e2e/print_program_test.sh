@@ -305,6 +305,40 @@ Start loading imaging romexis
 resetProgram
 *** Done resetProgram + close ***' "$(log_messages)"
 
+# 6. A card and a receipt started at the same moment, twenty times: the X server refuses a connection now and then
+# when two programs connect at once, and neither request may be lost for it. Each pair is ended by killing it;
+# the start after the last pair puts the workstation back.
+request "$work/receipt.ini" print receipt 9
+pairs=20 lost=0
+for pair in $(seq "$pairs"); do
+    zebra=$(pdf_count vtZebra) epson=$(pdf_count vtEpson)
+    setsid "$program" -x "$work/appt.ini" -s "$server" 2> "$work/pair-card.err" &
+    card_pid=$!
+    setsid "$program" -x "$work/receipt.ini" -s "$server" 2> "$work/pair-receipt.err" &
+    receipt_pid=$!
+    both_printed() {
+        [ "$(pdf_count vtZebra)" -gt "$zebra" ] && [ "$(pdf_count vtEpson)" -gt "$epson" ] && return 0
+        # A request that ended has nothing more to print.
+        { ended "$card_pid" || ended "$receipt_pid"; } && return 0
+        return 1
+    }
+    wait_for 90 both_printed
+    if [ "$(pdf_count vtZebra)" -le "$zebra" ] || [ "$(pdf_count vtEpson)" -le "$epson" ]; then
+        lost=$((lost + 1))
+        card_state=running receipt_state=running
+        ended "$card_pid" && { wait "$card_pid"; card_state="ended with $?"; }
+        ended "$receipt_pid" && { wait "$receipt_pid"; receipt_state="ended with $?"; }
+        echo "pair $pair: card $card_state: $(grep -v XDG_RUNTIME "$work/pair-card.err" | head -5)" >&2
+        echo "pair $pair: receipt $receipt_state: $(grep -v XDG_RUNTIME "$work/pair-receipt.err" | head -5)" >&2
+    fi
+    kill -9 -- "-$card_pid" "-$receipt_pid" 2>/dev/null
+    wait "$card_pid" "$receipt_pid" 2>/dev/null
+done
+expect_eq "pairs started together in which both printed" "$pairs" "$((pairs - lost))"
+wait_jobs_done
+env -u DISPLAY timeout 60 "$program" -x "$work/appt.ini" -s "$server" > /dev/null 2>&1
+expect_eq "default printer after the pairs" "system default destination: vtOffice" "$(default_printer)"
+
 if [ -n "${first_print_ms:-}" ] && [ -n "${print_again_ms:-}" ] && [ -n "${done_ms:-}" ]; then
     echo "start to first PDF ${first_print_ms} ms; Print Again to PDF ${print_again_ms} ms; DONE to exit ${done_ms} ms"
 fi

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "base/error.h"
+#include "linux/modules/display_connection.h"
 #include "linux/modules/dl_module_loader.h"
 #include "linux/modules/module_path.h"
 #include "support/wait_for.h"
@@ -90,6 +91,29 @@ TEST(WindowLoader, AnXDisplayThatAnswersIsReachable) {
     waitpid(server, nullptr, 0);
     ASSERT_TRUE(started) << "Xvfb did not start";
     EXPECT_TRUE(reachable) << reason;
+}
+
+// A server that refuses a connection now and then: tried again until one is made, or the time is up.
+TEST(DisplayConnection, ARefusedConnectionIsTriedAgainUntilTheTimeIsUp) {
+    int token = 0;
+    struct Case {
+        const char* what;
+        int refusals;  // before the server takes one
+        bool connected;
+    };
+    for (const auto& c : {Case{"at once", 0, true}, Case{"after three refusals", 3, true},
+                          Case{"never", 1000000, false}}) {
+        int attempts = 0;
+        void* connection = platform::modules::retryConnect(
+            [&]() -> void* { return ++attempts > c.refusals ? &token : nullptr; }, std::chrono::milliseconds(300));
+        EXPECT_EQ(connection != nullptr, c.connected) << c.what;
+        if (c.connected) {
+            EXPECT_EQ(attempts, c.refusals + 1) << c.what;
+        } else {
+            EXPECT_GT(attempts, 1) << c.what << ": not tried again";
+            EXPECT_LT(attempts, 100) << c.what << ": tried without pause";
+        }
+    }
 }
 
 TEST(WindowLoader, ModulePathIsBesideTheProgramUnlessOverridden) {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/error.h"
+#include "linux/modules/display_connection.h"
 #include "linux/modules/module_path.h"
 
 #ifndef VELTRANE_UI_MODULE_FILE
@@ -41,11 +42,18 @@ bool xDisplayAccepts(ModuleLoader& loader, const std::string& display, std::stri
         reason = "the X11 client library (libxcb.so.1) is not installed";
         return false;
     }
-    void* connection = connect(display.c_str(), nullptr);
-    const int failure = hasError(connection);
-    disconnect(connection);
+    // A server busy with another program's connection refuses one now and then: tried again for a moment.
+    void* connection = retryConnect(
+        [&]() -> void* {
+            void* attempt = connect(display.c_str(), nullptr);
+            if (hasError(attempt) == 0) return attempt;
+            disconnect(attempt);
+            return nullptr;
+        },
+        kDisplayConnectTime);
     // The library stays loaded: the toolkit that follows uses it anyway.
-    if (failure != 0) {
+    if (connection) disconnect(connection);
+    if (!connection) {
         reason = "cannot connect to the X display \"" + display + "\"";
         return false;
     }
