@@ -69,8 +69,18 @@ void TForm1::WebBrowser1NavigateFailed(const std::string& message) {
     throw Error(message);
 }
 
+// Taken by the printer system is not yet on paper: "Printed on" only once the printer system says the job is done.
 void TForm1::WebBrowser1Printed(const std::u16string& printer) {
+    PrintStatus.Caption = u"Sent to " + printer + u" at " + clockText(platform_.clock.now());
+}
+
+void TForm1::WebBrowser1PrintCompleted(const std::u16string& printer) {
     PrintStatus.Caption = u"Printed on " + printer + u" at " + clockText(platform_.clock.now());
+}
+
+void TForm1::WebBrowser1PrintDelayed(const std::u16string& printer, const std::u16string& reason) {
+    PrintStatus.Caption = u"Sent to " + printer + u", not printed yet: " + reason;
+    writeLog(u"Print waits on " + printer + u": " + reason);
 }
 
 void TForm1::WebBrowser1PrintFailed(const std::string& message) {
@@ -80,8 +90,7 @@ void TForm1::WebBrowser1PrintFailed(const std::string& message) {
 }
 
 void TForm1::ColorButton2Click() {
-    if (!pageLoaded_) {
-        if (printUrl_.empty()) return;  // the request never asked for a page
+    if (!pageLoaded_ && !printUrl_.empty()) {
         writeLog(u"Print Again: load the page again");
         loading_ = true;
         PrintAgainEnabled = false;

@@ -131,7 +131,10 @@ public:
     void WebBrowser1Loading(int percent);
     // A load that failed: logged, shown, and raised as the event's error.
     void WebBrowser1NavigateFailed(const std::string& message);
+    // The printer system took the job ("Sent to"), finished it ("Printed on"), or holds it for a reason.
     void WebBrowser1Printed(const std::u16string& printer);
+    void WebBrowser1PrintCompleted(const std::u16string& printer);
+    void WebBrowser1PrintDelayed(const std::u16string& printer, const std::u16string& reason);
     void WebBrowser1PrintFailed(const std::string& message);
     // Ends the process without restoring; the restore journal keeps the request, so the next start restores.
     void CloseAnywayClick();

@@ -24,8 +24,18 @@ public:
         return Paper{media->name, media->widthMm, media->heightMm};
     }
 
-    void submitPdf(const std::string& printer, const std::string& pdf, const std::string& title) override {
-        cups::printPdf(printer, pdf, title);
+    int submitPdf(const std::string& printer, const std::string& pdf, const std::string& title) override {
+        return cups::printPdf(printer, pdf, title);
+    }
+
+    JobState jobState(const std::string& printer, int job) override {
+        const auto progress = cups::jobProgress(printer, job);
+        using State = cups::JobProgress::State;
+        const auto kind = progress.state == State::Waiting     ? JobState::Kind::Waiting
+                          : progress.state == State::Completed ? JobState::Kind::Completed
+                          : progress.state == State::Failed    ? JobState::Kind::Failed
+                                                               : JobState::Kind::Unknown;
+        return {kind, progress.reason};
     }
 };
 

@@ -28,8 +28,15 @@ struct BrowserEvents {
     std::function<void(const std::string& message)> navigateFailed;
     // How far the page has loaded, in percent, while it loads.
     std::function<void(int percent)> loadProgress;
-    // The printer system (or the engine, where it prints by itself) took the print; the printer it went to.
+    // The printer system (or the engine, where it prints by itself) took the print; the printer it went to. Taken
+    // is not printed: the job may still wait in the queue.
     std::function<void(const std::string& printer)> printed;
+    // The printer system reports the job done. A host whose printer system does not say (the Win32 one) never
+    // calls it.
+    std::function<void(const std::string& printer)> printCompleted;
+    // The job waits for a reason the user can act on (the printer paused or stopped, the job held); the text
+    // says it in words. Called again only when the reason changes.
+    std::function<void(const std::string& printer, const std::string& reason)> printDelayed;
     // A print that had started could not be completed; the text says why. A host whose engine reports no
     // outcome (the Win32 one) never calls it.
     std::function<void(const std::string& message)> printFailed;

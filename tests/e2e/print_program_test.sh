@@ -330,6 +330,9 @@ for pair in $(seq "$pairs"); do
         ended "$receipt_pid" && { wait "$receipt_pid"; receipt_state="ended with $?"; }
         echo "pair $pair: card $card_state: $(grep -v XDG_RUNTIME "$work/pair-card.err" | head -5)" >&2
         echo "pair $pair: receipt $receipt_state: $(grep -v XDG_RUNTIME "$work/pair-receipt.err" | head -5)" >&2
+        echo "pair $pair: PDFs vtZebra $zebra -> $(pdf_count vtZebra), vtEpson $epson -> $(pdf_count vtEpson); jobs: $(lpstat -o | tr '\n' ' ')" >&2
+        echo "pair $pair: log: $(log_messages | tail -n 12 | paste -sd'|')" >&2
+        on_failure "pair-$pair"
     fi
     kill -9 -- "-$card_pid" "-$receipt_pid" 2>/dev/null
     wait "$card_pid" "$receipt_pid" 2>/dev/null

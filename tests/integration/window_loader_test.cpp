@@ -101,8 +101,8 @@ TEST(DisplayConnection, ARefusedConnectionIsTriedAgainUntilTheTimeIsUp) {
         int refusals;  // before the server takes one
         bool connected;
     };
-    for (const auto& c : {Case{"at once", 0, true}, Case{"after three refusals", 3, true},
-                          Case{"never", 1000000, false}}) {
+    for (const auto& c :
+         {Case{"at once", 0, true}, Case{"after three refusals", 3, true}, Case{"never", 1000000, false}}) {
         int attempts = 0;
         void* connection = platform::modules::retryConnect(
             [&]() -> void* { return ++attempts > c.refusals ? &token : nullptr; }, std::chrono::milliseconds(300));

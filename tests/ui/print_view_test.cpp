@@ -89,9 +89,15 @@ private slots:
         symbol<void (*)()>("test_browser_complete")();
         QCOMPARE(prints(), 1);
         QVERIFY(again->isEnabled());
-        // The status line over the page says where the print went once CUPS has taken it.
+        // The status line over the page says where the print went once CUPS has taken it, why it waits if CUPS
+        // says so, and that it is printed only once CUPS has finished the job.
         symbol<void (*)(const char*, const char*)>("test_browser_finish_print")("vtZebra", "");
         QVERIFY(status->isVisible());
+        QVERIFY2(status->text().startsWith(QStringLiteral("Sent to vtZebra at ")), qPrintable(status->text()));
+        symbol<void (*)(const char*, const char*)>("test_browser_job_waits")("vtZebra",
+                                                                             "the printer vtZebra is paused");
+        QCOMPARE(status->text(), QStringLiteral("Sent to vtZebra, not printed yet: the printer vtZebra is paused"));
+        symbol<void (*)(const char*)>("test_browser_job_done")("vtZebra");
         QVERIFY2(status->text().startsWith(QStringLiteral("Printed on vtZebra at ")), qPrintable(status->text()));
         QVERIFY(status->geometry().bottom() <= page->parentWidget()->height());
         again->click();
@@ -112,13 +118,14 @@ private slots:
         QVERIFY(h.p.dialogs.shown[0].error);
         symbol<void (*)(bool)>("test_browser_fail_print")(false);
 
-        // A page that fails to load is reported with the view's reason, and there is nothing to print again.
+        // A page that fails to load is reported with the view's reason; Print Again then loads it again.
         symbol<void (*)(const char*)>("test_browser_fail_load")(
             "https://pms.example/x.html: the server did not answer");
         QCOMPARE(h.p.dialogs.shown.size(), size_t{2});
         QCOMPARE(h.p.dialogs.shown[1].text, std::u16string(u"https://pms.example/x.html: the server did not answer"));
-        QCOMPARE(status->text(), QStringLiteral("https://pms.example/x.html: the server did not answer"));
-        QVERIFY(!again->isEnabled());
+        QCOMPARE(status->text(), QStringLiteral("https://pms.example/x.html: the server did not answer. Press Print "
+                                                "Again to load it again."));
+        QVERIFY(again->isEnabled());
 
         // A later navigate goes straight to the existing view.
         h.host.navigate(u"https://pms.example/docs/store/1042/receipt.html", platform::kNavNoReadFromCache);

@@ -54,7 +54,8 @@ __attribute__((visibility("default"))) int test_browser_last_flags() {
 __attribute__((visibility("default"))) int test_browser_prints() { return record.prints; }
 __attribute__((visibility("default"))) void test_browser_fail_print(bool fail) { record.failPrint = fail; }
 __attribute__((visibility("default"))) void test_browser_fail_load(const char* message) {
-    if (TestView::current && TestView::current->events.navigateFailed) TestView::current->events.navigateFailed(message);
+    if (TestView::current && TestView::current->events.navigateFailed)
+        TestView::current->events.navigateFailed(message);
 }
 __attribute__((visibility("default"))) const char16_t* test_browser_last_printer() {
     return record.printers.empty() ? u"" : record.printers.back().c_str();
@@ -67,6 +68,15 @@ __attribute__((visibility("default"))) void test_browser_finish_print(const char
     } else if (TestView::current->events.printed) {
         TestView::current->events.printed(printer);
     }
+}
+// What CUPS says of the job afterwards: done, or waiting for a reason.
+__attribute__((visibility("default"))) void test_browser_job_done(const char* printer) {
+    if (TestView::current && TestView::current->events.printCompleted)
+        TestView::current->events.printCompleted(printer);
+}
+__attribute__((visibility("default"))) void test_browser_job_waits(const char* printer, const char* reason) {
+    if (TestView::current && TestView::current->events.printDelayed)
+        TestView::current->events.printDelayed(printer, reason);
 }
 __attribute__((visibility("default"))) void test_browser_progress(int percent) {
     if (TestView::current && TestView::current->events.loadProgress) TestView::current->events.loadProgress(percent);

@@ -284,6 +284,8 @@ TEST_F(PrintRequestFixture, ThePrintViewSaysWhatIsHappeningAndEachFailureIsLogge
     EXPECT_EQ(p.browser.printedOn, std::vector<std::u16string>{u"Zebra"});
     EXPECT_EQ(form.PrintStatus.Caption, u"Printing on Zebra \u2026");
     form.WebBrowser1Printed(u"Zebra");
+    EXPECT_EQ(form.PrintStatus.Caption, u"Sent to Zebra at 14:05:09");
+    form.WebBrowser1PrintCompleted(u"Zebra");
     EXPECT_EQ(form.PrintStatus.Caption, u"Printed on Zebra at 14:05:09");
     const auto linesOfAGoodPrint = p.logLines().size();
 

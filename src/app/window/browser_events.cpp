@@ -18,6 +18,12 @@ platform::BrowserEvents browserEventsFor(TForm1& form, RunWindowEvent run, Repor
     events.printed = [&form, run](const std::string& printer) {
         run([&] { form.WebBrowser1Printed(utf8ToUtf16(printer)); });
     };
+    events.printCompleted = [&form, run](const std::string& printer) {
+        run([&] { form.WebBrowser1PrintCompleted(utf8ToUtf16(printer)); });
+    };
+    events.printDelayed = [&form, run](const std::string& printer, const std::string& reason) {
+        run([&] { form.WebBrowser1PrintDelayed(utf8ToUtf16(printer), utf8ToUtf16(reason)); });
+    };
     events.printFailed = [&form, run](const std::string& message) {
         run([&] { form.WebBrowser1PrintFailed(message); });
     };

@@ -1,5 +1,6 @@
 #include "linux/browser/web_browser_view.h"
 
+#include <QDateTime>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPointer>
@@ -27,6 +28,10 @@ namespace {
 constexpr double kDefaultMarginInches = 0.75;
 constexpr int kDefaultLoadTimeLimitMs = 60000;
 constexpr int kRenderTimeLimitMs = 60000;
+// A job is asked after twice a second until the printer system says it is done, and for ten minutes at most: a
+// printer that stays paused longer leaves the status at "Sent to".
+constexpr int kJobPollMs = 500;
+constexpr qint64 kJobFollowTimeMs = 10 * 60 * 1000;
 
 std::string urlText(const QUrl& url) { return url.toString().toStdString(); }
 
@@ -77,6 +82,8 @@ WebBrowserView::WebBrowserView(QWidget* parent, std::unique_ptr<PdfPrinters> pri
     view_->settings()->setAttribute(QWebEngineSettings::PrintElementBackgrounds, true);
     timeLimit_.setSingleShot(true);
     connect(&timeLimit_, &QTimer::timeout, this, [this] { onTimeLimit(); });
+    jobPoll_.setInterval(kJobPollMs);
+    connect(&jobPoll_, &QTimer::timeout, this, [this] { followJobs(); });
     renderLimit_.setSingleShot(true);
     connect(&renderLimit_, &QTimer::timeout, this, [this] {
         ++renderGeneration_;  // a result that still comes is dropped
@@ -250,26 +257,58 @@ void WebBrowserView::submit(const QByteArray& pdf) {
         return;
     }
     const std::string printer = queue_.front().printer;
+    int job = 0;
     try {
-        printers_->submitPdf(printer, pdf.toStdString(),
-                             view_->title().isEmpty() ? urlText(requested_) : view_->title().toStdString());
+        job = printers_->submitPdf(printer, pdf.toStdString(),
+                                   view_->title().isEmpty() ? urlText(requested_) : view_->title().toStdString());
     } catch (const Error& e) {
         finishPrint(e.what());
         return;
     }
-    finishPrint({}, printer);
+    finishPrint({}, printer, job);
 }
 
-void WebBrowserView::finishPrint(const std::string& failure, const std::string& printer) {
+void WebBrowserView::finishPrint(const std::string& failure, const std::string& printer, int job) {
     if (!queue_.empty()) queue_.pop_front();
     printing_ = false;
     // The next print starts first, so a handler that shows a message box does not hold it up.
     startNextPrint();
     if (!failure.empty()) {
         if (events.printFailed) events.printFailed(failure);
-    } else if (events.printed) {
-        events.printed(printer);
+        return;
     }
+    if (job > 0) {
+        submitted_.push_back({printer, job, QDateTime::currentMSecsSinceEpoch(), {}});
+        if (!jobPoll_.isActive()) jobPoll_.start();
+    }
+    if (events.printed) events.printed(printer);
+}
+
+void WebBrowserView::followJobs() {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    // Copied: a handler may show a message box, whose event loop runs this timer again.
+    auto jobs = std::move(submitted_);
+    submitted_.clear();
+    std::vector<SubmittedJob> still;
+    for (auto& job : jobs) {
+        const auto state = printers_->jobState(job.printer, job.id);
+        using Kind = PdfPrinters::JobState::Kind;
+        if (state.kind == Kind::Completed) {
+            if (events.printCompleted) events.printCompleted(job.printer);
+        } else if (state.kind == Kind::Failed) {
+            if (events.printFailed) events.printFailed("Not printed on " + job.printer + ": " + state.reason);
+        } else if (state.kind == Kind::Waiting && now - job.submittedMs < kJobFollowTimeMs) {
+            if (!state.reason.empty() && state.reason != job.lastReason && events.printDelayed) {
+                events.printDelayed(job.printer, state.reason);
+            }
+            job.lastReason = state.reason;
+            still.push_back(std::move(job));
+        }
+        // Unknown, or waiting past the time it is followed: the status keeps saying it was sent, no more.
+    }
+    for (auto& job : submitted_) still.push_back(std::move(job));
+    submitted_ = std::move(still);
+    if (submitted_.empty()) jobPoll_.stop();
 }
 
 }  // namespace veltrane::platform::qt

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "linux/modules/browser_view.h"
 
@@ -42,8 +43,10 @@ private:
     QPageLayout pageLayout(const PageSetupValues& pageSetup, const std::string& printer) const;
     void startNextPrint();
     void submit(const QByteArray& pdf);
-    // Reports the print at the head of the queue and starts the next one.
-    void finishPrint(const std::string& failure, const std::string& printer = {});
+    // Reports the print at the head of the queue and starts the next one; a submitted job is then followed.
+    void finishPrint(const std::string& failure, const std::string& printer = {}, int job = 0);
+    // Asks the printer system where each submitted job stands and reports what changed.
+    void followJobs();
 
     struct Job {
         std::string printer;
@@ -62,6 +65,16 @@ private:
     int loadGeneration_ = 0;
     int renderGeneration_ = 0;
     std::deque<Job> queue_;
+
+    // Jobs the printer system has taken and not yet finished, asked after until done or for kJobFollowTimeMs.
+    struct SubmittedJob {
+        std::string printer;
+        int id = 0;
+        qint64 submittedMs = 0;
+        std::string lastReason;
+    };
+    std::vector<SubmittedJob> submitted_;
+    QTimer jobPoll_;
 };
 
 // Margin text in inches as the page setup stores it ("0.750000", "0"); nullopt when it is empty or not a

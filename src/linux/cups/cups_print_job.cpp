@@ -3,6 +3,7 @@
 #include <cups/cups.h>
 
 #include <memory>
+#include <optional>
 
 #include "base/error.h"
 
@@ -67,6 +68,53 @@ int printPdf(const std::string& printer, const std::string& pdf, const std::stri
         failWithCupsError("Cannot print on '" + printer + "'");
     }
     return job;
+}
+
+JobProgress jobProgress(const std::string& printer, int job) {
+    cups_job_t* jobs = nullptr;
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, printer.c_str(), 0, CUPS_WHICHJOBS_ALL);
+    std::optional<ipp_jstate_t> state;
+    for (int i = 0; i < count; ++i) {
+        if (jobs[i].id == job) state = jobs[i].state;
+    }
+    cupsFreeJobs(count, jobs);
+    JobProgress progress;
+    if (count < 0 || !state) {
+        progress.state = JobProgress::State::Unknown;
+        return progress;
+    }
+    switch (*state) {
+        case IPP_JSTATE_COMPLETED:
+            progress.state = JobProgress::State::Completed;
+            return progress;
+        case IPP_JSTATE_CANCELED:
+            progress.state = JobProgress::State::Failed;
+            progress.reason = "the job was cancelled on " + printer;
+            return progress;
+        case IPP_JSTATE_ABORTED:
+            progress.state = JobProgress::State::Failed;
+            progress.reason = "the printer system gave the job up on " + printer;
+            return progress;
+        case IPP_JSTATE_HELD:
+            progress.reason = "the job is held on " + printer + ": release it in the printer settings";
+            return progress;
+        case IPP_JSTATE_STOPPED:
+            progress.reason = "the job is stopped on " + printer;
+            return progress;
+        default:
+            break;
+    }
+    // Waiting or printing: whether the printer itself stands still is the printer's state.
+    if (const auto dest = namedDest(printer.c_str())) {
+        const char* printerState = cupsGetOption("printer-state", dest->num_options, dest->options);
+        if (printerState && std::string(printerState) == "5") {
+            const char* message = cupsGetOption("printer-state-message", dest->num_options, dest->options);
+            progress.reason = "the printer " + printer + " is paused or stopped" +
+                              (message && *message ? std::string(" (") + message + ")" : std::string()) +
+                              ": the job prints once it is resumed";
+        }
+    }
+    return progress;
 }
 
 }  // namespace veltrane::platform::cups

@@ -23,4 +23,15 @@ std::optional<PrinterMedia> defaultMedia(const std::string& printer);
 // veltrane::Error with CUPS's own text when the job is refused.
 int printPdf(const std::string& printer, const std::string& pdf, const std::string& title);
 
+// Where a submitted job stands, as the scheduler reports it.
+struct JobProgress {
+    enum class State { Waiting, Completed, Failed, Unknown };
+    State state = State::Waiting;
+    // Why it waits or failed, in words ("the printer vtZebra is paused"); empty while it simply waits its turn.
+    std::string reason;
+};
+// The job's progress on printer; Unknown when the scheduler cannot be asked or no longer knows the job (it keeps
+// finished jobs only as long as its settings say), so nothing is claimed that is not known.
+JobProgress jobProgress(const std::string& printer, int job);
+
 }  // namespace veltrane::platform::cups

@@ -3,7 +3,9 @@
 #include <cups/cups.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "base/error.h"
 #include "base/text.h"
@@ -43,8 +45,15 @@ std::vector<std::u16string> CupsPrinters::printerNames() {
 }
 
 std::optional<std::u16string> CupsPrinters::defaultPrinterName() {
-    // No name asks for the default as the user sees it: lpoptions, then the server's default.
+    // No name asks for the default as the user sees it: lpoptions, then the server's default. Another program
+    // (another print request starting at the same moment) may be rewriting lpoptions just then, and the file
+    // read half written names no default: asked again for a moment before "none" counts.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+    while (!dest && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+    }
     if (!dest) return std::nullopt;
     std::u16string name = utf8ToUtf16(dest->name);
     cupsFreeDests(1, dest);

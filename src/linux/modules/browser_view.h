@@ -26,8 +26,17 @@ public:
     virtual std::string defaultPrinter() = 0;
     // The paper a printer takes by default, or nullopt when the printer does not say.
     virtual std::optional<Paper> defaultPaper(const std::string& printer) = 0;
-    // Submits the PDF as one job; throws veltrane::Error with the printer system's text when it is refused.
-    virtual void submitPdf(const std::string& printer, const std::string& pdf, const std::string& title) = 0;
+    // Submits the PDF as one job and returns its id; throws veltrane::Error with the printer system's text when
+    // it is refused.
+    virtual int submitPdf(const std::string& printer, const std::string& pdf, const std::string& title) = 0;
+
+    // Where a submitted job stands. reason: why it waits or failed, in words; empty while it waits its turn.
+    struct JobState {
+        enum class Kind { Waiting, Completed, Failed, Unknown };
+        Kind kind = Kind::Unknown;
+        std::string reason;
+    };
+    virtual JobState jobState(const std::string& printer, int job) = 0;
 };
 
 class BrowserView {
@@ -40,8 +49,9 @@ public:
     virtual void navigate(const std::u16string& url, int flags) = 0;
     // Starts printing the loaded page on printer (empty: the current default) without a dialog, with the
     // page-setup values; throws veltrane::Error when nothing can be printed. The outcome comes as events.printed
-    // (the printer system has accepted the job) or events.printFailed; prints asked for while one is under way
-    // follow it in order.
+    // (the printer system has accepted the job) or events.printFailed; then, as the printer system reports the
+    // job, events.printDelayed, events.printCompleted or events.printFailed. Prints asked for while one is under
+    // way follow it in order.
     virtual void print(const PageSetupValues& pageSetup, const std::u16string& printer) = 0;
 
     // Set by the window's browser host; handlerFailed is not used (the window reports its handlers' errors).

@@ -87,6 +87,12 @@ bool BrowserHost::ensureView() {
     view_->events.printed = [this](const std::string& printer) {
         if (events_.printed) events_.printed(printer);
     };
+    view_->events.printCompleted = [this](const std::string& printer) {
+        if (events_.printCompleted) events_.printCompleted(printer);
+    };
+    view_->events.printDelayed = [this](const std::string& printer, const std::string& reason) {
+        if (events_.printDelayed) events_.printDelayed(printer, reason);
+    };
     view_->events.printFailed = [this](const std::string& message) {
         if (events_.printFailed) events_.printFailed(message);
     };
