@@ -80,7 +80,10 @@ void registerWindowClasses(WNDPROC mainProc) {
     main.lpfnWndProc = mainProc;
     main.hInstance = instance;
     main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    main.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    // The program's own icon (resource 1; the small one comes from the same resource); a test program without
+    // one gets the system's.
+    main.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    if (!main.hIcon) main.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     main.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     main.lpszClassName = kMainWindowClass;
     RegisterClassExW(&main);
