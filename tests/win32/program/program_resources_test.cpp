@@ -1,5 +1,5 @@
 // The built program's resources as Windows reads them: the version Explorer's properties and the installed
-// programs list show, and the icon Explorer, the taskbar and the Start menu draw.
+// programs list show, the icon Explorer, the taskbar and the Start menu draw, and the settings of its manifest.
 
 #include <windows.h>
 #include <shellapi.h>
@@ -94,6 +94,34 @@ TEST(ProgramResources, IconLoadsInEverySizeWindowsAsksFor) {
         if (icon) DestroyIcon(icon);
     }
     FreeLibrary(module);
+}
+
+// The loader reads the manifest's settings by namespace: a wrong one and Windows silently starts the program
+// unaware, stretched and blurred at any scaling.
+TEST(ProgramResources, ManifestDeclaresPerMonitorAwareness) {
+    ACTCTXW context{};
+    context.cbSize = sizeof context;
+    context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.lpSource = kProgram;
+    context.lpResourceName = MAKEINTRESOURCEW(1);
+    HANDLE activation = CreateActCtxW(&context);
+    ASSERT_NE(INVALID_HANDLE_VALUE, activation) << "the manifest does not parse: " << GetLastError();
+    const struct {
+        const wchar_t* ns;
+        const wchar_t* name;
+        std::wstring expected;
+    } cases[] = {
+        {L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware", L"true/pm"},
+        {L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness", L"PerMonitorV2, PerMonitor"},
+    };
+    for (const auto& c : cases) {
+        wchar_t value[128] = {};
+        SIZE_T written = 0;
+        const BOOL found = QueryActCtxSettingsW(0, activation, c.ns, c.name, value, 128, &written);
+        EXPECT_TRUE(found) << c.name;
+        EXPECT_EQ(c.expected, std::wstring(value)) << c.name;
+    }
+    ReleaseActCtx(activation);
 }
 
 }  // namespace
