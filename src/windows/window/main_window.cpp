@@ -316,6 +316,9 @@ void MainWindow::placePageSheets(const Control& pageControl) {
 // ---------------------------------------------------------------- the message loop
 
 void MainWindow::show(int showCommand) {
+    // Windows hides focus rectangles until a key is pressed; staff who click and then type must see where the
+    // keyboard is from the start.
+    SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     ShowWindow(window_, showCommand);
     // The keyboard starts at the first stop, the page tabs.
     if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);
