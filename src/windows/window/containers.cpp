@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windows.h>
 
+#include <cwchar>
+
 namespace veltrane::platform::win32::window {
 
 namespace {
@@ -22,6 +24,22 @@ bool forwarded(UINT message) {
     }
 }
 
+// The brush a container fills itself with; a window of another class counts as the button face.
+HBRUSH backgroundOf(HWND window) {
+    wchar_t className[32] = {};
+    GetClassNameW(window, className, 32);
+    const auto* look = std::wcscmp(className, kContainerClass) == 0
+                           ? reinterpret_cast<const ContainerLook*>(GetWindowLongPtrW(window, GWLP_USERDATA))
+                           : nullptr;
+    return look && look->background ? look->background : GetSysColorBrush(COLOR_BTNFACE);
+}
+
+void fillClient(HWND window, HDC dc, HBRUSH brush) {
+    RECT rect;
+    GetClientRect(window, &rect);
+    FillRect(dc, &rect, brush);
+}
+
 LRESULT CALLBACK containerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (forwarded(message)) return SendMessageW(GetAncestor(window, GA_ROOT), message, wParam, lParam);
     const auto* look = reinterpret_cast<const ContainerLook*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -30,13 +48,9 @@ LRESULT CALLBACK containerProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             SetWindowLongPtrW(window, GWLP_USERDATA,
                               reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
             break;
-        case WM_ERASEBKGND: {
-            RECT rect;
-            GetClientRect(window, &rect);
-            HBRUSH brush = look && look->background ? look->background : GetSysColorBrush(COLOR_BTNFACE);
-            FillRect(reinterpret_cast<HDC>(wParam), &rect, brush);
+        case WM_ERASEBKGND:
+            fillClient(window, reinterpret_cast<HDC>(wParam), backgroundOf(window));
             return 1;
-        }
         case WM_PAINT: {
             PAINTSTRUCT paint;
             HDC dc = BeginPaint(window, &paint);
@@ -56,6 +70,13 @@ LRESULT CALLBACK containerProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 LRESULT CALLBACK groupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     if (forwarded(message)) return SendMessageW(GetAncestor(window, GA_ROOT), message, wParam, lParam);
+    // A group box draws only its frame and caption. Here it holds controls and covers its page's background, so
+    // it fills its inside with that background itself, or whatever was on screen before (the page shown last)
+    // stays there. Its items ask it for their background too (DrawThemeParentBackground).
+    if (message == WM_ERASEBKGND) {
+        fillClient(window, reinterpret_cast<HDC>(wParam), backgroundOf(GetParent(window)));
+        return 1;
+    }
     return DefSubclassProc(window, message, wParam, lParam);
 }
 

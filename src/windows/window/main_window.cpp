@@ -204,8 +204,9 @@ HWND MainWindow::makeControl(Control& control, HWND parent, int id) {
         case K::GroupBox:
         case K::RadioGroup:
             // The radio group's buttons are its children: Tab goes into it, to its chosen item.
+            // Its items paint themselves: the box's own erasing leaves them out.
             made = create(row.kind == K::RadioGroup ? WS_EX_CONTROLPARENT : 0, L"BUTTON", row.caption,
-                          BS_GROUPBOX | shown | disabled, parent, id);
+                          BS_GROUPBOX | WS_CLIPCHILDREN | shown | disabled, parent, id);
             if (made) forwardNotifications(made);
             break;
         case K::RadioButton: {
