@@ -119,6 +119,35 @@ void registerWindowClasses(WNDPROC mainProc) {
     registered = true;
 }
 
+// An editable combo box shows the focus by its caret alone, which blinks and is easily missed in an empty one: it
+// gets a focus rectangle around its text field while it has the focus (unless the system hides focus cues).
+void paintComboFocus(HWND combo) {
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetComboBoxInfo(combo, &info)) return;
+    RECT ring = info.rcItem;
+    InflateRect(&ring, 1, 1);
+    HDC dc = GetDC(combo);
+    // The ring is drawn afresh each time, so no rectangle is left behind when the focus goes.
+    FrameRect(dc, &ring, GetSysColorBrush(COLOR_WINDOW));
+    const HWND focus = GetFocus();
+    const bool focused = focus && (focus == combo || IsChild(combo, focus));
+    if (focused && !(SendMessageW(combo, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        DrawFocusRect(dc, &ring);
+    }
+    ReleaseDC(combo, dc);
+}
+
+LRESULT CALLBACK comboProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+    const bool focusMoved =
+        message == WM_COMMAND && (HIWORD(wParam) == EN_SETFOCUS || HIWORD(wParam) == EN_KILLFOCUS);
+    if (message == WM_PAINT || focusMoved || message == WM_UPDATEUISTATE) paintComboFocus(window);
+    return result;
+}
+
 HWND createContainer(HWND parent, int id, const ContainerLook* look) {
     // A container is never a focus stop itself; the dialog manager walks into its children.
     return CreateWindowExW(WS_EX_CONTROLPARENT, kContainerClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
@@ -129,5 +158,7 @@ HWND createContainer(HWND parent, int id, const ContainerLook* look) {
 void tabLeavesMemo(HWND memo) { SetWindowSubclass(memo, memoProc, 2, 0); }
 
 void forwardNotifications(HWND groupBox) { SetWindowSubclass(groupBox, groupBoxProc, 1, 0); }
+
+void showComboFocus(HWND combo) { SetWindowSubclass(combo, comboProc, 3, 0); }
 
 }  // namespace veltrane::platform::win32::window

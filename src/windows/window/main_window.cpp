@@ -175,6 +175,7 @@ HWND MainWindow::makeControl(Control& control, HWND parent, int id) {
                           parent, id);
             for (const auto& item : row.items)
                 SendMessageW(made, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(item)));
+            if (made) showComboFocus(made);
             break;
         case K::PageControl: {
             made = create(0, WC_TABCONTROLW, u"", TCS_MULTILINE | stop | shown | disabled, parent, id);

@@ -395,6 +395,43 @@ TEST_F(Window, ClickingATabShowsItsPageAndRunsItsShowHandler) {
     EXPECT_FALSE(IsWindowVisible(at(u"TabSheet27")));
 }
 
+// An empty combo box shows its focus by more than a blinking caret: what it draws around its text field changes
+// while it has the focus, and is as before once the focus has gone.
+TEST_F(Window, EmptyComboBoxesShowTheirFocus) {
+    p.registry.setString(fakes::kVeltraneKey, u"appt_type", u"");
+    start();
+    for (const char16_t* name : {u"ComboBoxApptType", u"ComboBoxReceiptType"}) {
+        SCOPED_TRACE(utf16ToUtf8(name));
+        HWND combo = at(name);
+        ASSERT_EQ(GetWindowTextLengthW(combo), 0);
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+        const auto settled = [&](HWND focus) {
+            SetFocus(focus);
+            pump();
+            UpdateWindow(window->handle());
+            return screenshotOf(combo);
+        };
+        // The caret blinks inside the text field: only what lies around it counts.
+        const auto differing = [&](const Screenshot& a, const Screenshot& b) {
+            int count = 0;
+            for (int y = 0; y < a.area.bottom - a.area.top; ++y)
+                for (int x = 0; x < a.area.right - a.area.left; ++x) {
+                    const POINT point{x, y};
+                    if (!PtInRect(&info.rcItem, point) && a.at(x, y) != b.at(x, y)) ++count;
+                }
+            return count;
+        };
+        const Screenshot before = settled(at(u"Button2"));
+        const Screenshot focused = settled(combo);
+        ASSERT_TRUE(GetFocus() == combo || IsChild(combo, GetFocus()));
+        const Screenshot after = settled(at(u"Button2"));
+        EXPECT_GT(differing(before, focused), 0) << "nothing shows the focus";
+        EXPECT_EQ(differing(before, after), 0) << "the focus left a mark behind";
+    }
+}
+
 // A group box draws only its frame and caption: the page shown before must not stay visible inside it.
 TEST_F(Window, GroupBoxesShowNothingOfThePageShownBefore) {
     p.registry.setString(fakes::kVeltraneKey, u"cliniview_program", u"C:\\Program Files\\Cliniview\\");
