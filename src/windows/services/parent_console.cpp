@@ -113,17 +113,11 @@ StandardStreams attachParentConsole() {
     const bool hadError = usable(GetStdHandle(STD_ERROR_HANDLE));
     streams.output = connect(STD_OUTPUT_HANDLE, stdout);
     streams.error = connect(STD_ERROR_HANDLE, stderr);
-    // Kept for the whole process: the streams write through them until the very end.
-    static ConsoleTextBuffer* outputBuffer = nullptr;
-    static ConsoleTextBuffer* errorBuffer = nullptr;
-    if (isConsole(GetStdHandle(STD_OUTPUT_HANDLE))) {
-        outputBuffer = new ConsoleTextBuffer(GetStdHandle(STD_OUTPUT_HANDLE));
-        std::cout.rdbuf(outputBuffer);
-    }
-    if (isConsole(GetStdHandle(STD_ERROR_HANDLE))) {
-        errorBuffer = new ConsoleTextBuffer(GetStdHandle(STD_ERROR_HANDLE));
-        std::cerr.rdbuf(errorBuffer);
-    }
+    // Never freed: the library flushes std::cout and std::cerr after every static object of ours has gone.
+    if (isConsole(GetStdHandle(STD_OUTPUT_HANDLE)))
+        std::cout.rdbuf(new ConsoleTextBuffer(GetStdHandle(STD_OUTPUT_HANDLE)));
+    if (isConsole(GetStdHandle(STD_ERROR_HANDLE)))
+        std::cerr.rdbuf(new ConsoleTextBuffer(GetStdHandle(STD_ERROR_HANDLE)));
     // Started from cmd.exe without waiting, the shell has already printed its prompt: start on a line of our own.
     if ((streams.output && !hadOutput) || (streams.error && !hadError)) (hadOutput ? std::cerr : std::cout) << '\n';
     return streams;
