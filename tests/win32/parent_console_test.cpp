@@ -1,10 +1,10 @@
 // What reaches a console line by line: a UTF-8 sequence cut by the end of a write waits for its last bytes.
 
+#include "windows/services/parent_console.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "windows/services/parent_console.h"
 
 namespace veltrane::platform::win32 {
 namespace {

@@ -142,8 +142,7 @@ void paintComboFocus(HWND combo) {
 
 LRESULT CALLBACK comboProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
-    const bool focusMoved =
-        message == WM_COMMAND && (HIWORD(wParam) == EN_SETFOCUS || HIWORD(wParam) == EN_KILLFOCUS);
+    const bool focusMoved = message == WM_COMMAND && (HIWORD(wParam) == EN_SETFOCUS || HIWORD(wParam) == EN_KILLFOCUS);
     if (message == WM_PAINT || focusMoved || message == WM_UPDATEUISTATE) paintComboFocus(window);
     return result;
 }

@@ -1,9 +1,10 @@
 // The built program's resources as Windows reads them: the version Explorer's properties and the installed
 // programs list show, the icon Explorer, the taskbar and the Start menu draw, and the settings of its manifest.
 
-#include <windows.h>
+// clang-format off
+#include <windows.h>  // before the other Win32 headers, which need its types
 #include <shellapi.h>
-
+// clang-format on
 #include <gtest/gtest.h>
 
 #include <string>
@@ -36,12 +37,9 @@ TEST(ProgramResources, VersionStringsNameTheProductAndItsVersion) {
         const wchar_t* name;
         std::wstring expected;
     } cases[] = {
-        {L"ProductName", L"Veltrane Client Tools"},
-        {L"CompanyName", L"Veltrane"},
-        {L"FileDescription", L"Veltrane Client Tools"},
-        {L"FileVersion", VELTRANE_VERSION_TEXT},
-        {L"ProductVersion", VELTRANE_VERSION_TEXT},
-        {L"OriginalFilename", L"veltrane-client-tools.exe"},
+        {L"ProductName", L"Veltrane Client Tools"},     {L"CompanyName", L"Veltrane"},
+        {L"FileDescription", L"Veltrane Client Tools"}, {L"FileVersion", VELTRANE_VERSION_TEXT},
+        {L"ProductVersion", VELTRANE_VERSION_TEXT},     {L"OriginalFilename", L"veltrane-client-tools.exe"},
     };
     for (const auto& c : cases) EXPECT_EQ(c.expected, versionString(block, c.name)) << c.name;
 }
@@ -59,8 +57,8 @@ TEST(ProgramResources, FixedVersionIsTheProjectVersionOfAnApplication) {
     EXPECT_EQ(MAKELONG(minor, major), fixed->dwProductVersionMS);
     // The translation the strings are filed under: U.S. English, Unicode.
     WORD* translation = nullptr;
-    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
-                               &length));
+    ASSERT_TRUE(
+        VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
     ASSERT_GE(length, 4u);
     EXPECT_EQ(0x0409, translation[0]);
     EXPECT_EQ(1200, translation[1]);

@@ -63,9 +63,7 @@ RECT boundsOf(HWND window) {
 struct Screenshot {
     RECT area{};
     std::vector<COLORREF> pixels;
-    COLORREF at(int x, int y) const {
-        return pixels[static_cast<std::size_t>(y * (area.right - area.left) + x)];
-    }
+    COLORREF at(int x, int y) const { return pixels[static_cast<std::size_t>(y * (area.right - area.left) + x)]; }
 };
 
 Screenshot screenshotOf(HWND window) {
