@@ -11,9 +11,11 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
 cp "$program" "$work/veltrane-client-tools.exe"
+cp "$here/../../src/windows/veltrane-client-tools.ico" "$work/veltrane-client-tools.ico"
 : >"$work/clienttools.log"
 # wixl takes file sources relative to the folder it runs in.
 (cd "$work" && wixl -a x64 -D Version="$version" -D Exe=veltrane-client-tools.exe -D Log=clienttools.log \
+    -D Icon=veltrane-client-tools.ico \
     -o "$work/package.msi" "$here/veltrane-client-tools.wxs")
 
 # The shared log, which wixl cannot mark: permanent (16) and never overwritten (128), so no uninstall, upgrade or

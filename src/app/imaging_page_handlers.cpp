@@ -87,7 +87,10 @@ void TForm1::imagingCheckBoxClick(std::u16string_view box) {
 void TForm1::imagingEditExit(std::u16string_view name) {
     const auto [page, edit] = findEdit(name);
     if (!edit) unknownControl(name);
-    writeSetting(std::u16string(edit->value), storedForm(imagingEdit(name).Text, edit->form));
+    const std::u16string stored = storedForm(imagingEdit(name).Text, edit->form);
+    writeSetting(std::u16string(edit->value), stored);
+    // The edit shows what is stored (a folder with its trailing delimiter), as the page shows it when next shown.
+    imagingEdit(name).Text = stored;
 }
 
 void TForm1::imagingBrowseClick(std::u16string_view button) {

@@ -36,9 +36,19 @@ namespace {
 constexpr int kFailed = 1;
 constexpr int kNeedsWindow = 2;
 
-void printError(const std::string& message) {
-    std::fprintf(stderr, "veltrane-client-tools: %s\n", message.c_str());
-    std::fflush(stderr);
+void printError(const std::string& message) { std::cerr << "veltrane-client-tools: " << message << std::endl; }
+
+// --help and --version: to standard output, or, started where there is none to reach (a shortcut, Explorer, the
+// Run box), in a message box, so that asking for them never ends in silence.
+void showInformation(const std::string& text, const platform::win32::StandardStreams& streams) {
+    if (streams.output) {
+        std::cout << text << std::flush;
+        return;
+    }
+    std::string shown = text;
+    while (!shown.empty() && shown.back() == '\n') shown.pop_back();
+    MessageBoxW(nullptr, platform::win32::wide(utf8ToUtf16(shown)), L"Veltrane Client Tools",
+                MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }
 
 // The arguments that splitProgramOptions kept, as the original UTF-16 texts: a name that UTF-8 cannot carry
@@ -76,7 +86,7 @@ int transferSettings(const app::ProgramOptions& options) {
     }
 }
 
-int run() {
+int run(const platform::win32::StandardStreams& streams) {
     std::vector<std::u16string> all =
         platform::win32::splitProgramArguments(platform::win32::fromWide(GetCommandLineW()));
     // The program's name comes first; a parent may start it with an empty command line.
@@ -92,11 +102,11 @@ int run() {
     }
     // Help and version need neither the settings nor a window.
     if (options.help) {
-        std::fputs(app::helpText(settingsLocation(), logLocation()).c_str(), stdout);
+        showInformation(app::helpText(settingsLocation(), logLocation()), streams);
         return 0;
     }
     if (options.version) {
-        std::printf("veltrane-client-tools %s\n", VELTRANE_VERSION);
+        showInformation(std::string("veltrane-client-tools ") + VELTRANE_VERSION + "\n", streams);
         return 0;
     }
     if (!options.exportSettings.empty() || !options.importSettings.empty()) return transferSettings(options);
@@ -138,16 +148,18 @@ int run() {
 }  // namespace
 
 int wmain(int, wchar_t**) {
-    platform::win32::attachParentConsole();
+    const platform::win32::StandardStreams streams = platform::win32::attachParentConsole();
     // Before any window or box exists: the awareness is the process's, fixed once the first window is made.
     platform::win32::window::enableDpiAwareness();
     int code = kFailed;
     try {
-        code = run();
+        code = run(streams);
     } catch (const std::exception& e) {
         // Nothing of the program is left to report it: say it in a box, or on standard error without a desktop.
         platform::win32::MessageBoxDialogs().showError(utf8ToUtf16(e.what()));
     }
+    std::cout.flush();
+    std::cerr.flush();
     std::fflush(stdout);
     std::fflush(stderr);
     return code;

@@ -69,7 +69,7 @@ void MessageBoxDialogs::showMessage(const std::u16string& text, MessagePlacement
     try {
         boxes_.showMessage(text, placement);
     } catch (const Error&) {
-        std::fprintf(stderr, "%s\n", utf16ToUtf8(text).c_str());
+        std::cerr << utf16ToUtf8(text) << std::endl;
     }
 }
 
@@ -77,7 +77,7 @@ void MessageBoxDialogs::showError(const std::u16string& text) {
     try {
         boxes_.showError(text);
     } catch (const Error&) {
-        std::fprintf(stderr, "Error: %s\n", utf16ToUtf8(text).c_str());
+        std::cerr << "Error: " << utf16ToUtf8(text) << std::endl;
     }
 }
 

@@ -220,7 +220,8 @@ TEST_F(ImagingPagesFixture, EveryEditStoresItsFormWhenLeft) {
                 form.imagingEdit(edit.name).Text = typed;
                 form.imagingEditExit(edit.name);
                 EXPECT_EQ(stored(edit.value), folder ? folderForm : typed);
-                EXPECT_EQ(form.imagingEdit(edit.name).Text, typed);  // the edit keeps what was typed
+                // The edit shows what is stored.
+                EXPECT_EQ(form.imagingEdit(edit.name).Text, folder ? folderForm : typed);
             }
         }
     }

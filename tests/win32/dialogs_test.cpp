@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <functional>
 #include <future>
 
 #include "gui_test_support.h"
@@ -187,6 +188,42 @@ DialogAnswer answerFileDialog(const std::wstring& typed) {
     }
     if (!answer.closed) PostMessageW(dialog, WM_CLOSE, 0, 0);
     return answer;
+}
+
+// When a box or the file dialog closes, the keyboard is back where the user left it, not on the bare window.
+TEST(Win32Dialogs, TheFocusReturnsToTheControlThatHadIt) {
+    HWND owner = CreateWindowExW(WS_EX_CONTROLPARENT, L"STATIC", L"owner", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 10,
+                                 10, 300, 150, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(owner);
+    HWND first = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 10, 200, 24, owner, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    HWND second = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 50, 200, 24, owner, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(first && second);
+    Win32Dialogs dialogs(owner);
+    const struct {
+        const char* name;
+        std::function<void()> show;
+        std::function<bool()> answer;
+    } cases[] = {
+        {"message", [&] { dialogs.showMessage(u"Default Appointment Printer set to Card", MessagePlacement::Default); },
+         [] { return answerBox().closedByEnter; }},
+        {"error", [&] { dialogs.showError(u"'yes' is not a valid boolean value"); },
+         [] { return answerBox().closedByEnter; }},
+        {"cancelled file dialog", [&] { EXPECT_FALSE(dialogs.chooseFileOrFolder(true)); },
+         [] { return answerFileDialog(L"").closed; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetForegroundWindow(owner);
+        SetFocus(second);
+        ASSERT_EQ(GetFocus(), second);
+        auto answered = std::async(std::launch::async, c.answer);
+        c.show();
+        EXPECT_TRUE(answered.get());
+        EXPECT_EQ(GetFocus(), second);
+    }
+    DestroyWindow(owner);
 }
 
 TEST(Win32Dialogs, ACancelledFileDialogGivesNothing) {

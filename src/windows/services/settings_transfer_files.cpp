@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "windows/common/wide_text.h"
+#include "windows/services/parent_console.h"
 #include "windows/services/win32_files.h"
 
 namespace veltrane::platform::win32 {
@@ -37,6 +38,13 @@ void SettingsTransferFiles::writeExportFile(const std::string& path, const std::
 }
 
 void SettingsTransferFiles::writeStandardOutput(const std::string& bytes) {
+    // A console shows text, not a file's bytes: the export's UTF-16LE read as such, without its byte-order mark.
+    std::u16string text;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                             static_cast<unsigned char>(bytes[i + 1]) << 8));
+    if (!text.empty() && text.front() == u'\xFEFF') text.erase(0, 1);
+    if (writeConsoleText(text)) return;
     _setmode(_fileno(stdout), _O_BINARY);
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0)
         throw Error("Cannot write the settings export to standard output");

@@ -18,7 +18,8 @@ public:
     std::string readImportFile(const std::string& path) override;
     // Creates or truncates the file; the file system's text when it cannot.
     void writeExportFile(const std::string& path, const std::string& bytes) override;
-    // In binary mode: the bytes are UTF-16, which a text mode would break at every line end.
+    // To a pipe or a file in binary mode: the bytes are UTF-16, which a text mode would break at every line end. To
+    // a console as its text, which the console shows in any code page.
     void writeStandardOutput(const std::string& bytes) override;
 };
 

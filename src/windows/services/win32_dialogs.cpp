@@ -47,7 +47,24 @@ LRESULT CALLBACK centreOnActivate(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(hook, code, wParam, lParam);
 }
 
+// A box or dialog takes the keyboard focus; when it closes, Windows gives the focus to the owner window, not
+// back to the control that had it. That control gets it back, unless the event has hidden or disabled it since.
+class FocusKept {
+public:
+    FocusKept() : focus_(GetFocus()) {}
+    ~FocusKept() {
+        if (focus_ && IsWindow(focus_) && IsWindowVisible(focus_) && IsWindowEnabled(focus_) && GetFocus() != focus_)
+            SetFocus(focus_);
+    }
+    FocusKept(const FocusKept&) = delete;
+    FocusKept& operator=(const FocusKept&) = delete;
+
+private:
+    HWND focus_;
+};
+
 void runBox(HWND owner, const std::u16string& text, UINT icon, MessagePlacement placement) {
+    const FocusKept focus;
     // A zero inside the text would end it early and hide the rest from the user.
     std::u16string shown = text;
     for (char16_t& c : shown) {
@@ -115,6 +132,7 @@ void Win32Dialogs::showError(const std::u16string& text) {
 }
 
 std::optional<std::u16string> Win32Dialogs::chooseFileOrFolder(bool folderMode) {
+    const FocusKept focus;
     ComScope com;
     ComRef<IFileOpenDialog> dialog;
     HRESULT result = CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(dialog.put()));

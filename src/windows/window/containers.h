@@ -27,4 +27,7 @@ void tabLeavesMemo(HWND memo);
 // Group boxes are buttons, which keep their children's notifications: these are passed on too.
 void forwardNotifications(HWND groupBox);
 
+// An editable combo box draws a focus rectangle around its text field while it has the focus.
+void showComboFocus(HWND combo);
+
 }  // namespace veltrane::platform::win32::window

@@ -14,6 +14,8 @@ Function user32Call(const char* name) {
 }  // namespace
 
 void enableDpiAwareness() {
+    // The program's manifest has made it aware already; this is for a process without that manifest.
+    if (IsProcessDPIAware()) return;
     using SetContext = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
     if (auto set = user32Call<SetContext>("SetProcessDpiAwarenessContext")) {
         if (set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2) || set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE)) return;

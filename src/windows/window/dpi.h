@@ -8,7 +8,8 @@ namespace veltrane::platform::win32::window {
 
 inline constexpr int kDesignDpi = 96;
 
-// Asks for per-monitor (v2) awareness where the system has it; older systems start unaware, as they did.
+// The program's manifest declares per-monitor (v2) awareness. A process without it (a test program) asks for the
+// same here; older systems start unaware, as they did.
 void enableDpiAwareness();
 
 // The DPI the window is shown at (the system's where the per-window call is missing).

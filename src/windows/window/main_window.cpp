@@ -175,6 +175,7 @@ HWND MainWindow::makeControl(Control& control, HWND parent, int id) {
                           parent, id);
             for (const auto& item : row.items)
                 SendMessageW(made, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(item)));
+            if (made) showComboFocus(made);
             break;
         case K::PageControl: {
             made = create(0, WC_TABCONTROLW, u"", TCS_MULTILINE | stop | shown | disabled, parent, id);
@@ -204,8 +205,9 @@ HWND MainWindow::makeControl(Control& control, HWND parent, int id) {
         case K::GroupBox:
         case K::RadioGroup:
             // The radio group's buttons are its children: Tab goes into it, to its chosen item.
+            // Its items paint themselves: the box's own erasing leaves them out.
             made = create(row.kind == K::RadioGroup ? WS_EX_CONTROLPARENT : 0, L"BUTTON", row.caption,
-                          BS_GROUPBOX | shown | disabled, parent, id);
+                          BS_GROUPBOX | WS_CLIPCHILDREN | shown | disabled, parent, id);
             if (made) forwardNotifications(made);
             break;
         case K::RadioButton: {
@@ -316,6 +318,9 @@ void MainWindow::placePageSheets(const Control& pageControl) {
 // ---------------------------------------------------------------- the message loop
 
 void MainWindow::show(int showCommand) {
+    // Windows hides focus rectangles until a key is pressed; staff who click and then type must see where the
+    // keyboard is from the start.
+    SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     ShowWindow(window_, showCommand);
     // The keyboard starts at the first stop, the page tabs.
     if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);

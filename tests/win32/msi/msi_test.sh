@@ -38,6 +38,14 @@ attributes="$(table "$msi" Component | awk -F'\t' '$1 == "SharedLog" { print $4 
 expect_eq "the Start-menu entry starts the program without arguments" \
     "StartMenuShortcut	ProgramMenuFolder	Veltrane Client Tools	Program	" \
     "$(table "$msi" Shortcut | cut -f1-4,6)"
+# The programs list and the Start-menu entry draw the program's own icon, stored once in the package.
+expect_eq "the programs list shows the icon" "ARPPRODUCTICON	ProgramIcon.ico" "$(table "$msi" Property | grep '^ARPPRODUCTICON')"
+expect_eq "the Start-menu entry shows the icon" "ProgramIcon.ico	0" "$(table "$msi" Shortcut | cut -f9,10)"
+# Exporting a table with a binary column writes its streams to files: in the work folder.
+expect_eq "one icon in the package" "ProgramIcon.ico" "$(cd "$R" && table "$msi" Icon | cut -f1)"
+msiinfo extract "$msi" Icon.ProgramIcon.ico >"$R/icon.ico" 2>"$R/icon.err"
+cmp -s "$R/icon.ico" "$SOURCE_DIR/src/windows/veltrane-client-tools.ico" && pass "the package's icon is the program's" ||
+    fail "the package's icon: $(head -c 64 "$R/icon.ico" | od -An -tx1 | head -2) $(cat "$R/icon.err")"
 expect_eq "no registry values (the users' settings are never touched)" "" "$(table "$msi" Registry)"
 upgrade="$(table "$msi" Upgrade | grep WIX_UPGRADE_DETECTED | cut -f1,5)"
 expect_eq "upgrade of any version up to this one, this one included" "{04781A7C-4FE4-4001-B015-3EDCD7D79387}	513" \
@@ -72,6 +80,19 @@ expect_eq "install: nothing beside the program" "veltrane-client-tools.exe" "$(c
 "$WINE_RUN" "$installed" --version </dev/null >"$R/version" 2>&1
 expect_eq "install: the installed program runs" "veltrane-client-tools 4.26" "$(tr -d '\r' <"$R/version")"
 expect_eq "install: one product" 1 "$(products)"
+# Windows Installer keeps the icon for the programs list and names it in the product's registration.
+product_icon() {
+    "$WINE_RUN" reg query 'HKLM\Software\Classes\Installer\Products' /s </dev/null 2>/dev/null | tr -d '\r' |
+        awk '/^HKEY/ { icon = ""; name = "" } /ProductIcon/ { sub(/.*REG_SZ +/, ""); icon = $0 }
+             /ProductName +REG_SZ +Veltrane Client Tools$/ { name = 1 } name && icon { print icon; exit }'
+}
+icon_path="$(product_icon)"
+unix_icon="$WINEPREFIX/drive_c/$(printf '%s' "${icon_path#?:\\}" | tr '\\' /)"
+if [ -n "$icon_path" ] && cmp -s "$unix_icon" "$SOURCE_DIR/src/windows/veltrane-client-tools.ico"; then
+    pass "install: the programs list's icon"
+else
+    fail "install: the product's icon is [$icon_path] ($unix_icon), not the program's"
+fi
 log="$WINEPREFIX/drive_c/users/Public/Documents/clienttools.log"
 [ -f "$log" ] && pass "install: the shared log in the shared Documents" || fail "install: $log is missing"
 printf 'a line of the record\r\n' >>"$log"

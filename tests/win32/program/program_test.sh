@@ -138,6 +138,43 @@ if command -v script >/dev/null; then
     [ ! -e "$R/record" ] && pass "console: nothing started" || fail "console: the imaging program was started"
 fi
 
+# ---- Accented names. On a console they read as written, whatever the console's code page; to a pipe the dry run's
+# bytes stay UTF-8, exactly as the Linux program prints them.
+{
+    printf '\xff\xfe'
+    printf '[settings]\r\naction=images\r\npatient_id=1042\r\nforenames=Łucja\r\nsurname=Müller\r\ndob=19800102\r\ngender=F\r\n' |
+        iconv -f UTF-8 -t UTF-16LE
+} >"$R/accents.ini"
+accents_line="{\"effect\":\"launch\",\"verb\":\"open\",\"file\":\"$(json "${folder}cmdlink.exe")\",\"parameters\":\"/ID=1042 /FN=Łucja /LN=Müller /BD=19800102 /Sex=F\",\"directory\":\"\",\"showCommand\":1}"
+program --dry-run -x "$(winpath "$R/accents.ini")"
+expect_eq "accents to a pipe: UTF-8 bytes" "$accents_line" "$(tr -d '\r' <"$R/out")"
+if command -v script >/dev/null; then
+    # on_terminal COMMAND...: runs the command on a terminal of its own (Wine makes it the console); what the
+    # terminal showed, without Wine's cursor moves, blanks and line ends, in $R/terminal, its raw bytes in
+    # $R/typescript.
+    on_terminal() {
+        SHELL=/bin/bash timeout 120 script -qfec "$(printf '%q ' "$@")" "$R/typescript" </dev/null >/dev/null 2>&1
+        sed -e 's/\x1b\[[?0-9;]*[A-Za-z]//g' "$R/typescript" | tr -d '\r\n ' >"$R/terminal"
+    }
+    on_terminal "$WINE_RUN" "$program" --dry-run -x "$(winpath "$R/accents.ini")"
+    expect_eq "accents on a console: the effect line" "$(tr -d ' ' <<<"$accents_line")" \
+        "$(grep -o '{"effect"[^}]*}' "$R/terminal" | head -n 1)"
+    # Started by cmd's "start /wait", a window program gets no standard handles: it reaches cmd's console itself.
+    on_terminal "$WINE_RUN" cmd /c start /wait "$(winpath "$program")" --version
+    expect_contains "start /wait: --version on the console" "veltrane-client-tools4.26" "$R/terminal"
+    on_terminal "$WINE_RUN" cmd /c start /wait "$(winpath "$program")" --help
+    expect_contains "start /wait: --help on the console" "Usage:veltrane-client-tools" "$R/terminal"
+    # The export on a console is its text; to a pipe it stays regedit's UTF-16LE file.
+    program --import-settings "$(winpath "$R/linux.reg")"
+    on_terminal "$WINE_RUN" "$program" --export-settings -
+    expect_contains "export on a console: the accented value as text" '"dexis_program"="C:\\Dexis\\Łódź"' "$R/terminal"
+    expect_eq "export on a console: no UTF-16 bytes" 0 "$(tr -cd '\000' <"$R/typescript" | wc -c)"
+    program --export-settings -
+    expect_eq "export to a pipe: regedit's UTF-16LE" "fffe" "$(head -c 2 "$R/out" | od -An -tx1 | tr -d ' \n')"
+    iconv -f UTF-16LE -t UTF-8 "$R/out" | tr -d '\r' >"$R/out.txt"
+    expect_contains "export to a pipe: the accented value" '"dexis_program"="C:\\Dexis\\ Łódź"' "$R/out.txt"
+fi
+
 # ---- An exchange-file bridge: the file holds exactly its bytes in the ANSI code page before the program starts.
 {
     printf '\xff\xfe'
@@ -237,6 +274,14 @@ fi
 if command -v Xvfb >/dev/null && command -v xdpyinfo >/dev/null && command -v xdotool >/dev/null; then
     start_xvfb "$R" -screen 0 800x600x24
     wine_prefix "$work/desktop-prefix"
+    # Started where there is no console to reach (a shortcut, the Run box), --version is said in a box.
+    "$WINE_RUN" start /wait "$(winpath "$program")" --version </dev/null >/dev/null 2>&1 &
+    asked=$!
+    closed=0
+    "$WINE_RUN" "$closer" "$(winpath "$R/version-box")" 60 </dev/null >"$R/closer.log" 2>&1 || closed=$?
+    expect_eq "no console: --version shows a box" 0 "$closed"
+    expect_contains "no console: the box holds the version" "veltrane-client-tools 4.26" "$R/version-box"
+    wait_for 30 ended "$asked" && pass "no console: closing the box ends the program" || fail "no console: still running"
     # A closed port on this machine: the navigation fails at once, as with a practice server that is down.
     settings "apptcard_printer=vtCard" "appt_type=Dedicated" "server_ip=127.0.0.1:9"
     # Every value set, so DONE has each one to put back (an empty saved value is not written back).

@@ -14,8 +14,10 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "app/tform1.h"
+#include "app/window/imaging_pages.h"
 #include "app/window/window_table.h"
 #include "fakes/fake_platform.h"
 #include "support/wait_for.h"
@@ -55,6 +57,35 @@ RECT boundsOf(HWND window) {
     GetWindowRect(window, &rect);
     MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
     return rect;
+}
+
+// What the screen shows of a window's client area: its place on the screen and its pixels, row by row.
+struct Screenshot {
+    RECT area{};
+    std::vector<COLORREF> pixels;
+    COLORREF at(int x, int y) const { return pixels[static_cast<std::size_t>(y * (area.right - area.left) + x)]; }
+};
+
+Screenshot screenshotOf(HWND window) {
+    Screenshot shot;
+    GetClientRect(window, &shot.area);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&shot.area), 2);
+    const int width = shot.area.right - shot.area.left, height = shot.area.bottom - shot.area.top;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, shot.area.left, shot.area.top, SRCCOPY);
+    const auto* bgrx = static_cast<const unsigned char*>(bits);
+    for (int i = 0; i < width * height; ++i, bgrx += 4) shot.pixels.push_back(RGB(bgrx[2], bgrx[1], bgrx[0]));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return shot;
 }
 
 struct Window : ::testing::Test {
@@ -362,6 +393,85 @@ TEST_F(Window, ClickingATabShowsItsPageAndRunsItsShowHandler) {
     EXPECT_FALSE(IsWindowVisible(at(u"TabSheet27")));
 }
 
+// An empty combo box shows its focus by more than a blinking caret: what it draws around its text field changes
+// while it has the focus, and is as before once the focus has gone.
+TEST_F(Window, EmptyComboBoxesShowTheirFocus) {
+    p.registry.setString(fakes::kVeltraneKey, u"appt_type", u"");
+    start();
+    for (const char16_t* name : {u"ComboBoxApptType", u"ComboBoxReceiptType"}) {
+        SCOPED_TRACE(utf16ToUtf8(name));
+        HWND combo = at(name);
+        ASSERT_EQ(GetWindowTextLengthW(combo), 0);
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+        const auto settled = [&](HWND focus) {
+            SetFocus(focus);
+            pump();
+            UpdateWindow(window->handle());
+            return screenshotOf(combo);
+        };
+        // The caret blinks inside the text field: only what lies around it counts.
+        const auto differing = [&](const Screenshot& a, const Screenshot& b) {
+            int count = 0;
+            for (int y = 0; y < a.area.bottom - a.area.top; ++y)
+                for (int x = 0; x < a.area.right - a.area.left; ++x) {
+                    const POINT point{x, y};
+                    if (!PtInRect(&info.rcItem, point) && a.at(x, y) != b.at(x, y)) ++count;
+                }
+            return count;
+        };
+        const Screenshot before = settled(at(u"Button2"));
+        const Screenshot focused = settled(combo);
+        ASSERT_TRUE(GetFocus() == combo || IsChild(combo, GetFocus()));
+        const Screenshot after = settled(at(u"Button2"));
+        EXPECT_GT(differing(before, focused), 0) << "nothing shows the focus";
+        EXPECT_EQ(differing(before, after), 0) << "the focus left a mark behind";
+    }
+}
+
+// A group box draws only its frame and caption: the page shown before must not stay visible inside it.
+TEST_F(Window, GroupBoxesShowNothingOfThePageShownBefore) {
+    p.registry.setString(fakes::kVeltraneKey, u"cliniview_program", u"C:\\Program Files\\Cliniview\\");
+    p.registry.setString(fakes::kVeltraneKey, u"cliniview_images", u"C:\\ProgramData\\Cliniview\\");
+    start();
+    // The Cliniview page's labels, edits and notes lie where the Digora page's group box will be.
+    clickTab(u"PageControl1", 2);
+    UpdateWindow(window->handle());
+    pump();
+    ASSERT_TRUE(IsWindowVisible(at(u"TabSheet27")));
+    clickTab(u"PageControl2", app::imagingPageIndex(u"TabSheet9"));
+    UpdateWindow(window->handle());
+    pump();
+    HWND group = at(u"RadioGroupDigoraNameFormat");
+    ASSERT_TRUE(IsWindowVisible(group));
+
+    const Screenshot shot = screenshotOf(group);
+    std::vector<RECT> items;
+    for (HWND item = GetWindow(group, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
+        RECT r;
+        GetWindowRect(item, &r);
+        items.push_back(r);
+    }
+    // Inside the frame, below the caption and outside the items, everything is the page's colour.
+    const COLORREF page = GetSysColor(COLOR_BTNFACE);
+    const int width = shot.area.right - shot.area.left, height = shot.area.bottom - shot.area.top;
+    const int edge = px(4), caption = px(16);
+    int stray = 0;
+    POINT first{-1, -1};
+    for (int y = caption; y < height - edge; ++y) {
+        for (int x = edge; x < width - edge; ++x) {
+            const POINT onScreen{shot.area.left + x, shot.area.top + y};
+            bool onItem = false;
+            for (const RECT& r : items) onItem = onItem || PtInRect(&r, onScreen);
+            if (onItem || shot.at(x, y) == page) continue;
+            if (!stray++) first = {x, y};
+        }
+    }
+    EXPECT_EQ(stray, 0) << "pixels not of the page's colour inside the group box, the first at " << first.x << ", "
+                        << first.y;
+}
+
 TEST_F(Window, TypingIntoAnImagingEditAndLeavingItStoresTheValue) {
     start();
     form.PageControl1.ActivePageIndex = 2;
@@ -377,7 +487,8 @@ TEST_F(Window, TypingIntoAnImagingEditAndLeavingItStoresTheValue) {
     // Stored in folder form once the focus has left.
     EXPECT_TRUE(pumpUntil([&] { return setting(u"dexis_program") == u"C:\\Dexis\\"; }))
         << utf16ToUtf8(setting(u"dexis_program"));
-    EXPECT_EQ(textOf(edit), u"C:\\Dexis");
+    // The edit shows what is stored.
+    EXPECT_TRUE(pumpUntil([&] { return textOf(edit) == u"C:\\Dexis\\"; })) << utf16ToUtf8(textOf(edit));
 }
 
 TEST_F(Window, ControlEventsReachTheirHandlers) {
