@@ -201,6 +201,57 @@ TEST(WebBrowserHost, APageThatNeverArrivesIsReportedAtTheTimeLimit) {
     EXPECT_EQ(errorOf(host), "No page is loaded");
 }
 
+// A server that answers every request with a small page.
+class PageServer {
+public:
+    PageServer() : socket_(boundSocket(port_)) {
+        listen(socket_, 4);
+        thread_ = std::thread([this] {
+            // Ends when the listening socket is closed.
+            for (SOCKET client; (client = accept(socket_, nullptr, nullptr)) != INVALID_SOCKET;) {
+                char request[4096];
+                recv(client, request, sizeof request, 0);
+                const std::string answer =
+                    "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: 26\r\n\r\n"
+                    "<html><b>Card</b></html>\r\n";
+                send(client, answer.data(), static_cast<int>(answer.size()), 0);
+                closesocket(client);
+            }
+        });
+    }
+    ~PageServer() {
+        closesocket(socket_);
+        thread_.join();
+    }
+    PageServer(const PageServer&) = delete;
+    PageServer& operator=(const PageServer&) = delete;
+    int port() const { return port_; }
+
+private:
+    int port_ = 0;
+    SOCKET socket_;
+    std::thread thread_;
+};
+
+// Wine has the control but no HTML engine: the server sends the page and the engine cannot show it. The failure
+// names this computer's browser component, never the server that did its part.
+TEST(WebBrowserHost, APageTheEngineCannotShowIsBlamedOnTheBrowserComponent) {
+    Winsock winsock;
+    PageServer server;
+    PrintView view;
+    WebBrowserHost host;
+    Heard heard;
+    host.attach(view.panel(), recordInto(heard));
+    const std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + "/veltrane_docs/store/1/a.html";
+    host.navigate(utf8ToUtf16(url), kNavNoReadFromCache);
+    ASSERT_TRUE(testing::pumpUntil([&] { return !heard.failures.empty() || heard.completes > 0; }, 30s));
+    if (heard.completes > 0) GTEST_SKIP() << "this engine shows pages";
+    EXPECT_EQ(heard.failures.front(), "The page " + url +
+                                          " could not be loaded: this computer's web browser component cannot show "
+                                          "web pages: its HTML engine is missing or cannot be started");
+    EXPECT_EQ(errorOf(host), "No page is loaded");
+}
+
 // A second request while the first is loading: only the second one's outcome reaches the window.
 TEST(WebBrowserHost, OnlyTheLatestNavigationIsReported) {
     Winsock winsock;
@@ -412,6 +463,12 @@ TEST(NavigateErrorText, StatusCodesBecomeWords) {
          "expired or for another name)"},
         {static_cast<long>(0x800C000B),
          "the server could not be reached in time: check the network and the server address"},
+        {static_cast<long>(0x80040154),
+         "this computer's web browser component cannot show web pages: its HTML engine is missing or cannot be "
+         "started"},
+        {static_cast<long>(0x80040111),
+         "this computer's web browser component cannot show web pages: its HTML engine is missing or cannot be "
+         "started"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.status);
@@ -430,3 +487,4 @@ TEST(NavigateErrorText, StatusCodesBecomeWords) {
 
 }  // namespace
 }  // namespace veltrane::platform::win32
+
