@@ -454,6 +454,8 @@ TEST(DocumentSecurityManager, TheSiteOffersItAndItRefusesWhatADocumentDoesNotNee
 TEST(NavigateErrorText, StatusCodesBecomeWords) {
     const std::string url = "http://server/veltrane_docs/store/1/apptcard.html";
     const std::string prefix = "The page " + url + " could not be loaded: ";
+    const std::string noEngine =
+        "this computer's web browser component cannot show web pages: its HTML engine is missing or cannot be started";
     struct Case {
         long status;
         std::string reason;
@@ -479,12 +481,8 @@ TEST(NavigateErrorText, StatusCodesBecomeWords) {
          "expired or for another name)"},
         {static_cast<long>(0x800C000B),
          "the server could not be reached in time: check the network and the server address"},
-        {static_cast<long>(0x80040154),
-         "this computer's web browser component cannot show web pages: its HTML engine is missing or cannot be "
-         "started"},
-        {static_cast<long>(0x80040111),
-         "this computer's web browser component cannot show web pages: its HTML engine is missing or cannot be "
-         "started"},
+        {static_cast<long>(0x80040154), noEngine},
+        {static_cast<long>(0x80040111), noEngine},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.status);

@@ -10,6 +10,7 @@
 #include "printing/default_printer.h"
 #include "printing/page_setup.h"
 #include "windows/common/file_lock.h"
+#include "windows/common/message_window.h"
 #include "windows/common/system_message.h"
 #include "windows/common/wide_text.h"
 
@@ -196,16 +197,8 @@ void PrintCoordinator::failWaiting(const std::string& message) {
 
 void PrintCoordinator::ensureWindow() {
     if (window_) return;
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kWindowClass;
-    RegisterClassExW(&windowClass);  // fails harmlessly when another coordinator registered it already
-    window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
-                              nullptr);
+    window_ = createMessageWindow(kWindowClass, windowProc, this);
     if (!window_) throw Error("The page was not printed: " + systemMessage(GetLastError()));
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 LRESULT CALLBACK PrintCoordinator::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -20,6 +20,7 @@
 #include "windows/browser/navigate_error_text.h"
 #include "windows/browser/ole_container.h"
 #include "windows/browser/print_coordinator.h"
+#include "windows/common/message_window.h"
 #include "windows/common/system_message.h"
 #include "windows/common/wide_text.h"
 
@@ -253,16 +254,8 @@ private:
 
     void createEventWindow() {
         if (eventWindow_) return;
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = eventWindowProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kEventWindowClass;
-        RegisterClassExW(&windowClass);  // fails harmlessly when a second host registered it already
-        eventWindow_ = CreateWindowExW(0, kEventWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                       GetModuleHandleW(nullptr), nullptr);
+        eventWindow_ = createMessageWindow(kEventWindowClass, eventWindowProc, this);
         if (!eventWindow_) throw Error("The web browser could not be started: " + systemMessage(GetLastError()));
-        SetWindowLongPtrW(eventWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
 
     [[noreturn]] void controlFailed(HRESULT result) {
