@@ -402,9 +402,9 @@ TEST(BrowserEventSink, NewWindowsAreCancelledAndNavigationsAskTheHost) {
     VARIANT frame;
     VariantInit(&frame);
     DISPPARAMS teardown{&frame, nullptr, 1, 0};
-    EXPECT_EQ(sink->Invoke(DISPID_PRINTTEMPLATETEARDOWN, IID_NULL, 0, DISPATCH_METHOD, &teardown, nullptr, nullptr,
-                           nullptr),
-              S_OK);
+    EXPECT_EQ(
+        sink->Invoke(DISPID_PRINTTEMPLATETEARDOWN, IID_NULL, 0, DISPATCH_METHOD, &teardown, nullptr, nullptr, nullptr),
+        S_OK);
     EXPECT_EQ(handler.teardowns, 1);
     // Once the host has gone, nothing loads any more.
     sink->detach();
@@ -501,4 +501,3 @@ TEST(NavigateErrorText, StatusCodesBecomeWords) {
 
 }  // namespace
 }  // namespace veltrane::platform::win32
-

@@ -31,8 +31,8 @@ using testing::TwoPrinters;
 using testing::u16path;
 
 constexpr const wchar_t* kPageSetupKey = L"Software\\Microsoft\\Internet Explorer\\PageSetup";
-const wchar_t* const kValueNames[] = {L"header", L"footer", L"margin_bottom", L"margin_top", L"margin_left",
-                                      L"margin_right"};
+const wchar_t* const kValueNames[] = {L"header",     L"footer",      L"margin_bottom",
+                                      L"margin_top", L"margin_left", L"margin_right"};
 
 // A value of the page-setup key; nullopt when absent.
 using PageSetupState = std::map<std::wstring, std::optional<std::wstring>>;
@@ -94,11 +94,11 @@ PrintCoordinator::Reports into(Reported& reported) {
             [&reported](const std::string& message) { reported.failed.push_back(message); }};
 }
 
-const PageSetupState kUserSetup = {{L"header", L"&w&bPage &p"},      {L"footer", L"&u&b&d"},
-                                   {L"margin_bottom", L"0.750000"},  {L"margin_top", L"0.750000"},
-                                   {L"margin_left", L"0.500000"},    {L"margin_right", L"0.500000"}};
-const PageSetupState kCardSetup = {{L"header", L""},        {L"footer", L""},     {L"margin_bottom", L"0"},
-                                   {L"margin_top", L"0"},   {L"margin_left", L"0"}, {L"margin_right", L"0"}};
+const PageSetupState kUserSetup = {{L"header", L"&w&bPage &p"},     {L"footer", L"&u&b&d"},
+                                   {L"margin_bottom", L"0.750000"}, {L"margin_top", L"0.750000"},
+                                   {L"margin_left", L"0.500000"},   {L"margin_right", L"0.500000"}};
+const PageSetupState kCardSetup = {{L"header", L""},      {L"footer", L""},       {L"margin_bottom", L"0"},
+                                   {L"margin_top", L"0"}, {L"margin_left", L"0"}, {L"margin_right", L"0"}};
 
 TEST(PrintCoordinator, EachPrintFindsItsOwnPrinterAndPageSetupAtItsCommand) {
     struct Case {
@@ -114,8 +114,12 @@ TEST(PrintCoordinator, EachPrintFindsItsOwnPrinterAndPageSetupAtItsCommand) {
     const Case cases[] = {
         {"an appointment card while a receipt is open", u"Laser,winspool,Ne01:", kUserSetup, u"Card Printer",
          values(u"", u"", u"0", u"0", u"0", u"0"), u"Card Printer,winspool,Ne00:", kCardSetup, "Card Printer"},
-        {"a receipt while a card is open", u"Card Printer,winspool,Ne00:", kCardSetup, u"Laser",
-         values(u"", u"", u"0.750000", u"0.750000", u"0.500000", u"0.500000"), u"Laser,winspool,Ne01:",
+        {"a receipt while a card is open",
+         u"Card Printer,winspool,Ne00:",
+         kCardSetup,
+         u"Laser",
+         values(u"", u"", u"0.750000", u"0.750000", u"0.500000", u"0.500000"),
+         u"Laser,winspool,Ne01:",
          {{L"header", L""},
           {L"footer", L""},
           {L"margin_bottom", L"0.750000"},
@@ -124,14 +128,17 @@ TEST(PrintCoordinator, EachPrintFindsItsOwnPrinterAndPageSetupAtItsCommand) {
           {L"margin_right", L"0.500000"}},
          "Laser"},
         // The user never set margins (or set one empty): the engine's default, not the card's zero.
-        {"a receipt of a user with the engine's margins while a card is open", u"Card Printer,winspool,Ne00:",
+        {"a receipt of a user with the engine's margins while a card is open",
+         u"Card Printer,winspool,Ne00:",
          {{L"header", L""},
           {L"footer", L""},
           {L"margin_bottom", L"0"},
           {L"margin_top", L""},
           {L"margin_left", L"0"},
           {L"margin_right", std::nullopt}},
-         u"Laser", values(u"", u"", u"", u"", u"", u""), u"Laser,winspool,Ne01:",
+         u"Laser",
+         values(u"", u"", u"", u"", u"", u""),
+         u"Laser,winspool,Ne01:",
          {{L"header", L""},
           {L"footer", L""},
           {L"margin_bottom", std::nullopt},

@@ -14,11 +14,11 @@
 namespace veltrane::platform::win32 {
 namespace {
 
+using veltrane::testing::Holder;
+using veltrane::testing::lockedElsewhere;
 using veltrane::testing::readFile;
 using veltrane::testing::TempDir;
 using veltrane::testing::u16path;
-using veltrane::testing::Holder;
-using veltrane::testing::lockedElsewhere;
 using veltrane::testing::waitFor;
 
 std::u16string readToken(const std::filesystem::path& path) {

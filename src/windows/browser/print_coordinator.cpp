@@ -48,8 +48,7 @@ public:
     void set(const wchar_t* name, const std::u16string& value) {
         if (holdsZero(value)) fail(name, ERROR_INVALID_DATA);
         const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-        const LSTATUS status =
-            RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide(value)), bytes);
+        const LSTATUS status = RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide(value)), bytes);
         if (status != ERROR_SUCCESS) fail(name, status);
     }
 
@@ -147,8 +146,7 @@ void PrintCoordinator::run(const Job& job) {
         printDone();
         throw;
     }
-    if (reports_.printed)
-        reports_.printed(job.printer.empty() ? defaultPrinterName() : utf16ToUtf8(job.printer));
+    if (reports_.printed) reports_.printed(job.printer.empty() ? defaultPrinterName() : utf16ToUtf8(job.printer));
 }
 
 void PrintCoordinator::release() {
@@ -168,10 +166,10 @@ void PrintCoordinator::retry() {
             }
             if (!lock_) {
                 if (GetTickCount64() - waitingSince_ < static_cast<ULONGLONG>(limits_.waitMs)) return;
-                failWaiting("The page was not printed: another print request kept the printer and page setup for "
-                            "more than " +
-                            std::to_string((limits_.waitMs + 999) / 1000) +
-                            " seconds. Press Print Again to try again");
+                failWaiting(
+                    "The page was not printed: another print request kept the printer and page setup for "
+                    "more than " +
+                    std::to_string((limits_.waitMs + 999) / 1000) + " seconds. Press Print Again to try again");
                 return;
             }
         }

@@ -68,7 +68,9 @@ class WebBrowserHost::Impl final : public ControlEventHandler {
 public:
     Impl(Printers& printers, std::u16string printLockPath)
         : prints_(printers, std::move(printLockPath), {},
-                  {[this](const std::string& printer) { queue(Event{Event::Printed, generation_, printer, 0}); },
+                  {[this](const std::string& printer) {
+                       queue(Event{Event::Printed, generation_, printer, 0});
+                   },
                    [this](const std::string& message) {
                        queue(Event{Event::PrintFailed, generation_, message, 0});
                    }}) {}
