@@ -98,7 +98,7 @@ struct Win32Services::Parts {
     ShellLauncher launcher;
     Win32Clipboard clipboard;
     MessageBoxDialogs dialogs;
-    WebBrowserHost browserHost;
+    WebBrowserHost browserHost{printers};
     PrintViewBrowser browser{browserHost};
     Win32Process process;
     Win32SystemInfo system;

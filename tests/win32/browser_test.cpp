@@ -105,6 +105,12 @@ int closedPort() {
     return port;
 }
 
+// The print views' printers; no test here gets as far as printing.
+Printers& printers() {
+    static testing::TwoPrinters two;
+    return two;
+}
+
 std::string errorOf(WebBrowserHost& host) {
     try {
         host.print({}, u"");
@@ -116,7 +122,7 @@ std::string errorOf(WebBrowserHost& host) {
 
 TEST(WebBrowserHost, TheControlFillsItsPanelAndFollowsItsSize) {
     PrintView view;
-    WebBrowserHost host;
+    WebBrowserHost host{printers()};
     Heard heard;
     host.attach(view.panel(), recordInto(heard));
     ASSERT_TRUE(host.attached());
@@ -143,7 +149,7 @@ TEST(WebBrowserHost, TheEmulationValueNamesThisProgram) {
     // Removed first, so the test sees the host write it.
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kBrowserEmulationKey, ownExeFileName().c_str());
     PrintView view;
-    WebBrowserHost host;
+    WebBrowserHost host{printers()};
     host.attach(view.panel(), {});
     DWORD mode = 0, size = sizeof mode, type = 0;
     ASSERT_EQ(
@@ -159,7 +165,7 @@ TEST(WebBrowserHost, AFailedNavigationIsReportedAndNothingPrints) {
     Winsock winsock;
     const std::string url =
         "http://127.0.0.1:" + std::to_string(closedPort()) + "/veltrane_docs/store/1042/apptcard.html";
-    WebBrowserHost host;
+    WebBrowserHost host{printers()};
     host.navigate(utf8ToUtf16(url), kNavNoReadFromCache);
     EXPECT_EQ(errorOf(host), "No page is loaded");
 
@@ -187,7 +193,7 @@ TEST(WebBrowserHost, APageThatNeverArrivesIsReportedAtTheTimeLimit) {
     ASSERT_EQ(listen(silent, 4), 0);
     _putenv_s("VELTRANE_PAGE_LOAD_TIMEOUT_MS", "1500");
     PrintView view;
-    WebBrowserHost host;
+    WebBrowserHost host{printers()};
     Heard heard;
     host.attach(view.panel(), recordInto(heard));
     const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/veltrane_docs/store/7/receipt.html";
@@ -201,11 +207,62 @@ TEST(WebBrowserHost, APageThatNeverArrivesIsReportedAtTheTimeLimit) {
     EXPECT_EQ(errorOf(host), "No page is loaded");
 }
 
+// A server that answers every request with a small page.
+class PageServer {
+public:
+    PageServer() : socket_(boundSocket(port_)) {
+        listen(socket_, 4);
+        thread_ = std::thread([this] {
+            // Ends when the listening socket is closed.
+            for (SOCKET client; (client = accept(socket_, nullptr, nullptr)) != INVALID_SOCKET;) {
+                char request[4096];
+                recv(client, request, sizeof request, 0);
+                const std::string answer =
+                    "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: 26\r\n\r\n"
+                    "<html><b>Card</b></html>\r\n";
+                send(client, answer.data(), static_cast<int>(answer.size()), 0);
+                closesocket(client);
+            }
+        });
+    }
+    ~PageServer() {
+        closesocket(socket_);
+        thread_.join();
+    }
+    PageServer(const PageServer&) = delete;
+    PageServer& operator=(const PageServer&) = delete;
+    int port() const { return port_; }
+
+private:
+    int port_ = 0;
+    SOCKET socket_;
+    std::thread thread_;
+};
+
+// Wine has the control but no HTML engine: the server sends the page and the engine cannot show it. The failure
+// names this computer's browser component, never the server that did its part.
+TEST(WebBrowserHost, APageTheEngineCannotShowIsBlamedOnTheBrowserComponent) {
+    Winsock winsock;
+    PageServer server;
+    PrintView view;
+    WebBrowserHost host{printers()};
+    Heard heard;
+    host.attach(view.panel(), recordInto(heard));
+    const std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + "/veltrane_docs/store/1/a.html";
+    host.navigate(utf8ToUtf16(url), kNavNoReadFromCache);
+    ASSERT_TRUE(testing::pumpUntil([&] { return !heard.failures.empty() || heard.completes > 0; }, 30s));
+    if (heard.completes > 0) GTEST_SKIP() << "this engine shows pages";
+    EXPECT_EQ(heard.failures.front(), "The page " + url +
+                                          " could not be loaded: this computer's web browser component cannot show "
+                                          "web pages: its HTML engine is missing or cannot be started");
+    EXPECT_EQ(errorOf(host), "No page is loaded");
+}
+
 // A second request while the first is loading: only the second one's outcome reaches the window.
 TEST(WebBrowserHost, OnlyTheLatestNavigationIsReported) {
     Winsock winsock;
     PrintView view;
-    WebBrowserHost host;
+    WebBrowserHost host{printers()};
     Heard heard;
     host.attach(view.panel(), recordInto(heard));
     const std::string first = "http://127.0.0.1:" + std::to_string(closedPort()) + "/first.html";
@@ -221,13 +278,13 @@ TEST(WebBrowserHost, OnlyTheLatestNavigationIsReported) {
 // The control needs the GUI thread to be a single-threaded apartment; a thread that is not says so in words
 // before anything is switched for a print.
 TEST(WebBrowserHost, AThreadThatCannotHostTheControlIsToldWhy) {
-    WebBrowserHost here;
+    WebBrowserHost here{printers()};
     EXPECT_NO_THROW(here.ensureViewable());
     std::string error;
     std::thread([&] {
         CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         try {
-            WebBrowserHost host;
+            WebBrowserHost host{printers()};
             host.ensureViewable();
         } catch (const Error& e) {
             error = e.what();
@@ -238,10 +295,10 @@ TEST(WebBrowserHost, AThreadThatCannotHostTheControlIsToldWhy) {
 }
 
 TEST(WebBrowserHost, PrintWithoutAPageIsRefusedInWords) {
-    WebBrowserHost unattached;
+    WebBrowserHost unattached{printers()};
     EXPECT_EQ(errorOf(unattached), "No page is loaded");
     PrintView view;
-    WebBrowserHost attached;
+    WebBrowserHost attached{printers()};
     Heard heard;
     attached.attach(view.panel(), recordInto(heard));
     EXPECT_EQ(errorOf(attached), "No page is loaded");
@@ -252,7 +309,7 @@ TEST(WebBrowserHost, PrintWithoutAPageIsRefusedInWords) {
 // The window going away takes the control with it; the host then holds nothing that could be used.
 TEST(WebBrowserHost, ThePanelGoingAwayClosesTheControl) {
     auto view = std::make_unique<PrintView>();
-    WebBrowserHost host;
+    WebBrowserHost host{printers()};
     host.attach(view->panel(), {});
     ASSERT_TRUE(host.attached());
     view.reset();
@@ -265,7 +322,7 @@ TEST(WebBrowserHost, ThePanelGoingAwayClosesTheControl) {
 // cancelled before anything is fetched, and the window hears which page was refused, once.
 TEST(WebBrowserHost, ANavigationAwayFromThePracticeServerIsCancelledAndSaidSo) {
     PrintView view;
-    WebBrowserHost host;
+    WebBrowserHost host{printers()};
     Heard heard;
     host.attach(view.panel(), recordInto(heard));
     const std::string url = "file:///C:/windows/win.ini";
@@ -288,7 +345,7 @@ TEST(WebBrowserHost, ANavigationAwayFromThePracticeServerIsCancelledAndSaidSo) {
 
 TEST(WebBrowserHost, TheEngineIsLockedDownForThisProcess) {
     PrintView view;
-    WebBrowserHost host;
+    WebBrowserHost host{printers()};
     host.attach(view.panel(), {});
     for (const INTERNETFEATURELIST feature :
          {FEATURE_LOCALMACHINE_LOCKDOWN, FEATURE_RESTRICT_FILEDOWNLOAD, FEATURE_RESTRICT_ACTIVEXINSTALL}) {
@@ -300,6 +357,7 @@ TEST(WebBrowserHost, TheEngineIsLockedDownForThisProcess) {
 // engine gives it: every new window is cancelled; a navigation is cancelled when the host says so.
 struct RecordingHandler final : ControlEventHandler {
     std::vector<std::u16string> asked;
+    int teardowns = 0;
     bool beforeNavigate2(IDispatch*, const std::u16string& url) override {
         asked.push_back(url);
         return url.find(u"evil") != std::u16string::npos;
@@ -308,6 +366,7 @@ struct RecordingHandler final : ControlEventHandler {
     void documentComplete(IDispatch*) override {}
     bool navigateError(IDispatch*, const std::u16string&, long) override { return false; }
     void progressChange(long, long) override {}
+    void printTemplateTeardown() override { ++teardowns; }
 };
 
 // Invokes member with a Cancel argument at index cancelIndex (and a URL at index 1 when given); returns Cancel.
@@ -339,6 +398,14 @@ TEST(BrowserEventSink, NewWindowsAreCancelledAndNavigationsAskTheHost) {
     EXPECT_FALSE(invokeWithCancel(*sink, DISPID_BEFORENAVIGATE2, 7, 6, L"http://srv/veltrane_docs/store/1/a.html"));
     EXPECT_EQ(handler.asked,
               (std::vector<std::u16string>{u"http://evil.example/x", u"http://srv/veltrane_docs/store/1/a.html"}));
+    // The engine's word that a print is laid out reaches the host (it frees the print lock).
+    VARIANT frame;
+    VariantInit(&frame);
+    DISPPARAMS teardown{&frame, nullptr, 1, 0};
+    EXPECT_EQ(
+        sink->Invoke(DISPID_PRINTTEMPLATETEARDOWN, IID_NULL, 0, DISPATCH_METHOD, &teardown, nullptr, nullptr, nullptr),
+        S_OK);
+    EXPECT_EQ(handler.teardowns, 1);
     // Once the host has gone, nothing loads any more.
     sink->detach();
     EXPECT_TRUE(invokeWithCancel(*sink, DISPID_BEFORENAVIGATE2, 7, 6, L"http://srv/veltrane_docs/store/1/a.html"));
@@ -387,6 +454,8 @@ TEST(DocumentSecurityManager, TheSiteOffersItAndItRefusesWhatADocumentDoesNotNee
 TEST(NavigateErrorText, StatusCodesBecomeWords) {
     const std::string url = "http://server/veltrane_docs/store/1/apptcard.html";
     const std::string prefix = "The page " + url + " could not be loaded: ";
+    const std::string noEngine =
+        "this computer's web browser component cannot show web pages: its HTML engine is missing or cannot be started";
     struct Case {
         long status;
         std::string reason;
@@ -412,6 +481,8 @@ TEST(NavigateErrorText, StatusCodesBecomeWords) {
          "expired or for another name)"},
         {static_cast<long>(0x800C000B),
          "the server could not be reached in time: check the network and the server address"},
+        {static_cast<long>(0x80040154), noEngine},
+        {static_cast<long>(0x80040111), noEngine},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.status);

@@ -1,15 +1,19 @@
 #pragma once
 // Helpers of the Win32 tests that need real windows (run under Xvfb): finding the dialogs the program opens from a
-// second thread, pressing keys in them, and pumping the GUI thread's messages with a deadline.
+// second thread, pressing keys in them, pumping the GUI thread's messages with a deadline, and printers for a print
+// view.
 
 #include <windows.h>
 
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/printers.h"
 #include "support/wait_for.h"
+#include "windows/services/spooler_printers.h"
 
 namespace veltrane::testing {
 
@@ -93,6 +97,28 @@ bool pumpUntil(Condition done, std::chrono::milliseconds deadline = std::chrono:
             return done();
         },
         deadline);
+}
+
+// Two installed printers, "Card Printer" and "Laser", whose default-printer entry is the real per-user one, written
+// as the spooler service writes it (a Wine prefix here has no printers of its own).
+class TwoPrinters final : public platform::Printers {
+public:
+    std::vector<std::u16string> printerNames() override { return {u"Card Printer", u"Laser"}; }
+    std::optional<std::u16string> defaultPrinterName() override { return std::nullopt; }
+    platform::PrinterDetails details(const std::u16string& name) override {
+        return {name, u"winspool", name == u"Laser" ? u"Ne01:" : u"Ne00:"};
+    }
+    void writeDefaultDeviceEntry(const std::u16string& value) override { spooler_.writeDefaultDeviceEntry(value); }
+
+private:
+    platform::win32::SpoolerPrinters spooler_;
+};
+
+// The per-user default-printer entry as it stands.
+inline std::u16string deviceEntry() {
+    wchar_t value[512] = {};
+    const DWORD length = GetProfileStringW(L"windows", L"device", L"", value, 512);
+    return std::u16string(reinterpret_cast<const char16_t*>(value), length);
 }
 
 }  // namespace veltrane::testing

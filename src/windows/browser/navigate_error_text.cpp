@@ -53,6 +53,11 @@ const char* reasonFor(unsigned long code) {
         case 0x800C0010:  // cannot instantiate object
         case 0x800C000A:  // no valid media
             return "the document is of a kind this computer's browser component cannot show";
+        case 0x80040154:  // REGDB_E_CLASSNOTREG: the page arrived, but no HTML engine is there to show it
+        case 0x80040111:  // CLASS_E_CLASSNOTAVAILABLE
+        case 0x800401F9:  // CO_E_ERRORINDLL
+            return "this computer's web browser component cannot show web pages: its HTML engine is missing or "
+                   "cannot be started";
         case 0x800C0014:  // redirect failed
         case 0x800C0015:  // redirect to a folder
             return "the server sent the browser on to an address that could not be loaded";

@@ -205,6 +205,9 @@ HRESULT STDMETHODCALLTYPE BrowserEventSink::Invoke(DISPID member, REFIID, LCID, 
             case DISPID_PROGRESSCHANGE:  // (progress, progress max)
                 handler_->progressChange(longArgument(params, 0), longArgument(params, 1));
                 break;
+            case DISPID_PRINTTEMPLATETEARDOWN:  // (frame)
+                handler_->printTemplateTeardown();
+                break;
             default:
                 break;
         }

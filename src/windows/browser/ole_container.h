@@ -93,6 +93,8 @@ public:
     // true: cancel the engine's own error page.
     virtual bool navigateError(IDispatch* frame, const std::u16string& url, long statusCode) = 0;
     virtual void progressChange(long progress, long progressMax) = 0;
+    // The engine has laid out a print and destroyed its print template.
+    virtual void printTemplateTeardown() = 0;
 };
 
 // The DWebBrowserEvents2 sink: an IDispatch that turns the events the host needs into calls of the handler. It

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <exdisp.h>
 #include <ole2.h>
-#include <winspool.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,6 +19,8 @@
 #include "windows/browser/browser_security.h"
 #include "windows/browser/navigate_error_text.h"
 #include "windows/browser/ole_container.h"
+#include "windows/browser/print_coordinator.h"
+#include "windows/common/message_window.h"
 #include "windows/common/system_message.h"
 #include "windows/common/wide_text.h"
 
@@ -53,16 +54,6 @@ bool sameObject(IUnknown* a, IUnknown* b) {
     return same;
 }
 
-std::string defaultPrinterName() {
-    DWORD size = 0;
-    GetDefaultPrinterW(nullptr, &size);
-    if (size == 0) return {};
-    std::wstring name(size, L'\0');
-    if (!GetDefaultPrinterW(name.data(), &size)) return {};
-    name.resize(wcsnlen(name.c_str(), name.size()));
-    return utf16ToUtf8(fromWide(name.c_str(), name.size()));
-}
-
 std::string printRefusal(HRESULT result) {
     // OLECMDERR_E_NOTSUPPORTED and OLECMDERR_E_DISABLED: the document does not offer printing at this moment.
     if (result == static_cast<HRESULT>(0x80040100L) || result == static_cast<HRESULT>(0x80040101L)) {
@@ -75,7 +66,14 @@ std::string printRefusal(HRESULT result) {
 
 class WebBrowserHost::Impl final : public ControlEventHandler {
 public:
-    Impl() = default;
+    Impl(Printers& printers, std::u16string printLockPath)
+        : prints_(printers, std::move(printLockPath), {},
+                  {[this](const std::string& printer) {
+                       queue(Event{Event::Printed, generation_, printer, 0});
+                   },
+                   [this](const std::string& message) {
+                       queue(Event{Event::PrintFailed, generation_, message, 0});
+                   }}) {}
     ~Impl() override { shutdown(); }
     Impl(const Impl&) = delete;
     Impl& operator=(const Impl&) = delete;
@@ -88,16 +86,16 @@ public:
         start(url, flags);
     }
 
-    void print() {
-        if (!browser_ || !loaded_) throw Error(kNoPageLoaded);
-        // What is shown must still be the practice server's page, whatever moved it since it loaded.
-        if (const std::u16string shown = locationUrl(); !printing::sameOrigin(shown, requested_)) {
-            throw Error(printing::describeRefusedPage(shown, requested_));
-        }
-        // Empty input and output: the engine takes the default printer and its page-setup key as they stand.
-        const HRESULT result = browser_->ExecWB(OLECMDID_PRINT, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, nullptr);
-        if (FAILED(result)) throw Error(printRefusal(result));
-        queue(Event{Event::Printed, generation_, defaultPrinterName(), 0});
+    void print(const PageSetupValues& pageSetup, const std::u16string& printer) {
+        checkPrintable();
+        // A print that waits for another request's print is checked again when its turn comes.
+        prints_.print(pageSetup, printer, [this] {
+            checkPrintable();
+            // Empty input and output: the engine takes the default printer and its page-setup key, which hold
+            // this print's values while the coordinator's lock is held.
+            const HRESULT result = browser_->ExecWB(OLECMDID_PRINT, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, nullptr);
+            if (FAILED(result)) throw Error(printRefusal(result));
+        });
     }
 
     void ensureViewable() {
@@ -190,6 +188,8 @@ public:
         return true;
     }
 
+    void printTemplateTeardown() override { prints_.printDone(); }
+
     void progressChange(long progress, long progressMax) override {
         if (!loading_) return;
         int percent = 0;
@@ -230,11 +230,19 @@ public:
 
 private:
     struct Event {
-        enum Kind { Complete, Failed, Progress, Printed } kind;
+        enum Kind { Complete, Failed, Progress, Printed, PrintFailed } kind;
         int generation;
         std::string text;
         int percent;
     };
+
+    void checkPrintable() {
+        if (!browser_ || !loaded_) throw Error(kNoPageLoaded);
+        // What is shown must still be the practice server's page, whatever moved it since it loaded.
+        if (const std::u16string shown = locationUrl(); !printing::sameOrigin(shown, requested_)) {
+            throw Error(printing::describeRefusedPage(shown, requested_));
+        }
+    }
 
     void initializeOle() {
         if (oleInitialized_) return;
@@ -248,16 +256,8 @@ private:
 
     void createEventWindow() {
         if (eventWindow_) return;
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = eventWindowProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kEventWindowClass;
-        RegisterClassExW(&windowClass);  // fails harmlessly when a second host registered it already
-        eventWindow_ = CreateWindowExW(0, kEventWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                       GetModuleHandleW(nullptr), nullptr);
+        eventWindow_ = createMessageWindow(kEventWindowClass, eventWindowProc, this);
         if (!eventWindow_) throw Error("The web browser could not be started: " + systemMessage(GetLastError()));
-        SetWindowLongPtrW(eventWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
 
     [[noreturn]] void controlFailed(HRESULT result) {
@@ -409,7 +409,8 @@ private:
             Event event = std::move(queue_.front());
             queue_.pop_front();
             // What an earlier navigation left behind is of no interest once a new one has started.
-            if (event.kind != Event::Printed && event.generation != generation_) continue;
+            if (event.kind != Event::Printed && event.kind != Event::PrintFailed && event.generation != generation_)
+                continue;
             switch (event.kind) {
                 case Event::Complete:
                     call(events_.navigateComplete);
@@ -422,6 +423,9 @@ private:
                     break;
                 case Event::Printed:
                     call(events_.printed, event.text);
+                    break;
+                case Event::PrintFailed:
+                    call(events_.printFailed, event.text);
                     break;
             }
         }
@@ -472,13 +476,17 @@ private:
     bool loaded_ = false;         // a page is there to print
     std::deque<Event> queue_;
     BrowserEvents events_;
+    PrintCoordinator prints_;  // last: its reports queue events, so it goes first
 };
 
-WebBrowserHost::WebBrowserHost() : impl_(std::make_unique<Impl>()) {}
+WebBrowserHost::WebBrowserHost(Printers& printers, std::u16string printLockPath)
+    : impl_(std::make_unique<Impl>(printers, std::move(printLockPath))) {}
 WebBrowserHost::~WebBrowserHost() = default;
 
 void WebBrowserHost::navigate(const std::u16string& url, int flags) { impl_->navigate(url, flags); }
-void WebBrowserHost::print(const PageSetupValues&, const std::u16string&) { impl_->print(); }
+void WebBrowserHost::print(const PageSetupValues& pageSetup, const std::u16string& printer) {
+    impl_->print(pageSetup, printer);
+}
 void WebBrowserHost::ensureViewable() { impl_->ensureViewable(); }
 void WebBrowserHost::attach(HWND parent, BrowserEvents events) { impl_->attach(parent, std::move(events)); }
 void WebBrowserHost::resize() { impl_->resize(); }

@@ -9,12 +9,15 @@
 #include <string>
 
 #include "platform/browser.h"
+#include "platform/printers.h"
 
 namespace veltrane::platform::win32 {
 
 class WebBrowserHost final : public Browser {
 public:
-    WebBrowserHost();
+    // printers: where a print makes its printer the default. printLockPath: the lock all of this user's print
+    // views share (empty: the program's own, in the local application data).
+    explicit WebBrowserHost(Printers& printers, std::u16string printLockPath = {});
     ~WebBrowserHost() override;
     WebBrowserHost(const WebBrowserHost&) = delete;
     WebBrowserHost& operator=(const WebBrowserHost&) = delete;
@@ -22,10 +25,11 @@ public:
     // Starts loading at once, or keeps the request until attach. flags go to the control as they are
     // (kNavNoReadFromCache: the page is fetched afresh).
     void navigate(const std::u16string& url, int flags) override;
-    // ExecWB(OLECMDID_PRINT, OLECMDEXECOPT_DONTPROMPTUSER) on the loaded page. The engine prints on the default
-    // printer with its own per-user page setup, which the program has written to the engine's key before: the
-    // arguments are therefore not needed here. Throws "No page is loaded" when no page has loaded (also after a
-    // failed navigation), and the engine's refusal in words.
+    // ExecWB(OLECMDID_PRINT, OLECMDEXECOPT_DONTPROMPTUSER) on the loaded page, which prints on the default printer
+    // with the engine's per-user page setup: under the print lock of this user (print_coordinator.h), printer (when
+    // not empty) is made the default and pageSetup written to the engine's key first, whatever other open requests
+    // wrote there. Throws "No page is loaded" when no page has loaded (also after a failed navigation), and the
+    // engine's refusal in words; a print that waits for another request's reports its outcome as an event.
     void print(const PageSetupValues& pageSetup, const std::u16string& printer) override;
     // Throws, saying why, when the browser component cannot be started on this computer.
     void ensureViewable() override;
@@ -33,8 +37,9 @@ public:
     // Creates the control in parent, filling its client area and following its size from then on, and starts a
     // kept navigate. Runs on the GUI thread, which must be (or become) a single-threaded OLE apartment. Throws
     // with a plain text when the control cannot be created.
-    // The events come as window events, never from inside the control's own event call, and printFailed never
-    // (the engine does not say how a print ended). A handler that throws has its text passed to handlerFailed
+    // The events come as window events, never from inside the control's own event call; printFailed only for a
+    // print that waited for another request's and then could not be given (the engine does not say how a print
+    // ended). A handler that throws has its text passed to handlerFailed
     // (or, without one, shown in a message box): an exception must never unwind through the control.
     void attach(HWND parent, BrowserEvents events);
     // Fits the control to the parent's client area again (done by itself when the parent is resized).

@@ -1,14 +1,13 @@
 #include "windows/services/win32_running_instances.h"
 
-#include <shlobj.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <string>
 
 #include "base/error.h"
 #include "base/text.h"
-#include "windows/common/system_message.h"
-#include "windows/common/wide_text.h"
+#include "windows/common/file_lock.h"
 
 namespace veltrane::platform::win32 {
 
@@ -44,51 +43,13 @@ bool parseNumber(const std::string& text, std::uint64_t& value) {
     return true;
 }
 
-class FileLock final : public InstancesLock {
-public:
-    explicit FileLock(HANDLE file) : file_(file) {}
-    ~FileLock() override { CloseHandle(file_); }  // closing the handle releases the lock
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-
-private:
-    HANDLE file_;
-};
-
 }  // namespace
 
 std::u16string Win32RunningInstances::lockPath() const {
-    if (!lockPath_.empty()) return lockPath_;
-    wchar_t folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, folder)))
-        throw Error("Cannot lock the print requests' record: the local application data folder is unknown");
-    return fromWide(folder) + u"\\Veltrane\\instances.lock";
+    return lockPath_.empty() ? localProgramFile(u"instances.lock") : lockPath_;
 }
 
-std::unique_ptr<InstancesLock> Win32RunningInstances::lockShared() {
-    const std::u16string path = lockPath();
-    if (holdsZero(path)) throw Error("Cannot lock " + utf16ToUtf8(path) + ": " + systemMessage(ERROR_INVALID_NAME));
-    const auto slash = path.find_last_of(u'\\');
-    if (slash != std::u16string::npos && slash > 0) {
-        // SHCreateDirectoryExW makes the missing folders and is content when they exist.
-        const int made = SHCreateDirectoryExW(nullptr, wide(path.substr(0, slash)), nullptr);
-        if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS)
-            throw Error("Cannot lock " + utf16ToUtf8(path) + ": " + systemMessage(static_cast<unsigned long>(made)));
-    }
-    // Everyone may open it at the same time: the byte-range lock, not the sharing mode, is what excludes.
-    HANDLE file =
-        CreateFileW(wide(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        throw Error("Cannot lock " + utf16ToUtf8(path) + ": " + systemMessage(GetLastError()));
-    OVERLAPPED whole{};
-    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
-        const DWORD error = GetLastError();
-        CloseHandle(file);
-        throw Error("Cannot lock " + utf16ToUtf8(path) + ": " + systemMessage(error));
-    }
-    return std::make_unique<FileLock>(file);
-}
+std::unique_ptr<InstancesLock> Win32RunningInstances::lockShared() { return lockWholeFile(lockPath(), /*wait=*/true); }
 
 std::u16string Win32RunningInstances::selfToken() {
     FILETIME created{}, exited{}, kernel{}, user{};

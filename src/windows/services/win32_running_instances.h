@@ -9,11 +9,7 @@ namespace veltrane::platform::win32 {
 // A token is the process id with the process's creation time (GetProcessTimes), so a later process that is given
 // the same id, also after a restart, is never taken for the one that wrote the token.
 //
-// The shared lock is LockFileEx on a file in the user's local application data folder, not a named mutex: a
-// "Local\" mutex is per logon session, so a second session of the same user would not share it, and a "Global\"
-// one could be created first by another user, who would then hold every print request of ours. The file sits in
-// the user's profile, which only the user can write; the lock spans all of the user's sessions, and the system
-// releases it when the process ends, also when it is killed.
+// The shared lock is a whole-file lock in the user's local application data (windows/common/file_lock.h).
 class Win32RunningInstances final : public RunningInstances {
 public:
     // lockPath: the file lockShared locks; empty means "Veltrane\instances.lock" in the local application data.
