@@ -108,6 +108,12 @@ void TForm1::ColorButton2Click() {
 
 void TForm1::ColorButton1Click() { resetProgram(); }
 
+void TForm1::finishDryRunPrint() {
+    if (printUrl_.empty()) return;
+    WebBrowser1NavigateComplete2();
+    resetProgram();
+}
+
 void TForm1::failRestore(const std::string& reason) {
     writeLog(u"resetProgram failed: " + utf8ToUtf16(reason));
     CloseAnywayVisible = true;

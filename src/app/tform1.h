@@ -118,6 +118,9 @@ public:
     void ColorButton2Click();
     // Restores what a print switched, logs, and ends the process; returns only by throwing.
     void resetProgram();
+    // A dry run has no page to wait for: the print is shown as if the page had loaded, and the run ends as DONE
+    // ends it. Does nothing when the request asked for no page.
+    void finishDryRunPrint();
     // Puts back what a print request whose process has died left switched (the restore journal).
     void restoreInterruptedPrint();
 

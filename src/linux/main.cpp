@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     // A dry run prints the effects it would have (programs, files, clipboard, printer, page setup, the page)
     // instead of causing them.
     std::optional<platform::dry_run::DryRunPlatform> dryRun;
-    if (options.dryRun) dryRun.emplace(services->platform(), std::cout, app::dryRunOverlaidKeys());
+    if (options.dryRun) dryRun.emplace(services->platform(), std::cout, std::cerr, app::dryRunOverlaidKeys());
     platform::Platform& bundle = dryRun ? dryRun->platform() : services->platform();
     platform::modules::WindowLoader& ui = services->ui();
     app::TForm1 form(bundle);
@@ -87,6 +87,7 @@ int main(int argc, char** argv) {
     // An error during start-up is reported, and the window still opens with whatever state start-up reached.
     try {
         form.FormCreate();
+        if (options.dryRun) form.finishDryRunPrint();
     } catch (const Error& e) {
         ui.showError(utf8ToUtf16(e.what()));
     } catch (const std::exception& e) {

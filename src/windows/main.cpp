@@ -116,6 +116,7 @@ int run(const platform::win32::StandardStreams& streams) {
     // An error during start-up is reported, and the window still opens with whatever state start-up reached.
     try {
         form.FormCreate();
+        if (options.dryRun) form.finishDryRunPrint();
     } catch (const std::exception& e) {
         services.dialogs().showError(utf8ToUtf16(e.what()));
     }

@@ -83,7 +83,7 @@ void MessageBoxDialogs::showError(const std::u16string& text) {
 
 struct Win32Services::Parts {
     Parts(std::vector<std::u16string> arguments, const Options& options) : commandLine(std::move(arguments)) {
-        if (options.dryRun) dryRun.emplace(real, std::cout, app::dryRunOverlaidKeys());
+        if (options.dryRun) dryRun.emplace(real, std::cout, std::cerr, app::dryRunOverlaidKeys());
     }
 
     Win32Registry registry;

@@ -20,7 +20,7 @@ expect_eq "automatic load effects" '{"effect":"clipboard","text":"$$DFWIN$$ OPEN
 {"effect":"launch","verb":"open","file":"/opt/rx/romexis","parameters":"\"R-7\" \"Berg\" \"Anna\" \"19800102\"","directory":"","showCommand":1}' \
     "$(cat "$E2E_DIR/out")"
 expect_eq "automatic load log" "images|More than one imaging system, load them all|Start loading imaging digora|Start loading imaging trophy|Start loading imaging vixwin|Start loading imaging romexis|resetProgram|*** Done resetProgram + close ***" \
-    "$(log_messages | tail -n 8 | paste -sd'|')"
+    "$(dry_log_messages "$E2E_DIR/err" | tail -n 8 | paste -sd'|')"
 
 # Without automatic load (absent, or not exactly True) nothing runs; the selection page needs a display.
 for autoload in '' '"imaging_autoload"="true"'; do
@@ -31,7 +31,7 @@ for autoload in '' '"imaging_autoload"="true"'; do
     expect_eq "selection effects [$autoload]" "" "$(cat "$E2E_DIR/out")"
     [ "$code" -ne 0 ] || fail "the selection window without a display exited with 0"
     expect_eq "selection log [$autoload]" "images|More than one imaging system, show the selection" \
-        "$(log_messages | tail -n 2 | paste -sd'|')"
+        "$(dry_log_messages "$E2E_DIR/err" | tail -n 2 | paste -sd'|')"
 done
 
 # A bridge error during automatic load stops the remaining runs and is reported; nothing was started.
@@ -42,7 +42,7 @@ code=0
 "$PROGRAM" --dry-run -x "$REQUEST" >"$E2E_DIR/out" 2>"$E2E_DIR/err" || code=$?
 expect_eq "effects after a bridge error" "" "$(cat "$E2E_DIR/out")"
 grep -q "'abc' is not a valid integer value" "$E2E_DIR/err" || fail "error not reported: $(cat "$E2E_DIR/err")"
-log_messages | grep -q 'Start loading imaging myray' && fail "myRay ran after the error"
-log_messages | grep -q 'resetProgram' && fail "the program ended through resetProgram after an error"
+dry_log_messages "$E2E_DIR/err" | grep -q 'Start loading imaging myray' && fail "myRay ran after the error"
+dry_log_messages "$E2E_DIR/err" | grep -q 'resetProgram' && fail "the program ended through resetProgram after an error"
 
 echo "imaging several: all checks passed"

@@ -21,7 +21,8 @@ check() {
     [ "$code" -eq 0 ] || fail "$name: exit code $code ($(cat "$E2E_DIR/err"))"
     expect_eq "$name effects" "$expected" "$(cat "$E2E_DIR/out")"
     expect_eq "$name log" "Start loading imaging $name|resetProgram|*** Done resetProgram + close ***" \
-        "$(log_messages | tail -n 3 | paste -sd'|')"
+        "$(dry_log_messages "$E2E_DIR/err" | tail -n 3 | paste -sd'|')"
+    [ ! -e "$LOG" ] || fail "$name: the dry run wrote the log"
     checked=$((checked + 1))
 }
 

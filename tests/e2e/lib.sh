@@ -42,6 +42,9 @@ throwaway_user() {
 
 # log_messages: the log's messages without their time stamps, one per line.
 log_messages() { sed -e 's/\r$//' -e 's/^[^:]*:[^:]*:[^:]*: //' "$LOG"; }
+# dry_log_messages FILE: the same for a dry run, which writes no log and tells its lines on standard error
+# (saved in FILE) as "log: <line>".
+dry_log_messages() { sed -n -e 's/^log: //p' "$1" | sed -e 's/^[^:]*:[^:]*:[^:]*: //'; }
 
 # after_a_later_launch: an images request of its own whose imaging program only leaves a mark, run to its end,
 # and its mark awaited. A program that an earlier run started (detached) has started by then too, so only now may

@@ -305,6 +305,19 @@ Start loading imaging romexis
 resetProgram
 *** Done resetProgram + close ***' "$(log_messages)"
 
+# 5b. A dry run of a print changes nothing on the workstation: no log line, no setting (not even the server's
+# address), no printer, no window left waiting; its lines say what a real run would do, and it ends.
+: > "$LOG"
+cp "$settings_file" "$work/settings.before"
+code=0
+timeout 60 "$program" --dry-run -x "$work/appt.ini" -s 10.9.9.9 > "$work/dry.out" 2> "$work/dry.err" || code=$?
+expect_eq "dry run of a print: exit code" 0 "$code"
+expect_eq "dry run of a print: the settings file" "same" "$(cmp -s "$settings_file" "$work/settings.before" && echo same)"
+expect_eq "dry run of a print: the log" "" "$(cat "$LOG")"
+expect_eq "dry run of a print: what it would print" 1 "$(grep -c '"effect":"print","printer":"vtZebra"' "$work/dry.out")"
+expect_eq "dry run of a print: what it would put back" 1 "$(grep -c '"effect":"default-printer","value":"vtOffice' "$work/dry.out")"
+expect_eq "default printer after a dry run" "system default destination: vtOffice" "$(default_printer)"
+
 # 6. A card and a receipt started at the same moment, twenty times: the X server refuses a connection now and then
 # when two programs connect at once, and neither request may be lost for it. Each pair is ended by killing it;
 # the start after the last pair puts the workstation back.

@@ -19,18 +19,11 @@ struct Capture {
     std::string text() const { return stream.str(); }
 };
 
-class RecordingFiles final : public platform::FileSystem {
-public:
-    std::vector<std::string> calls;
-    void appendToFile(const std::u16string&, const std::string& bytes) override { calls.push_back("append " + bytes); }
-    void writeWholeFile(const std::u16string&, const std::string& bytes) override { calls.push_back("write " + bytes); }
-};
-
 TEST(DryRun, PrintsEachEffectAsOneJsonLineInOrder) {
     Capture out;
-    RecordingFiles real;
+    std::ostringstream notes;
     DryRunLauncher launcher(out.printer);
-    DryRunFiles files(out.printer, real);
+    DryRunFiles files(out.printer, notes);
     DryRunClipboard clipboard(out.printer);
 
     files.writeWholeFile(u"/srv/x/patinfo.txt", std::string("A\r\nB\xE9\r\n"));
@@ -38,7 +31,8 @@ TEST(DryRun, PrintsEachEffectAsOneJsonLineInOrder) {
     request.file = u"C:\\Suni\\DrSuni.exe";
     request.parameters = u"/p\"Berg, Anna::::1042::01-02-80::F\"";
     launcher.launch(request);
-    files.appendToFile(u"/shared/clienttools.log", "line\r\n");  // the log is still written
+    // The log is not written: its lines are told on the notes, one by one.
+    files.appendToFile(u"/shared/clienttools.log", "09.12.2026 10:00:00: line\r\n09.12.2026 10:00:01: two\r\n");
     clipboard.setText(u"$$DFWIN$$ OPEN -n\"Zoë\" -c\"1042\" -r -a");
 
     EXPECT_EQ(out.text(),
@@ -46,7 +40,7 @@ TEST(DryRun, PrintsEachEffectAsOneJsonLineInOrder) {
               "{\"effect\":\"launch\",\"verb\":\"open\",\"file\":\"C:\\\\Suni\\\\DrSuni.exe\","
               "\"parameters\":\"/p\\\"Berg, Anna::::1042::01-02-80::F\\\"\",\"directory\":\"\",\"showCommand\":1}\n"
               "{\"effect\":\"clipboard\",\"text\":\"$$DFWIN$$ OPEN -n\\\"Zoë\\\" -c\\\"1042\\\" -r -a\"}\n");
-    EXPECT_EQ(real.calls, std::vector<std::string>{"append line\r\n"});
+    EXPECT_EQ(notes.str(), "log: 09.12.2026 10:00:00: line\nlog: 09.12.2026 10:00:01: two\n");
 }
 
 // The dry run's own writes are listed and read back with their types; a shown key prints them, a silent one

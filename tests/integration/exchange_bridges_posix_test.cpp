@@ -272,7 +272,8 @@ TEST(ExchangeBridgesOnLinux, DryRunPrintsTheFileWithItsExactBytes) {
     std::ostringstream out;
     platform::dry_run::EffectWriter printer(out);
     BridgeHost host;
-    platform::dry_run::DryRunFiles files(printer, host.services.files);
+    std::ostringstream notes;
+    platform::dry_run::DryRunFiles files(printer, notes);
     platform::dry_run::DryRunLauncher launcher(printer);
     platform::Platform dryRun = fakes::makeTestPlatform(host.services.bundle, {.files = &files, .launcher = &launcher});
     BridgeContext context{host.services.ansi, u"WS01", {2024, 3, 5, 14, 7, 9, 0}};

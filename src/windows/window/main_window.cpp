@@ -237,7 +237,12 @@ void MainWindow::layout() {
     // Pages once everything is placed: their tab control's region leaves room for what lies over it.
     for (const Control& control : controls_)
         if (control.window && control.row->kind == K::PageControl) placePageSheets(control);
-    if (printStatus_) SendMessageW(printStatus_, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(*controls_[0].row)), 0);
+    // The window's normal font, the one renderPrintView measures the wrapped text with: a larger one would cut
+    // the status after its first line.
+    if (printStatus_) {
+        SendMessageW(printStatus_, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(fonts_.font(app::mainWindowDesign().font.pixelSize, false, dpi_)), 0);
+    }
     layoutImagingButtons();
     renderPrintView();
 }

@@ -609,4 +609,35 @@ TEST_F(Window, PrintViewStateIsRendered) {
     EXPECT_EQ(status.bottom, panel.bottom - px(1));  // over the foot of the page
 }
 
+// A failure says which page and why in a long text: it is drawn in the window's normal font and wraps, all of it
+// inside the status line, at every scaling.
+TEST_F(Window, ALongStatusIsDrawnInTheNormalFontAndFitsWhole) {
+    start();
+    form.PrintStatus.Caption =
+        u"The page http://127.0.0.1:8147/veltrane_docs/store/1234/apptcard.html could not be loaded: the server "
+        u"refused the connection: is the practice server running, and is its address right? Press Print Again to "
+        u"load it again.";
+    window->render();
+    HWND status = window->printStatus();
+    ASSERT_TRUE(IsWindowVisible(status));
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(status, WM_GETFONT, 0, 0));
+    ASSERT_NE(font, nullptr);
+    LOGFONTW drawn{};
+    GetObjectW(font, sizeof drawn, &drawn);
+    EXPECT_LT(drawn.lfWeight, FW_BOLD);
+    EXPECT_EQ(std::abs(drawn.lfHeight), px(app::mainWindowDesign().font.pixelSize));
+    // What the text needs in that font, at the line's width, against what the line has.
+    RECT client;
+    GetClientRect(status, &client);
+    RECT needed{0, 0, client.right, 0};
+    HDC dc = GetDC(status);
+    HGDIOBJ old = SelectObject(dc, font);
+    const std::wstring text(reinterpret_cast<const wchar_t*>(form.PrintStatus.Caption.c_str()));
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(status, dc);
+    EXPECT_GT(needed.bottom, px(20)) << "the text should need more than one line here";
+    EXPECT_LE(needed.bottom, client.bottom) << "the status line cuts its text";
+}
+
 }  // namespace

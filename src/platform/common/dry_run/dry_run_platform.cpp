@@ -2,10 +2,11 @@
 
 namespace veltrane::platform::dry_run {
 
-DryRunPlatform::DryRunPlatform(const Platform& real, std::ostream& out, std::vector<OverlaidKey> keys)
+DryRunPlatform::DryRunPlatform(const Platform& real, std::ostream& out, std::ostream& notes,
+                               std::vector<OverlaidKey> keys)
     : effects_(out),
       registry_(real.registry, effects_, std::move(keys)),
-      files_(effects_, real.files),
+      files_(effects_, notes),
       printers_(real.printers, effects_),
       launcher_(effects_),
       clipboard_(effects_),

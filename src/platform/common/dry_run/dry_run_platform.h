@@ -16,7 +16,8 @@ namespace veltrane::platform::dry_run {
 class DryRunPlatform {
 public:
     // real and out must outlive this object. keys: the registry keys whose writes stay in the process.
-    DryRunPlatform(const Platform& real, std::ostream& out, std::vector<OverlaidKey> keys);
+    // notes: where the lines the activity log would get are written instead (standard error).
+    DryRunPlatform(const Platform& real, std::ostream& out, std::ostream& notes, std::vector<OverlaidKey> keys);
     DryRunPlatform(const DryRunPlatform&) = delete;
     DryRunPlatform& operator=(const DryRunPlatform&) = delete;
 

@@ -13,8 +13,17 @@ void DryRunLauncher::launch(const LaunchRequest& request) {
                {{"showCommand", request.showCommand}});
 }
 
-void DryRunFiles::appendToFile(const std::u16string& path, const std::string& bytes) {
-    real_.appendToFile(path, bytes);
+void DryRunFiles::appendToFile(const std::u16string&, const std::string& bytes) {
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        auto end = bytes.find('\n', start);
+        if (end == std::string::npos) end = bytes.size();
+        std::string line = bytes.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        notes_ << "log: " << line << '\n';
+        start = end + 1;
+    }
+    notes_.flush();
 }
 
 void DryRunFiles::writeWholeFile(const std::u16string& path, const std::string& bytes) {

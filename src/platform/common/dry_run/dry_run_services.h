@@ -3,6 +3,8 @@
 // instead (programs started, exchange files written, clipboard text). Support staff use it to see what a
 // workstation would send to an imaging product.
 
+#include <ostream>
+
 #include "platform/clipboard.h"
 #include "platform/common/dry_run/effect_writer.h"
 #include "platform/files.h"
@@ -24,13 +26,15 @@ private:
 // effect on another program and is still appended through the real file system.
 class DryRunFiles final : public FileSystem {
 public:
-    DryRunFiles(EffectWriter& out, FileSystem& real) : out_(out), real_(real) {}
+    // Appends (the activity log) are not made: each line goes to notes as "log: <line>" instead, so a dry run
+    // leaves the shared log as it was and still says what a real run would log.
+    DryRunFiles(EffectWriter& out, std::ostream& notes) : out_(out), notes_(notes) {}
     void appendToFile(const std::u16string& path, const std::string& bytes) override;
     void writeWholeFile(const std::u16string& path, const std::string& bytes) override;
 
 private:
     EffectWriter& out_;
-    FileSystem& real_;
+    std::ostream& notes_;
 };
 
 // {"effect":"clipboard","text":...}
