@@ -305,6 +305,54 @@ Start loading imaging romexis
 resetProgram
 *** Done resetProgram + close ***' "$(log_messages)"
 
+# 4b. A paused printer: the status says the card was sent and waits (the log has why); once the queue is resumed it
+# prints, and DONE still puts everything back.
+: > "$LOG"
+cupsdisable vtZebra
+before=$(pdf_count vtZebra)
+start_program -x "$work/appt.ini" -s "$server"
+if ! find_window; then
+    program_died
+else
+    paused_logged() { log_messages | grep -q '^Print waits on vtZebra: the printer vtZebra is paused or stopped'; }
+    wait_for 60 paused_logged || fail "a paused printer was not said: $(log_messages | tail -n 3 | paste -sd'|')"
+    expect_eq "nothing printed while the printer is paused" "$before" "$(pdf_count vtZebra)"
+    cupsenable vtZebra
+    wait_pdfs vtZebra $((before + 1)) || fail "the card did not print once the printer was resumed"
+    no_message_box "a paused printer"
+    click_done
+    wait_exit 30 || fail "the program did not end after DONE following a paused printer"
+fi
+[ -n "$app_pid" ] && { kill -9 -- "-$app_pid" 2>/dev/null; app_pid=; }
+cupsenable vtZebra
+wait_jobs_done
+expect_eq "default printer after a paused printer" "system default destination: vtOffice" "$(default_printer)"
+
+# 4c. The card's printer is not installed: nothing prints on another printer until the user presses Print Again,
+# which prints once on the default printer.
+sed -i 's/"apptcard_printer"="vtZebra"/"apptcard_printer"="vtGone"/' "$settings_file"
+: > "$LOG"
+office=$(pdf_count vtOffice) zebra=$(pdf_count vtZebra) epson=$(pdf_count vtEpson)
+start_program -x "$work/appt.ini" -s "$server"
+if ! find_window; then
+    program_died
+else
+    missing_logged() { log_messages | grep -q '^Printer vtGone is not installed: nothing is printed until Print Again'; }
+    wait_for 30 missing_logged || fail "the missing printer was not logged: $(log_messages | paste -sd'|')"
+    caught_up
+    click_print_again
+    wait_pdfs vtOffice $((office + 1)) || fail "Print Again did not print on the default printer"
+    wait_jobs_done
+    expect_eq "missing printer: one print on the default printer, after Print Again" $((office + 1)) "$(pdf_count vtOffice)"
+    expect_eq "missing printer: nothing on the card printer" "$zebra" "$(pdf_count vtZebra)"
+    expect_eq "missing printer: nothing on the receipt printer" "$epson" "$(pdf_count vtEpson)"
+    click_done
+    wait_exit 30 || fail "the program did not end after DONE following a missing printer"
+fi
+[ -n "$app_pid" ] && { kill -9 -- "-$app_pid" 2>/dev/null; app_pid=; }
+sed -i 's/"apptcard_printer"="vtGone"/"apptcard_printer"="vtZebra"/' "$settings_file"
+expect_eq "default printer after a missing printer" "system default destination: vtOffice" "$(default_printer)"
+
 # 5b. A dry run of a print changes nothing on the workstation: no log line, no setting (not even the server's
 # address), no printer, no window left waiting; its lines say what a real run would do, and it ends.
 : > "$LOG"
