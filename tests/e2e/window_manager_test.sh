@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The window under a real window manager (openbox in Xvfb), driven with real key presses and clicks: the frame
-# has no title-bar buttons and no window menu, closing or minimising it from the window manager does not end or
-# lose it, only DONE ends it, and Tab follows the designed order on the Config, Imaging and Choose Imaging System
+# has a title bar to move the window by, closing, minimising or rolling it up from the window manager does not end
+# or lose it, only DONE ends it, and Tab follows the designed order on the Config, Imaging and Choose Imaging System
 # pages without being trapped.
 source "$(dirname "$0")/lib.sh"
-need openbox xdotool xprop import
+need openbox xdotool xprop xwininfo import
 shots="$(cd "$(dirname "$PROGRAM")/.." && pwd)/window-manager-test"
 mkdir -p "$shots"
 # A failure leaves a picture of the screen beside the others.
@@ -50,25 +50,61 @@ still_running() {  # the program and its window survive for a moment after what 
     fi
 }
 keys() { xdotool key --delay 40 "$@"; }
+# client_place WINDOW: CX, CY, CW, CH, where the window's own area is on the screen (xdotool's position of a
+# framed window is off by the frame).
+client_place() {
+    local info
+    info="$(xwininfo -id "$1")"
+    CX=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+    CY=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+    CW=$(sed -n 's/^ *Width: *//p' <<<"$info")
+    CH=$(sed -n 's/^ *Height: *//p' <<<"$info")
+}
+# moved_by WINDOW DX DY: the window's area is DX, DY from where it was (before_x, before_y).
+moved_by() {
+    client_place "$1"
+    [ "$CX" -eq $((before_x + $2)) ] && [ "$CY" -eq $((before_y + $3)) ]
+}
 setting() { tr -d '\r' <"$SETTINGS" | grep -F "\"$1\"=" | cut -d= -f2-; }
 
 # ---- the frame
 write_settings
 start
-expect_eq "window manager hints" "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x4, 0x2, 0x0, 0x0" \
+expect_eq "window manager hints" "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x4, 0xa, 0x0, 0x0" \
     "$(xprop -id "$window" _MOTIF_WM_HINTS)"
-# A border alone: the title bar, where the buttons and the window menu would be, is not there.
+# A title bar to move the window by: the frame is deeper above the window than beside it.
 extents="$(xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= //')"
 IFS=', ' read -r left right top bottom <<<"$extents"
-[ "$top" = "$left" ] && [ "$top" -le 2 ] || fail "the frame has a title bar: extents $extents"
+[ "$left" -le 2 ] && [ "$top" -ge 10 ] || fail "the frame has no title bar: extents $extents"
 actions="$(xprop -id "$window" _NET_WM_ALLOWED_ACTIONS)"
-if grep -qE 'MAXIMIZE|RESIZE|SHADE' <<<"$actions"; then fail "the window manager offers: $actions"; fi
+if grep -qE 'MAXIMIZE|RESIZE' <<<"$actions"; then fail "the window manager offers: $actions"; fi
 import -window root "$shots/openbox-window.png"
-eval "$(xdotool getwindowgeometry --shell "$window")"
-# Where openbox's close button sat (the right end of a 20-pixel title bar), and its window menu (the left end).
-xdotool mousemove $((X + WIDTH - 10)) $((Y - 10)) click 1
-xdotool mousemove $((X + 10)) $((Y - 10)) click 1
-still_running "a click where the title-bar buttons were ended or hid the window"
+client_place "$window"
+# Dragged by its title bar, the window follows the pointer.
+before_x=$CX before_y=$CY
+xdotool mousemove $((CX + 200)) $((CY - top / 2))
+xdotool mousedown 1
+xdotool mousemove $((CX + 210)) $((CY - top / 2 + 5))
+xdotool mousemove $((CX + 100)) $((CY - top / 2 + 40))
+xdotool mouseup 1
+wait_for 5 moved_by "$window" -100 40 || fail "dragging the title bar did not move the window: at $CX,$CY, was $before_x,$before_y"
+import -window root "$shots/openbox-moved.png"
+# Openbox draws its buttons and window menu whatever the hints say: minimise, maximise and close at the right end
+# of the title bar, the menu at its left end. None of them ends or hides the window.
+for from_right in 44 27 10; do
+    xdotool mousemove $((CX + CW - from_right)) $((CY - top / 2)) click 1
+    wait_for 5 sh -c "xprop -id $window WM_STATE | grep -q 'window state: Normal'" ||
+        fail "the window did not come back after a click on the title bar's button $from_right pixels from its right end"
+    still_running "a click on the title bar's button $from_right pixels from its right end ended or hid the window"
+done
+xdotool mousemove $((CX + 8)) $((CY - top / 2)) click 1
+import -window root "$shots/openbox-menu.png"
+keys Escape
+still_running "opening the window menu ended or hid the window"
+# A scroll on the title bar rolls the window up to it, which would hide DONE: it unrolls at once.
+xdotool mousemove $((CX + 200)) $((CY - top / 2)) click 4
+wait_for 5 sh -c "! xprop -id $window _NET_WM_STATE | grep -q SHADED" || fail "the window stayed rolled up"
+still_running "rolling the window up ended or hid it"
 # The window manager's close key asks the window to close; only DONE ends it.
 xdotool windowactivate --sync "$window"
 keys alt+F4
@@ -77,10 +113,10 @@ still_running "the window manager's close key ended the program"
 xdotool windowminimize "$window"
 wait_for 5 sh -c "xprop -id $window WM_STATE | grep -q 'window state: Normal'" || fail "the minimised window did not come back"
 # DONE ends it with exit code 0.
-eval "$(xdotool getwindowgeometry --shell "$window")"
+client_place "$window"
 place="$("$(dirname "$PROGRAM")/window-table" place ColorButton1)" || fail "no place for DONE in the window table"
 read -r cx cy cw ch _ <<<"$place"
-xdotool mousemove $((X + cx + cw / 2)) $((Y + cy + ch / 2)) click 1
+xdotool mousemove $((CX + cx + cw / 2)) $((CY + cy + ch / 2)) click 1
 ended_with 0
 
 # ---- Config: Tab leaves Memo1 for the check boxes.

@@ -369,15 +369,18 @@ void MainWindow::onFocusChanged(QWidget* old, QWidget* now) {
 
 void MainWindow::showEvent(QShowEvent* event) {
     // The native window exists now and is not yet mapped: the moment the window manager's hints count.
-    if (!event->spontaneous()) applyMainWindowHints(this);
+    if (!event->spontaneous()) {
+        applyMainWindowHints(this);
+        keepUnshaded(this);
+    }
     QWidget::showEvent(event);
     // The pages are in sight now: those that came into sight run their show handlers.
     if (!event->spontaneous()) handle([] {});
 }
 
 void MainWindow::changeEvent(QEvent* event) {
-    // A window manager may still minimise the window from its keyboard menu; with no taskbar to bring it back the
-    // only way out, DONE, would be gone, so it comes straight back.
+    // A window manager may still minimise the window (a title-bar button some managers draw anyway, or their keyboard
+    // menu); with no taskbar to bring it back the only way out, DONE, would be gone, so it comes straight back.
     if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
         QMetaObject::invokeMethod(
             this,
