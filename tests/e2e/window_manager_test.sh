@@ -151,12 +151,12 @@ wait_for 5 sh -c "tr -d '\r' <'$SETTINGS' | grep -qx '\"dexis_program\"=\"/opt/d
 import -window root "$shots/imaging-keyboard.png"
 kill "$app_pid"; wait "$app_pid" 2>/dev/null || true; app_pid=
 
-# ---- Choose Imaging System: Tab reaches the system buttons, in order, before DONE.
+# ---- Choose Imaging System: Tab reaches the system buttons, in order, before DONE, and Enter presses one.
 write_settings '"dexis_enabled"="True"' '"dexis_program"="/opt/dexis/"' '"scanora_enabled"="True"' \
     '"scanora_program"="/opt/scanora/"' '"scanora_config"="/tmp/"' '"trophy_enabled"="True"' '"trophy_program"="/opt/trophy/"'
 start --dry-run -x "$REQUEST"
 import -window root "$shots/choose-keyboard.png"
-keys Tab Tab space      # past "Dexis" to "Scanora"
+keys Tab Tab Return     # past "Dexis" to "Scanora", pressed with Enter
 ended_with 0
 grep -q '"effect":"launch"' "$E2E_DIR/out" || grep -q '"effect":"file"' "$E2E_DIR/out" || fail "no bridge ran: $(cat "$E2E_DIR/out")"
 grep -q 'SCANORA' "$E2E_DIR/out" || grep -q 'scanora' "$E2E_DIR/out" || fail "the second Tab did not reach Scanora: $(cat "$E2E_DIR/out")"
