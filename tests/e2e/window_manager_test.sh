@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The window under a real window manager (openbox in Xvfb), driven with real key presses and clicks: the frame
 # has a title bar to move the window by, closing, minimising or rolling it up from the window manager does not end
-# or lose it, only DONE ends it, and Tab follows the designed order on the Config, Imaging and Choose Imaging System
-# pages without being trapped.
+# or lose it, only DONE ends it, a second copy's window opens clear of the first, and Tab follows the designed
+# order on the Config, Imaging and Choose Imaging System pages without being trapped.
 source "$(dirname "$0")/lib.sh"
 need openbox xdotool xprop xwininfo import
 shots="$(cd "$(dirname "$PROGRAM")/.." && pwd)/window-manager-test"
@@ -118,6 +118,50 @@ place="$("$(dirname "$PROGRAM")/window-table" place ColorButton1)" || fail "no p
 read -r cx cy cw ch _ <<<"$place"
 xdotool mousemove $((CX + cx + cw / 2)) $((CY + cy + ch / 2)) click 1
 ended_with 0
+
+# ---- Two requests at once are two processes: the second window opens a title bar's height down and right of the
+# first, a third one step further, and one that would leave the screen starts again at its top left.
+# another: one more copy of the program in the background, until its window is shown; that window in $window.
+another() {
+    local before
+    before="$(xdotool search --onlyvisible --name '^Veltrane Client Tools$' | sort)"
+    "$PROGRAM" >>"$E2E_DIR/out" 2>>"$E2E_DIR/err" &
+    others+=($!)
+    wait_for 30 sh -c "[ \$(xdotool search --onlyvisible --name '^Veltrane Client Tools\$' | wc -l) -gt $(grep -c . <<<"$before") ]" ||
+        fail "no second window: $(cat "$E2E_DIR/err")"
+    window="$(comm -13 <(echo "$before") <(xdotool search --onlyvisible --name '^Veltrane Client Tools$' | sort))"
+}
+stop_others() {
+    local pid
+    for pid in "${others[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null || true; done
+    others=()
+}
+others=()
+at_exit 'stop_others'
+write_settings
+start
+first=$window
+client_place "$first"
+first_x=$CX first_y=$CY
+IFS=', ' read -r left _ top _ <<<"$(xprop -id "$first" _NET_FRAME_EXTENTS | sed 's/.*= //')"
+another
+client_place "$window"
+expect_eq "the second window's place" "$((first_x + top)),$((first_y + top))" "$CX,$CY"
+another
+client_place "$window"
+expect_eq "the third window's place" "$((first_x + 2 * top)),$((first_y + 2 * top))" "$CX,$CY"
+import -window root "$shots/three-windows.png"
+stop_others
+# The first window moved to where one step on would leave the screen: the next opens at the screen's top left.
+xdotool windowmove --sync "$first" 440 250
+client_place "$first"
+[ "$CX,$CY" = "440,250" ] || fail "the first window did not move: at $CX,$CY"
+another
+client_place "$window"
+expect_eq "the window that would leave the screen" "$left,$top" "$CX,$CY"
+import -window root "$shots/window-at-the-screen-edge.png"
+stop_others
+kill "$app_pid"; wait "$app_pid" 2>/dev/null || true; app_pid=
 
 # ---- Config: Tab leaves Memo1 for the check boxes.
 write_settings '"logging_enabled"="False"' '"server_ssl"="False"'

@@ -164,7 +164,7 @@ private slots:
         QFETCH(int, reason);
         QFETCH(int, printers);
         Harness h;
-        for (int i = 0; i < printers; ++i) h.p.printers.names.push_back(u"Printer " + std::u16string(1, u'A' + i));
+        for (int i = 0; i < printers; ++i) h.p.printers.names.push_back(u"Printer " + std::u16string(1, static_cast<char16_t>(u'A' + i)));
         h.start(page);
         auto* widget = h.window->findChild<QWidget*>(control);
         QVERIFY(widget);

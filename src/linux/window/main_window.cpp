@@ -25,6 +25,7 @@
 #include "linux/window/flow_layout.h"
 #include "linux/window/page_control.h"
 #include "linux/window/window_hints.h"
+#include "linux/window/window_placement.h"
 #include "linux/window/window_style.h"
 
 namespace veltrane::ui {
@@ -125,6 +126,7 @@ MainWindow::MainWindow(app::TForm1& form, BrowserHost& browser)
     const auto& design = app::mainWindowDesign();
     setObjectName(qs(design.name));
     setWindowTitle(qs(design.caption));
+    setWindowRole(QString::fromLatin1(kMainWindowRole));
     setFont(windowFont(design.font.pixelSize, design.font.bold));
     setFixedSize(design.clientWidth, design.clientHeight);
     QPalette face = palette();
@@ -419,6 +421,11 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
         applyMainWindowHints(this);
         keepUnshaded(this);
+        // Placed once: a window shown again stays where the user left it.
+        if (!placed_) {
+            placed_ = true;
+            if (const auto place = placeClearOfOtherWindows(this)) move(*place);
+        }
     }
     QWidget::showEvent(event);
     if (event->spontaneous()) return;
