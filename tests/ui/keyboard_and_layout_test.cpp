@@ -151,8 +151,7 @@ private slots:
         QTest::addColumn<int>("printers");
         QTest::newRow("button, clicked") << 0 << "Button2" << int(Qt::MouseFocusReason) << 0;
         QTest::newRow("empty list box, clicked") << 0 << "ListBoxPrinters" << int(Qt::MouseFocusReason) << 0;
-        QTest::newRow("list box, none chosen, clicked")
-            << 0 << "ListBoxPrinters" << int(Qt::MouseFocusReason) << 2;
+        QTest::newRow("list box, none chosen, clicked") << 0 << "ListBoxPrinters" << int(Qt::MouseFocusReason) << 2;
         QTest::newRow("list box, tabbed to") << 0 << "ListBoxPrinters" << int(Qt::TabFocusReason) << 2;
         QTest::newRow("check box, clicked") << 1 << "CheckBoxLogging" << int(Qt::MouseFocusReason) << 0;
         QTest::newRow("check box, tabbed to") << 1 << "CheckBoxSSL" << int(Qt::TabFocusReason) << 0;
@@ -164,7 +163,8 @@ private slots:
         QFETCH(int, reason);
         QFETCH(int, printers);
         Harness h;
-        for (int i = 0; i < printers; ++i) h.p.printers.names.push_back(u"Printer " + std::u16string(1, static_cast<char16_t>(u'A' + i)));
+        for (int i = 0; i < printers; ++i)
+            h.p.printers.names.push_back(u"Printer " + std::u16string(1, static_cast<char16_t>(u'A' + i)));
         h.start(page);
         auto* widget = h.window->findChild<QWidget*>(control);
         QVERIFY(widget);
@@ -206,7 +206,7 @@ private slots:
         if (imagingPage >= 0) h.form.PageControl2.ActivePageIndex = imagingPage;
         h.start(page);
         QWidget* target = control == QLatin1String("PageControl1") ? h.window->pageControl1()->tabStrip()
-                                                                     : h.window->findChild<QWidget*>(control);
+                                                                   : h.window->findChild<QWidget*>(control);
         QVERIFY(target);
         target->setFocus(Qt::TabFocusReason);
         QCOMPARE(focusName(), control);

@@ -4,9 +4,9 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -274,7 +274,8 @@ QWidget* MainWindow::makeWidget(const app::ControlRow& row, QWidget* parent) {
         }
         case K::ListBox: {
             listItemHeight_ = row.itemHeight;
-            auto* list = new ListBox(parent, row.itemHeight > 0 ? row.itemHeight : QFontMetrics(parent->font()).height());
+            auto* list =
+                new ListBox(parent, row.itemHeight > 0 ? row.itemHeight : QFontMetrics(parent->font()).height());
             list->setUniformItemSizes(true);
             connect(list, &QListWidget::currentRowChanged, this,
                     [this](int index) { handle([&] { form_.ListBoxPrinters.ItemIndex = index; }); });

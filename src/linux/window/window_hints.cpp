@@ -1,12 +1,12 @@
 #include "linux/window/window_hints.h"
 
+#include <xcb/xcb.h>
+
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QWidget>
 #include <algorithm>
-
-#include <xcb/xcb.h>
 
 // Xlib's macros (Bool, Status, ...) clash with the toolkit's names, so it comes last.
 #include <X11/Xatom.h>
@@ -51,8 +51,7 @@ bool hasState(Display* display, Window id, Atom state, Atom wanted) {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     bool found = false;
-    if (XGetWindowProperty(display, id, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after, &data) !=
-        Success)
+    if (XGetWindowProperty(display, id, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after, &data) != Success)
         return false;
     if (data && type == XA_ATOM && format == 32) {
         const auto* atoms = reinterpret_cast<const unsigned long*>(data);
