@@ -98,6 +98,16 @@ for attempt in 1 2 3; do
 done
 [ -n "$dragged" ] || fail "dragging the title bar did not move the window: at $CX,$CY, was $before_x,$before_y"
 import -window root "$shots/openbox-moved.png"
+# The page tabs have had the focus since the window opened: Tab and Enter press "Set Appointment Default", whose
+# short message box (no printer chosen) shows its whole title (look at the picture); Enter closes it.
+xdotool windowactivate --sync "$window"
+keys Tab Return
+wait_for 10 sh -c "[ \$(xdotool search --onlyvisible --name '^Veltrane Client Tools\$' | wc -l) -eq 2 ]" ||
+    fail "no message box for a printer never chosen"
+import -window root "$shots/openbox-message-box.png"
+keys Return
+wait_for 10 sh -c "[ \$(xdotool search --onlyvisible --name '^Veltrane Client Tools\$' | wc -l) -eq 1 ]" ||
+    fail "Enter did not close the message box"
 # Openbox draws its buttons and window menu whatever the hints say: close, maximise and minimise at the right end
 # of the title bar, the menu at its left end. None of them ends or hides the window. (Minimise comes last: a click
 # that follows a window's way back from minimised may go to openbox's animation instead.)
