@@ -9,7 +9,6 @@
 #include <QWidget>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 // Xlib's macros (Bool, Status, ...) clash with the toolkit's names, so it comes last.
 #include <X11/Xatom.h>
@@ -138,19 +137,25 @@ std::optional<QPoint> placeClearOfOtherWindows(QWidget* window) {
     const QScreen* screen = QGuiApplication::screenAt(base);
     if (!screen) screen = window->screen();
     const QRect available = screen ? screen->availableGeometry() : QRect(base, window->size()).marginsAdded(frame);
-    // The window in its frame, were it placed there (with the frame the first window has).
-    const auto framed = [&](QPoint place) { return QRect(place, window->size()).marginsAdded(frame); };
+    std::vector<QPoint> places;
+    for (const auto& other : others) places.push_back(own(other.place));
+    return cascadePlace(places, window->size(), frame, step, available);
+}
+
+QPoint cascadePlace(const std::vector<QPoint>& others, QSize size, QMargins frame, int step, QRect available) {
+    // The window in its frame, were it placed there (with the frame the others have).
+    const auto framed = [&](QPoint place) { return QRect(place, size).marginsAdded(frame); };
     const auto taken = [&](QPoint place) {
-        for (const auto& other : others) {
-            const QPoint delta = own(other.place) - place;
+        for (const QPoint& other : others) {
+            const QPoint delta = other - place;
             if (std::abs(delta.x()) <= step / 2 && std::abs(delta.y()) <= step / 2) return true;
         }
         return false;
     };
     // Down and right from the first window; where the screen ends, on from its top left.
     const QPoint corner = available.topLeft() + QPoint(frame.left(), frame.top());
-    QPoint origin = base;
-    QPoint place = base;
+    QPoint origin = others.empty() ? corner : others.front();
+    QPoint place = origin;
     int k = 0;
     for (std::size_t tries = 0; tries <= 2 * others.size() + 1; ++tries) {
         ++k;
