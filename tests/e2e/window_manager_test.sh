@@ -146,7 +146,8 @@ done
 ended_with 0
 
 # ---- Two requests at once are two processes: the second window opens a title bar's height down and right of the
-# first, a third one step further, and one that would leave the screen starts again at its top left.
+# first, a third one step further, one that would leave the screen starts again at its top left, and two started
+# at the same moment do not open on the same place either.
 # another: one more copy of the program in the background, until its window is shown; that window in $window.
 another() {
     local before
@@ -188,6 +189,23 @@ expect_eq "the window that would leave the screen" "$left,$top" "$CX,$CY"
 import -window root "$shots/window-at-the-screen-edge.png"
 stop_others
 kill "$app_pid"; wait "$app_pid" 2>/dev/null || true; app_pid=
+# Two started at the same moment (a card and a receipt printed at once): one still opens a step from the other.
+for round in 1 2 3; do
+    "$PROGRAM" >>"$E2E_DIR/out" 2>>"$E2E_DIR/err" &
+    others+=($!)
+    "$PROGRAM" >>"$E2E_DIR/out" 2>>"$E2E_DIR/err" &
+    others+=($!)
+    wait_for 30 sh -c "[ \$(xdotool search --onlyvisible --name '^Veltrane Client Tools\$' | wc -l) -eq 2 ]" ||
+        fail "two started together did not both show a window: $(cat "$E2E_DIR/err")"
+    places=()
+    for w in $(xdotool search --onlyvisible --name '^Veltrane Client Tools$'); do
+        client_place "$w"
+        places+=("$CX $CY")
+    done
+    read -r x1 y1 x2 y2 <<<"$(printf '%s\n' "${places[@]}" | sort -n | tr '\n' ' ')"
+    expect_eq "two windows started together, round $round" "$top,$top" "$((x2 - x1)),$((y2 - y1))"
+    stop_others
+done
 
 # ---- Config: Tab leaves Memo1 for the check boxes.
 write_settings '"logging_enabled"="False"' '"server_ssl"="False"'
