@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QtTest>
 
@@ -118,6 +119,108 @@ private slots:
         QCOMPARE(walk(static_cast<int>(order.size()) - 1, false), order.mid(1));
         QStringList reversed(order.rbegin(), order.rend());
         QCOMPARE(walk(static_cast<int>(order.size()) - 1, true), reversed.mid(1));
+    }
+
+    void theFirstControlHasTheFocusAndShowsItWhenTheWindowOpens_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("systems");
+        QTest::newRow("configuration window") << 0 << 0;
+        QTest::newRow("Config page") << 1 << 0;
+        QTest::newRow("Choose Imaging System") << 3 << 3;
+    }
+    void theFirstControlHasTheFocusAndShowsItWhenTheWindowOpens() {
+        QFETCH(int, page);
+        QFETCH(int, systems);
+        Harness h;
+        h.start(page, systems);
+        // As in the designed order: the page tabs first.
+        QCOMPARE(focusName(), QStringLiteral("PageControl1"));
+        QWidget* strip = h.window->pageControl1()->tabStrip();
+        QVERIFY(strip->hasFocus());
+        const QImage focused = strip->grab().toImage();
+        // The same tabs without the focus look different: the focus is drawn, not only held.
+        h.window->findChild<QWidget*>(QStringLiteral("ColorButton1"))->setFocus(Qt::MouseFocusReason);
+        QVERIFY(!strip->hasFocus());
+        QVERIFY(strip->grab().toImage() != focused);
+    }
+
+    void focusIsDrawnOnEveryKindOfControlHoweverItCame_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("reason");
+        QTest::addColumn<int>("printers");
+        QTest::newRow("button, clicked") << 0 << "Button2" << int(Qt::MouseFocusReason) << 0;
+        QTest::newRow("empty list box, clicked") << 0 << "ListBoxPrinters" << int(Qt::MouseFocusReason) << 0;
+        QTest::newRow("list box, none chosen, clicked") << 0 << "ListBoxPrinters" << int(Qt::MouseFocusReason) << 2;
+        QTest::newRow("list box, tabbed to") << 0 << "ListBoxPrinters" << int(Qt::TabFocusReason) << 2;
+        QTest::newRow("check box, clicked") << 1 << "CheckBoxLogging" << int(Qt::MouseFocusReason) << 0;
+        QTest::newRow("check box, tabbed to") << 1 << "CheckBoxSSL" << int(Qt::TabFocusReason) << 0;
+        QTest::newRow("DONE, tabbed to") << 1 << "ColorButton1" << int(Qt::TabFocusReason) << 0;
+    }
+    void focusIsDrawnOnEveryKindOfControlHoweverItCame() {
+        QFETCH(int, page);
+        QFETCH(QString, control);
+        QFETCH(int, reason);
+        QFETCH(int, printers);
+        Harness h;
+        for (int i = 0; i < printers; ++i)
+            h.p.printers.names.push_back(u"Printer " + std::u16string(1, static_cast<char16_t>(u'A' + i)));
+        h.start(page);
+        auto* widget = h.window->findChild<QWidget*>(control);
+        QVERIFY(widget);
+        QVERIFY(!widget->hasFocus());
+        const QImage before = widget->grab().toImage();
+        widget->setFocus(static_cast<Qt::FocusReason>(reason));
+        QVERIFY(widget->hasFocus());
+        QVERIFY2(widget->grab().toImage() != before, "the focused control looks as it did without the focus");
+    }
+
+    // Enter presses the focused button, as Space does; elsewhere it presses nothing. A button's press shows here as
+    // a message box (Set Appointment Default with no printer chosen) or a file dialog (Browse...).
+    void enterPressesTheFocusedButtonAndNothingElse_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("imagingPage");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("held");  // an automatic repeat of a key held down
+        QTest::addColumn<int>("presses");
+        QTest::newRow("Return on a button") << 0 << -1 << "Button2" << int(Qt::Key_Return) << false << 1;
+        QTest::newRow("keypad Enter on a button") << 0 << -1 << "Button3" << int(Qt::Key_Enter) << false << 1;
+        QTest::newRow("Return held on a button") << 0 << -1 << "Button2" << int(Qt::Key_Return) << true << 0;
+        QTest::newRow("Return on Browse...") << 2 << 2 << "Button6" << int(Qt::Key_Return) << false << 1;
+        QTest::newRow("Return in a combo box") << 0 << -1 << "ComboBoxApptType" << int(Qt::Key_Return) << false << 0;
+        QTest::newRow("Return in an edit") << 2 << 2 << "Edit_dexis_program" << int(Qt::Key_Return) << false << 0;
+        QTest::newRow("Return on the page tabs") << 0 << -1 << "PageControl1" << int(Qt::Key_Return) << false << 0;
+        QTest::newRow("Return on a check box") << 1 << -1 << "CheckBoxLogging" << int(Qt::Key_Return) << false << 0;
+    }
+    void enterPressesTheFocusedButtonAndNothingElse() {
+        QFETCH(int, page);
+        QFETCH(int, imagingPage);
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        QFETCH(bool, held);
+        QFETCH(int, presses);
+        Harness h;
+        h.p.dialogs.answers = {std::nullopt};  // a file dialog is cancelled
+        h.p.registry.setString(fakes::kVeltraneKey, u"appt_type", u"Normal");
+        if (imagingPage >= 0) h.form.PageControl2.ActivePageIndex = imagingPage;
+        h.start(page);
+        QWidget* target = control == QLatin1String("PageControl1") ? h.window->pageControl1()->tabStrip()
+                                                                   : h.window->findChild<QWidget*>(control);
+        QVERIFY(target);
+        target->setFocus(Qt::TabFocusReason);
+        QCOMPARE(focusName(), control);
+        const auto settingsBefore = h.p.registry.getString(fakes::kVeltraneKey, u"logging_enabled");
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QStringLiteral("\r"), held);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QStringLiteral("\r"), held);
+        QApplication::sendEvent(QApplication::focusWidget(), &press);
+        QApplication::sendEvent(QApplication::focusWidget(), &release);
+        QCOMPARE(static_cast<int>(h.p.dialogs.shown.size() + h.p.dialogs.dialogModes.size()), presses);
+        // Nothing else moved: the focus, the page, a combo box's text, a check box.
+        QCOMPARE(focusName(), control);
+        QCOMPARE(h.window->pageControl1()->currentIndex(), page);
+        QCOMPARE(h.p.registry.getString(fakes::kVeltraneKey, u"appt_type"), std::optional<std::u16string>(u"Normal"));
+        QCOMPARE(h.p.registry.getString(fakes::kVeltraneKey, u"logging_enabled"), settingsBefore);
     }
 
     void arrowKeysStillChooseWithinTheNameFormatGroup() {

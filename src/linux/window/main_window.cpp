@@ -6,13 +6,16 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QStyleOptionFocusRect>
 #include <algorithm>
 
 #include "app/window/browser_events.h"
@@ -22,6 +25,7 @@
 #include "linux/window/flow_layout.h"
 #include "linux/window/page_control.h"
 #include "linux/window/window_hints.h"
+#include "linux/window/window_placement.h"
 #include "linux/window/window_style.h"
 
 namespace veltrane::ui {
@@ -62,6 +66,50 @@ void fitCheckBox(QCheckBox* box) {
     box->setGeometry(g);
 }
 
+// A push button that Enter presses as well as Space, as buttons do on the designed platform. Enter held down
+// presses it once: a held key must not print a document again and again.
+class PushButton final : public QPushButton {
+public:
+    PushButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) { setAutoDefault(true); }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && event->isAutoRepeat()) return event->accept();
+        QPushButton::keyPressEvent(event);
+    }
+};
+
+// A list box that shows its focus also without a current row (empty, or clicked where no row is): the view draws
+// focus only on its current row, so the focus would be invisible; a frame where the first row goes, as the designed
+// platform's list box draws it.
+class ListBox final : public QListWidget {
+public:
+    ListBox(QWidget* parent, int rowHeight) : QListWidget(parent), rowHeight_(rowHeight) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QListWidget::paintEvent(event);
+        if (!hasFocus() || currentIndex().isValid()) return;
+        QPainter painter(viewport());
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = QRect(0, 0, viewport()->width(), rowHeight_);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+    void focusInEvent(QFocusEvent* event) override {
+        QListWidget::focusInEvent(event);
+        viewport()->update();
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        QListWidget::focusOutEvent(event);
+        viewport()->update();
+    }
+
+private:
+    int rowHeight_;
+};
+
 QStringList toLines(const std::vector<std::u16string>& lines) {
     QStringList list;
     for (const auto& line : lines) list << qs(line);
@@ -78,6 +126,7 @@ MainWindow::MainWindow(app::TForm1& form, BrowserHost& browser)
     const auto& design = app::mainWindowDesign();
     setObjectName(qs(design.name));
     setWindowTitle(qs(design.caption));
+    setWindowRole(QString::fromLatin1(kMainWindowRole));
     setFont(windowFont(design.font.pixelSize, design.font.bold));
     setFixedSize(design.clientWidth, design.clientHeight);
     QPalette face = palette();
@@ -173,8 +222,7 @@ QWidget* MainWindow::makeWidget(const app::ControlRow& row, QWidget* parent) {
             break;
         }
         case K::Button: {
-            auto* button = new QPushButton(caption, parent);
-            button->setAutoDefault(false);
+            auto* button = new PushButton(caption, parent);
             connect(button, &QPushButton::clicked, this, [this, handler] { runHandler(handler); });
             widget = button;
             break;
@@ -225,9 +273,10 @@ QWidget* MainWindow::makeWidget(const app::ControlRow& row, QWidget* parent) {
             break;
         }
         case K::ListBox: {
-            auto* list = new QListWidget(parent);
-            list->setUniformItemSizes(true);
             listItemHeight_ = row.itemHeight;
+            auto* list =
+                new ListBox(parent, row.itemHeight > 0 ? row.itemHeight : QFontMetrics(parent->font()).height());
+            list->setUniformItemSizes(true);
             connect(list, &QListWidget::currentRowChanged, this,
                     [this](int index) { handle([&] { form_.ListBoxPrinters.ItemIndex = index; }); });
             widget = list;
@@ -350,6 +399,7 @@ void MainWindow::applyTabOrder() {
     std::vector<QWidget*> chain;
     collectTabChain(this, chain);
     for (std::size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+    firstInTabOrder_ = chain.empty() ? nullptr : chain.front();
 }
 
 // ---------------------------------------------------------------- events
@@ -369,15 +419,28 @@ void MainWindow::onFocusChanged(QWidget* old, QWidget* now) {
 
 void MainWindow::showEvent(QShowEvent* event) {
     // The native window exists now and is not yet mapped: the moment the window manager's hints count.
-    if (!event->spontaneous()) applyMainWindowHints(this);
+    if (!event->spontaneous()) {
+        applyMainWindowHints(this);
+        keepUnshaded(this);
+        // Placed once: a window shown again stays where the user left it.
+        if (!placed_) {
+            placed_ = true;
+            if (const auto place = placeClearOfOtherWindows(this)) move(*place);
+        }
+    }
     QWidget::showEvent(event);
+    if (event->spontaneous()) return;
     // The pages are in sight now: those that came into sight run their show handlers.
-    if (!event->spontaneous()) handle([] {});
+    handle([] {});
+    // The window opens with the first control in the tab order focused, and the focus shown, as on the designed
+    // platform; a window shown again keeps the focus where the user left it.
+    showFocusFrames(this);
+    if (!focusWidget() && firstInTabOrder_) firstInTabOrder_->setFocus(Qt::TabFocusReason);
 }
 
 void MainWindow::changeEvent(QEvent* event) {
-    // A window manager may still minimise the window from its keyboard menu; with no taskbar to bring it back the
-    // only way out, DONE, would be gone, so it comes straight back.
+    // A window manager may still minimise the window (a title-bar button some managers draw anyway, or their keyboard
+    // menu); with no taskbar to bring it back the only way out, DONE, would be gone, so it comes straight back.
     if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
         QMetaObject::invokeMethod(
             this,
@@ -489,9 +552,8 @@ void MainWindow::renderFlowPanel() {
     while (imagingButtons_.size() < buttons.size()) {
         const std::size_t index = imagingButtons_.size();
         const auto& model = buttons[index];
-        auto* button = new QPushButton(qs(model.Caption), flowPanel1_);
+        auto* button = new PushButton(qs(model.Caption), flowPanel1_);
         button->setObjectName(QStringLiteral("ImagingButton%1").arg(index));
-        button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, [this, index] {
             const std::u16string caption = form_.FlowPanel1.Buttons.at(index).Caption;
             handle([&] { clickImagingButton(form_, index, caption); });

@@ -111,6 +111,8 @@ private:
     QLabel* printStatus_ = nullptr;
     QPushButton* printAgain_ = nullptr;
     QPushButton* closeAnyway_ = nullptr;
+    QWidget* firstInTabOrder_ = nullptr;
+    bool placed_ = false;
     // Imaging page edits by control name, so the model's map renders into them.
     std::map<std::u16string, QLineEdit*> imagingEdits_;
     QButtonGroup* radioGroup_ = nullptr;

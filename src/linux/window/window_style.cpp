@@ -10,4 +10,6 @@ QFont windowFont(int pixelSize, bool bold) {
     return font;
 }
 
+void showFocusFrames(QWidget* window) { window->window()->setAttribute(Qt::WA_KeyboardFocusChange); }
+
 }  // namespace veltrane::ui
