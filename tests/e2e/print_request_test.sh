@@ -53,7 +53,7 @@ awk -v x="$left" 'BEGIN { exit !(x < 1) }' || fail "dedicated print has a left m
 expect_eq "default printer after DONE" "system default destination: vtOffice" "$(lpstat -d)"
 expect_eq "header restored" '&w&bPage &p of &P' "$(page_setup_value header)"
 expect_eq "top margin restored" 0.750000 "$(page_setup_value margin_top)"
-expect_eq "right margin (absent before) keeps the print's value" 0 "$(page_setup_value margin_right)"
+expect_eq "right margin (absent before) gets the usual value back" 0.750000 "$(page_setup_value margin_right)"
 expect_eq "activity log" "$card_print_log" "$(log_messages)"
 grep -q 'GET /veltrane_docs/store/1234/apptcard.html cache-control=no-cache pragma=no-cache' "$work/http.log" ||
     fail "the page was not requested bypassing the cache: $(cat "$work/http.log")"
