@@ -1,6 +1,8 @@
 #include "windows/services/shell_launcher.h"
 
 #include <gtest/gtest.h>
+#include <objbase.h>
+#include <shlobj.h>
 #include <windows.h>
 
 #include <string>
@@ -127,7 +129,22 @@ TEST_F(ShellLauncherFixture, ABatchFileIsNeverGivenWhatItsCommandProcessorWouldR
     const std::u16string withoutExtension = u16path(dir.path() / L"run");
     const auto refused = dir.path() / "refused";
     SetEnvironmentVariableW(L"VELTRANE_RECORDER_OUT", refused.c_str());
-    for (const std::u16string file : {u16path(batch), withoutExtension}) {
+    // A shortcut to the batch file starts it the same way, so it is held to the same rule.
+    const std::u16string shortcut = u16path(dir.path() / L"Imaging.lnk");
+    {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        IShellLinkW* link = nullptr;
+        ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                               reinterpret_cast<void**>(&link))));
+        link->SetPath(batch.c_str());
+        IPersistFile* persist = nullptr;
+        ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))));
+        ASSERT_TRUE(SUCCEEDED(persist->Save(reinterpret_cast<const wchar_t*>(shortcut.c_str()), TRUE)));
+        persist->Release();
+        link->Release();
+        CoUninitialize();
+    }
+    for (const std::u16string& file : {u16path(batch), withoutExtension, shortcut}) {
         for (const std::u16string parameters : {u"\"1&echo INJECTED>pwned.txt&rem\"", u"\"%USERNAME%\"", u"a!b!"}) {
             SCOPED_TRACE(utf16ToUtf8(file + u" " + parameters));
             LaunchRequest request;

@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include "base/error.h"
 #include "platform/common/windows_command_line.h"
@@ -29,6 +30,39 @@ std::u16string fileThatRuns(const std::u16string& file) {
         if (isFile(file + extension)) return file + extension;
     }
     return file;
+}
+
+bool endsWithIgnoringCase(const std::u16string& text, std::u16string_view end) {
+    if (text.size() < end.size()) return false;
+    for (std::size_t i = 0; i < end.size(); ++i) {
+        char16_t c = text[text.size() - end.size() + i];
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+        if (c != end[i]) return false;
+    }
+    return true;
+}
+
+// The file a shortcut starts: the shell opens a .lnk by starting its target with our parameters, so a shortcut
+// to a batch file hands them to cmd just as the batch file itself would. Empty when it cannot be read. COM must
+// be initialised on the thread.
+std::u16string shortcutTarget(const std::u16string& file) {
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link)))) {
+        return {};
+    }
+    std::u16string target;
+    IPersistFile* persist = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
+        wchar_t path[MAX_PATH * 4] = {};
+        if (SUCCEEDED(persist->Load(wide(file), STGM_READ)) &&
+            SUCCEEDED(link->GetPath(path, static_cast<int>(std::size(path)), nullptr, SLGP_RAWPATH))) {
+            target = fromWide(path);
+        }
+        persist->Release();
+    }
+    link->Release();
+    return target;
 }
 
 // ShellExecuteW answers a failure with an old code of its own; most equal the system's error of the same number,
@@ -63,14 +97,26 @@ void ShellLauncher::launch(const LaunchRequest& request) {
         throw Error(std::string(messages::kInvalidFilename));
     }
     if (request.file.empty()) throw Error(systemMessage(ERROR_FILE_NOT_FOUND));
-    // A batch file runs through cmd, which would run commands hidden in the parameters.
-    requireBatchSafe(fileThatRuns(request.file), request.parameters);
     // Shell extensions that ShellExecuteW may load expect COM on the calling thread.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    struct ComScope {
+        HRESULT result;
+        ~ComScope() {
+            if (SUCCEEDED(result)) CoUninitialize();
+        }
+    } comScope{com};
+    // A batch file runs through cmd, which would run commands hidden in the parameters; so does one that a
+    // shortcut starts.
+    const std::u16string runs = fileThatRuns(request.file);
+    requireBatchSafe(runs, request.parameters);
+    if (endsWithIgnoringCase(runs, u".lnk")) {
+        if (const std::u16string target = shortcutTarget(runs); !target.empty()) {
+            requireBatchSafe(target, request.parameters);
+        }
+    }
     const auto result = reinterpret_cast<INT_PTR>(
         ShellExecuteW(reinterpret_cast<HWND>(request.ownerWindow), orNull(request.verb), wide(request.file),
                       orNull(request.parameters), orNull(request.directory), request.showCommand));
-    if (SUCCEEDED(com)) CoUninitialize();
     // Values above 32 mean started; anything else names why the imaging program did not start.
     if (result <= 32) throw Error(systemMessage(systemErrorOf(result)));
 }
