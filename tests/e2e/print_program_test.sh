@@ -353,6 +353,49 @@ fi
 sed -i 's/"apptcard_printer"="vtGone"/"apptcard_printer"="vtZebra"/' "$settings_file"
 expect_eq "default printer after a missing printer" "system default destination: vtOffice" "$(default_printer)"
 
+# 4d. The old default printer is removed while a card is open: DONE cannot put it back and says so, "Close Anyway"
+# ends the program; the next start says which printer is still the default and keeps the record, and once the
+# printer is back a start puts it back.
+office_uri=$(lpstat -v vtOffice | sed 's/^device for vtOffice: //')
+before=$(pdf_count vtZebra)
+: > "$LOG"
+start_program -x "$work/appt.ini" -s "$server"
+if ! find_window || ! wait_pdfs vtZebra $((before + 1)); then
+    fail "the card to be closed anyway did not print: $(cat "$work/app.err")"
+else
+    lpadmin -x vtOffice
+    click_done
+    box=
+    box_or_end() { box=$(others | head -1); [ -n "$box" ] || ended "$app_pid"; }
+    wait_for 30 box_or_end
+    if [ -z "$box" ]; then
+        fail "DONE said nothing when the old default printer was gone"
+    else
+        xdotool windowfocus --sync "$box" key Return
+        wait_for 10 no_others
+        caught_up
+        click_control ButtonCloseAnyway
+        wait_exit 30 || fail "Close Anyway did not end the program"
+        expect_eq "exit code after Close Anyway" 0 "$exit_code"
+    fi
+fi
+[ -n "$app_pid" ] && { kill -9 -- "-$app_pid" 2>/dev/null; app_pid=; }
+expect_eq "default printer after Close Anyway" "system default destination: vtZebra" "$(default_printer)"
+: > "$LOG"
+env -u DISPLAY timeout 60 "$program" -x "$work/images.ini" > /dev/null 2> "$work/restore.err"
+grep -q 'vtZebra is still the default printer' "$work/restore.err" ||
+    fail "the start that could not restore did not say so: $(cat "$work/restore.err")"
+log_messages | grep -q '^Restore not complete, tried again at the next start: ' ||
+    fail "the start that could not restore did not log why: $(log_messages | paste -sd'|')"
+expect_eq "default printer after a start that could not restore" "system default destination: vtZebra" "$(default_printer)"
+lpadmin -p vtOffice -E -v "$office_uri" -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd \
+    -o pdftops-renderer-default=pdftocairo 2>/dev/null
+: > "$LOG"
+env -u DISPLAY timeout 60 "$program" -x "$work/images.ini" > /dev/null 2> "$work/restore.err"
+expect_eq "default printer once the printer is back" "system default destination: vtOffice" "$(default_printer)"
+log_messages | grep -q '^Done restore after an interrupted print request' ||
+    fail "the restore once the printer is back was not logged: $(log_messages | paste -sd'|')"
+
 # 5b. A dry run of a print changes nothing on the workstation: no log line, no setting (not even the server's
 # address), no printer, no window left waiting; its lines say what a real run would do, and it ends.
 : > "$LOG"
