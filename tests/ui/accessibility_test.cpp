@@ -74,6 +74,8 @@ private slots:
             const QString expected = QString::fromStdU16String(app::accessibleName(row));
             QVERIFY2(!expected.isEmpty(), qPrintable(control));
             QCOMPARE(nameOf(widget), expected);
+            // The focus is in an editable combo box's own edit: it must say the same.
+            if (auto* combo = qobject_cast<QComboBox*>(widget)) QCOMPARE(nameOf(combo->lineEdit()), expected);
             if (const app::ControlRow* label = app::namingLabel(row)) {
                 QWidget* labelWidget = h.find(label->name);
                 // Asked of the label: a list's own interface (a table) answers no relations.

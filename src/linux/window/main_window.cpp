@@ -1,5 +1,6 @@
 #include "linux/window/main_window.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -413,6 +414,11 @@ void MainWindow::applyAccessibleNames() {
         if (row.kind == app::ControlKind::TabSheet) continue;  // its tab is named by the page control's tab list
         QWidget* control = widgets_.at(row.name);
         control->setAccessibleName(name);
+        // The focus is in a combo box's own edit, and its list is what opens: both say the combo box's name.
+        if (auto* combo = qobject_cast<QComboBox*>(control)) {
+            if (combo->lineEdit()) combo->lineEdit()->setAccessibleName(name);
+            combo->view()->setAccessibleName(name);
+        }
         // The buddy gives the label-for / labelled-by relation; the captions hold no '&', so no mnemonic appears.
         if (const app::ControlRow* label = app::namingLabel(row))
             if (auto* text = qobject_cast<QLabel*>(widgets_.at(label->name))) text->setBuddy(control);
