@@ -234,8 +234,8 @@ void PageControl::setCurrentIndex(int index) {
     current_ = index;
     relayout();
     page(current_)->show();
-    // Said aloud: the tab that became current is selected, and focused when the tabs have the focus. Pages change
-    // only at the user's hand, so this is not kept for when an assistive technology is known to listen.
+    // Said aloud: the tab that became current is selected, and focused when the tabs have the focus (the toolkit
+    // drops both while no assistive technology listens).
     if (strip_->hasFocus()) {
         QAccessibleEvent focus(strip_, QAccessible::Focus);
         focus.setChild(current_);
