@@ -390,7 +390,7 @@ void MainWindow::show(int showCommand) {
 }
 
 void MainWindow::dispatch(MSG& message) {
-    if (changePageByKey(message)) return;
+    if (changePageByKey(message) || pressButtonByEnter(message)) return;
     if (IsDialogMessageW(window_, &message)) return;
     TranslateMessage(&message);
     DispatchMessageW(&message);
@@ -421,6 +421,21 @@ bool MainWindow::changePageByKey(const MSG& message) {
     SetFocus(pages->window);
     const std::u16string name = pages->row->name;
     handle([&] { pages_.tabChosen(name, next); });
+    return true;
+}
+
+bool MainWindow::pressButtonByEnter(const MSG& message) {
+    if (message.message != WM_KEYDOWN || message.wParam != VK_RETURN) return false;
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(window_, focus) || message.hwnd != focus) return false;
+    const LRESULT code = SendMessageW(focus, WM_GETDLGCODE, 0, 0);
+    if (!(code & (DLGC_UNDEFPUSHBUTTON | DLGC_DEFPUSHBUTTON)) || !IsWindowEnabled(focus)) return false;
+    // The dialog manager presses only a dialog's default button, and this window is no dialog: Enter presses the
+    // focused button here, once however long it is held, so a held key never prints again and again.
+    const bool repeated = (message.lParam & (1L << 30)) != 0;
+    if (!repeated)
+        SendMessageW(GetParent(focus), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(focus));
     return true;
 }
 

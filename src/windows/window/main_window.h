@@ -80,6 +80,8 @@ private:
     void annotateNames();
     // Ctrl+Tab and its kin: true when the key changed a page.
     bool changePageByKey(const MSG& message);
+    // Enter on a focused push button: true when it pressed (or, held down, swallowed) it.
+    bool pressButtonByEnter(const MSG& message);
     void placeControl(const Control& control);
     void placePageSheets(const Control& pageControl);
     HFONT fontFor(const app::ControlRow& row);

@@ -212,3 +212,44 @@ TEST_F(Accessibility, TheBrowserAreaIsATabStopOnlyWithAPage) {
     EXPECT_EQ(GetNextDlgTabItem(window->handle(), at(u"ListBoxPrinters"), FALSE), at(u"ColorButton1"));
     DestroyWindow(browser);
 }
+
+// Enter presses the focused button as Space does, through the dialog manager, as on the platform's own windows.
+TEST_F(Accessibility, EnterAndSpacePressTheFocusedButton) {
+    start();
+    form.PageControl1.ActivePageIndex = 0;
+    window->render();
+    HWND button = at(u"Button2");  // no printer chosen: its handler says so
+    for (UINT key : {VK_RETURN, VK_SPACE}) {
+        SCOPED_TRACE(key);
+        p.dialogs.shown.clear();
+        SetFocus(button);
+        pump();
+        MSG down{button, WM_KEYDOWN, key, 1, 0, {}};
+        window->dispatch(down);
+        MSG up{button, WM_KEYUP, key, 0xC0000001, 0, {}};
+        window->dispatch(up);
+        pump();
+        ASSERT_EQ(p.dialogs.shown.size(), 1u);
+        EXPECT_EQ(p.dialogs.shown[0].text, u"List index out of bounds (-1)");
+    }
+    // Enter held down presses once: the repeats the keyboard sends press nothing more.
+    p.dialogs.shown.clear();
+    SetFocus(button);
+    pump();
+    for (LPARAM state : {LPARAM{1}, LPARAM{1 | (1L << 30)}, LPARAM{1 | (1L << 30)}}) {
+        MSG down{button, WM_KEYDOWN, VK_RETURN, state, 0, {}};
+        window->dispatch(down);
+    }
+    pump();
+    EXPECT_EQ(p.dialogs.shown.size(), 1u);
+    // A disabled button ("Print Again" without a page) is never pressed.
+    HWND printAgain = at(u"ColorButton2");
+    ASSERT_FALSE(IsWindowEnabled(printAgain));
+    p.dialogs.shown.clear();
+    const auto writes = p.registry.writeLog.size();
+    MSG enter{printAgain, WM_KEYDOWN, VK_RETURN, 1, 0, {}};
+    window->dispatch(enter);
+    pump();
+    EXPECT_TRUE(p.dialogs.shown.empty());
+    EXPECT_EQ(p.registry.writeLog.size(), writes);
+}
