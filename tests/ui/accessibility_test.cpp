@@ -162,17 +162,21 @@ private slots:
         QTest::addColumn<int>("outerAfter");
         QTest::addColumn<int>("innerAfter");
         const int ctrl = Qt::ControlModifier, ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
-        QTest::newRow("Ctrl+Tab on the Printers page") << "ComboBoxApptType" << 0 << 2 << int(Qt::Key_Tab) << ctrl << 1 << 2;
+        QTest::newRow("Ctrl+Tab on the Printers page")
+            << "ComboBoxApptType" << 0 << 2 << int(Qt::Key_Tab) << ctrl << 1 << 2;
         QTest::newRow("Ctrl+Shift+Tab round to the last page")
             << "Button2" << 0 << 2 << int(Qt::Key_Backtab) << ctrlShift << 3 << 2;
         QTest::newRow("Ctrl+PgDn from the Config memo") << "Memo1" << 1 << 2 << int(Qt::Key_PageDown) << ctrl << 2 << 2;
-        QTest::newRow("Ctrl+PgUp on the outer tabs") << "PageControl1" << 1 << 2 << int(Qt::Key_PageUp) << ctrl << 0 << 2;
+        QTest::newRow("Ctrl+PgUp on the outer tabs")
+            << "PageControl1" << 1 << 2 << int(Qt::Key_PageUp) << ctrl << 0 << 2;
         QTest::newRow("Ctrl+Tab in an imaging page turns the imaging pages")
             << "Edit_dexis_program" << 2 << 2 << int(Qt::Key_Tab) << ctrl << 2 << 3;
-        QTest::newRow("Ctrl+PgUp on the imaging tabs") << "PageControl2" << 2 << 2 << int(Qt::Key_PageUp) << ctrl << 2 << 1;
+        QTest::newRow("Ctrl+PgUp on the imaging tabs")
+            << "PageControl2" << 2 << 2 << int(Qt::Key_PageUp) << ctrl << 2 << 1;
         QTest::newRow("Ctrl+Tab round from the last imaging page")
             << "Edit_ezdenti_program" << 2 << app::kImagingPageCount - 1 << int(Qt::Key_Tab) << ctrl << 2 << 0;
-        QTest::newRow("Ctrl+PgDn on DONE turns the outer pages") << "ColorButton1" << 2 << 5 << int(Qt::Key_PageDown) << ctrl << 3 << 5;
+        QTest::newRow("Ctrl+PgDn on DONE turns the outer pages")
+            << "ColorButton1" << 2 << 5 << int(Qt::Key_PageDown) << ctrl << 3 << 5;
     }
     void ctrlTabAndCtrlPageKeysChangePages() {
         QFETCH(QString, from);
@@ -187,7 +191,7 @@ private slots:
         h.start();
         h.clickTab(h.window->pageControl1(), outer);
         QCOMPARE(h.window->pageControl1()->currentIndex(), outer);
-        QWidget* start = from == "PageControl1" ? h.window->pageControl1()->tabStrip()
+        QWidget* start = from == "PageControl1"   ? h.window->pageControl1()->tabStrip()
                          : from == "PageControl2" ? h.window->pageControl2()->tabStrip()
                                                   : h.window->findChild<QWidget*>(from);
         QVERIFY(start);

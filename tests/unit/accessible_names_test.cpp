@@ -137,8 +137,12 @@ TEST(AccessibleNames, FindEachEditsOwnLabelByItsPlace) {
 
 TEST(AccessibleNames, SpeakACaptionWithoutItsMnemonicMarks) {
     const std::pair<std::u16string_view, std::u16string_view> cases[] = {
-        {u"&Save", u"Save"},   {u"Fish && Chips", u"Fish & Chips"}, {u"Browse...", u"Browse\u2026"},
-        {u"..", u".."},        {u"", u""},                          {u"Trailing&", u"Trailing"},
+        {u"&Save", u"Save"},
+        {u"Fish && Chips", u"Fish & Chips"},
+        {u"Browse...", u"Browse\u2026"},
+        {u"..", u".."},
+        {u"", u""},
+        {u"Trailing&", u"Trailing"},
         {u"&&&A", u"&A"},
     };
     for (const auto& [caption, spoken] : cases) EXPECT_EQ(app::spokenCaption(caption), spoken);

@@ -61,8 +61,8 @@ const ControlRow* namingLabel(const ControlRow& row) {
         // A label's width may be that of its caption (0 in the table), so only its left edge is certain.
         const bool sameRow = l.left < c.left && l.top < bottom(c) && bottom(l) > c.top;
         if (sameRow && (!left || l.left > left->bounds.left)) left = &label;
-        const bool justAbove = bottom(l) <= c.top && c.top - bottom(l) <= kAboveGap && l.left >= c.left &&
-                               l.left < c.left + c.width;
+        const bool justAbove =
+            bottom(l) <= c.top && c.top - bottom(l) <= kAboveGap && l.left >= c.left && l.left < c.left + c.width;
         if (justAbove && (!above || bottom(l) > bottom(above->bounds))) above = &label;
     }
     return left ? left : above;

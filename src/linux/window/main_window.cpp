@@ -436,7 +436,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // Alt with a letter is a command key on the designed platform, never text: it must not end up in a stored
     // setting (a combo box's text is saved as it is typed). AltGr is no Alt here, so it still types.
     const Qt::KeyboardModifiers mods = key.modifiers();
-    if ((mods & Qt::AltModifier) && !(mods & Qt::ControlModifier) && !key.text().isEmpty() && key.text().at(0).isPrint() &&
+    if ((mods & Qt::AltModifier) && !(mods & Qt::ControlModifier) && !key.text().isEmpty() &&
+        key.text().at(0).isPrint() &&
         (qobject_cast<QLineEdit*>(target) || qobject_cast<QPlainTextEdit*>(target) || qobject_cast<QComboBox*>(target)))
         return true;
     return QWidget::eventFilter(watched, event);
@@ -455,8 +456,8 @@ bool MainWindow::changePageByKey(const QKeyEvent& key) {
     if (delta == 0) return false;
     // The page control that holds the focus, the inner one first; elsewhere the window's own.
     PageControl* pages = pageControl1_;
-    if (QWidget* focus = QApplication::focusWidget(); focus && pageControl2_->isVisible() &&
-                                                      (pageControl2_ == focus || pageControl2_->isAncestorOf(focus)))
+    if (QWidget* focus = QApplication::focusWidget();
+        focus && pageControl2_->isVisible() && (pageControl2_ == focus || pageControl2_->isAncestorOf(focus)))
         pages = pageControl2_;
     // The focus goes to its tabs first, as a click on a tab takes it: what was typed into an edit is stored as it
     // leaves, the focus never stays behind on a page that has gone, and the new tab is heard as the focused one.

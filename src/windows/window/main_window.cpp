@@ -283,8 +283,8 @@ void MainWindow::annotateNames() {
     for (const Control& control : controls_) {
         if (!control.window || !app::isInteractive(*control.row) || control.row->kind == K::TabSheet) continue;
         const std::u16string name = app::accessibleName(*control.row);
-        if (SUCCEEDED(services->SetHwndPropStr(control.window, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_NAME,
-                                               wide(name))))
+        if (SUCCEEDED(
+                services->SetHwndPropStr(control.window, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_NAME, wide(name))))
             annotated_.push_back(control.window);
     }
     if (annotated_.empty()) {
@@ -314,7 +314,8 @@ void MainWindow::placeControl(const Control& control) {
         if (auto named = labelled_.find(row.name); named != labelled_.end()) {
             const app::Bounds& to = named->second->bounds;
             const bool sameRow = row.bounds.top < to.top + to.height && to.top < row.bounds.top + row.bounds.height;
-            if (sameRow && to.left > row.bounds.left) width = std::min(width, std::max(1, scaled(to.left, dpi_) - left));
+            if (sameRow && to.left > row.bounds.left)
+                width = std::min(width, std::max(1, scaled(to.left, dpi_) - left));
         }
     }
     if (row.kind == K::ComboBox) {

@@ -116,7 +116,7 @@ private:
     std::vector<HWND> imagingButtons_;
     HWND printStatus_ = nullptr;
     app::PageControls pages_;
-    bool rendering_ = false;  // controls changed by a render raise no events
+    bool rendering_ = false;             // controls changed by a render raise no events
     IAccPropServices* names_ = nullptr;  // the system's annotation service, or none
     std::vector<HWND> annotated_;
     bool comStarted_ = false;
