@@ -8,6 +8,8 @@ test_packages=(googletest libgtest-dev clang libclang-rt-14-dev xvfb xauth xclip
                printer-driver-cups-pdf cups-filters poppler-utils python3 imagemagick locales xdotool)
 # The Debian package is built and installed by the tests, and the window is tried under a real window manager.
 test_packages+=(dpkg-dev desktop-file-utils openbox)
+# The accessibility tests: a session bus with the accessibility bus on it, as a desktop has, and pyatspi to walk it.
+test_packages+=(dbus at-spi2-core python3-pyatspi)
 # The Windows build of the core and the Win32 backends, cross-built and tested under Wine.
 test_packages+=(g++-mingw-w64-x86-64-posix mingw-w64 wine64 wixl msitools)
 # The Windows program and its installer alone (scripts/build-windows.sh); the test sources come from googletest.

@@ -90,7 +90,7 @@ void addConfigPage(TableBuilder& t) {
     t.add(u"CheckBoxLogging", K::CheckBox, page, u"Write actions to log file", {3, 3, 142, 17}, 1,
           u"CheckBoxLoggingClick");
     t.add(u"CheckBoxSSL", K::CheckBox, page, u"Server uses SSL", {448, 3, 97, 17}, 2, u"CheckBoxSSLClick");
-    t.add(u"Memo1", K::Memo, page, {}, {3, 26, 542, 378}, 0);
+    t.add(u"Memo1", K::Memo, page, {}, {3, 26, 542, 378}, 0).accessibleName = u"Program messages";
 }
 
 // The controls of one imaging page, placed on the grid of its row; keyboard order is the page's own departure or

@@ -71,6 +71,8 @@ struct ControlRow {
     bool visible = true;
     bool readOnly = false;
     bool border = true;  // memos: the notes memos have none
+    // What a screen reader calls a control that no label beside it or caption names; usually empty.
+    std::u16string accessibleName;
 };
 
 struct WindowDesign {

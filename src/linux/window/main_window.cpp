@@ -1,5 +1,6 @@
 #include "linux/window/main_window.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -18,6 +19,7 @@
 #include <QStyleOptionFocusRect>
 #include <algorithm>
 
+#include "app/window/accessible_names.h"
 #include "app/window/browser_events.h"
 #include "app/window/window_events.h"
 #include "app/window/window_table.h"
@@ -161,6 +163,9 @@ MainWindow::MainWindow(app::TForm1& form, BrowserHost& browser)
     printStatus_->setMargin(2);
     printStatus_->hide();
     applyTabOrder();
+    applyAccessibleNames();
+    // Keys that act wherever the focus is in the window (changing pages), or that a control must not see.
+    qApp->installEventFilter(this);
 
     connect(qApp, &QApplication::focusChanged, this, &MainWindow::onFocusChanged);
     browser_.attach(browserParent_, app::browserEventsFor(
@@ -402,7 +407,64 @@ void MainWindow::applyTabOrder() {
     firstInTabOrder_ = chain.empty() ? nullptr : chain.front();
 }
 
+void MainWindow::applyAccessibleNames() {
+    for (const auto& row : app::windowControls()) {
+        if (!app::isInteractive(row)) continue;
+        const QString name = qs(app::accessibleName(row));
+        if (row.kind == app::ControlKind::TabSheet) continue;  // its tab is named by the page control's tab list
+        QWidget* control = widgets_.at(row.name);
+        control->setAccessibleName(name);
+        // The focus is in a combo box's own edit, and its list is what opens: both say the combo box's name.
+        if (auto* combo = qobject_cast<QComboBox*>(control)) {
+            if (combo->lineEdit()) combo->lineEdit()->setAccessibleName(name);
+            combo->view()->setAccessibleName(name);
+        }
+        // The buddy gives the label-for / labelled-by relation; the captions hold no '&', so no mnemonic appears.
+        if (const app::ControlRow* label = app::namingLabel(row))
+            if (auto* text = qobject_cast<QLabel*>(widgets_.at(label->name))) text->setBuddy(control);
+    }
+}
+
 // ---------------------------------------------------------------- events
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    auto* target = qobject_cast<QWidget*>(watched);
+    if (!target || target->window() != this) return QWidget::eventFilter(watched, event);
+    const auto& key = static_cast<const QKeyEvent&>(*event);
+    if (changePageByKey(key)) return true;
+    // Alt with a letter is a command key on the designed platform, never text: it must not end up in a stored
+    // setting (a combo box's text is saved as it is typed). AltGr is no Alt here, so it still types.
+    const Qt::KeyboardModifiers mods = key.modifiers();
+    if ((mods & Qt::AltModifier) && !(mods & Qt::ControlModifier) && !key.text().isEmpty() &&
+        key.text().at(0).isPrint() &&
+        (qobject_cast<QLineEdit*>(target) || qobject_cast<QPlainTextEdit*>(target) || qobject_cast<QComboBox*>(target)))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+bool MainWindow::changePageByKey(const QKeyEvent& key) {
+    const Qt::KeyboardModifiers mods = key.modifiers() & ~Qt::KeypadModifier;
+    int delta = 0;
+    if ((key.key() == Qt::Key_Tab && mods == Qt::ControlModifier) ||
+        (key.key() == Qt::Key_PageDown && mods == Qt::ControlModifier))
+        delta = 1;
+    else if (((key.key() == Qt::Key_Backtab || key.key() == Qt::Key_Tab) &&
+              mods == (Qt::ControlModifier | Qt::ShiftModifier)) ||
+             (key.key() == Qt::Key_PageUp && mods == Qt::ControlModifier))
+        delta = -1;
+    if (delta == 0) return false;
+    // The page control that holds the focus, the inner one first; elsewhere the window's own.
+    PageControl* pages = pageControl1_;
+    if (QWidget* focus = QApplication::focusWidget();
+        focus && pageControl2_->isVisible() && (pageControl2_ == focus || pageControl2_->isAncestorOf(focus)))
+        pages = pageControl2_;
+    // The focus goes to its tabs first, as a click on a tab takes it: what was typed into an edit is stored as it
+    // leaves, the focus never stays behind on a page that has gone, and the new tab is heard as the focused one.
+    pages->tabStrip()->setFocus(Qt::TabFocusReason);
+    pages->chooseNeighbour(delta);
+    return true;
+}
 
 void MainWindow::onFocusChanged(QWidget* old, QWidget* now) {
     // Focus moving to another window (a dialog) is not leaving a control, as on the designed platform.

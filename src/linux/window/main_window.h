@@ -14,6 +14,7 @@
 #include "base/text.h"
 
 class QCheckBox;
+class QKeyEvent;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -56,6 +57,7 @@ public:
     PageControl* pageControl2() const { return pageControl2_; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -78,6 +80,10 @@ private:
     void runWindowHandler(const std::u16string& handler);
     void runHandler(const std::u16string& handler);
     void applyTabOrder();
+    // Every control's accessible name, and each label tied to the control it names.
+    void applyAccessibleNames();
+    // Ctrl+Tab and its kin: true when the key changed a page.
+    bool changePageByKey(const QKeyEvent& key);
     void collectTabChain(QWidget* container, std::vector<QWidget*>& chain) const;
 
     void onFocusChanged(QWidget* old, QWidget* now);

@@ -1,10 +1,14 @@
 #include "linux/window/page_control.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOption>
 #include <QStylePainter>
+#include <map>
 
 namespace veltrane::ui {
 
@@ -47,9 +51,9 @@ protected:
         const int n = owner_->count();
         if (n == 0) return QWidget::keyPressEvent(event);
         if (event->key() == Qt::Key_Right || event->key() == Qt::Key_Down)
-            choose((owner_->current_ + 1) % n);
+            owner_->chooseNeighbour(1);
         else if (event->key() == Qt::Key_Left || event->key() == Qt::Key_Up)
-            choose((owner_->current_ + n - 1) % n);
+            owner_->chooseNeighbour(-1);
         else
             QWidget::keyPressEvent(event);
     }
@@ -64,13 +68,7 @@ protected:
     }
 
 private:
-    void choose(int index) {
-        if (index == owner_->current_) return;
-        if (owner_->onTabChosen)
-            owner_->onTabChosen(index);
-        else
-            owner_->setCurrentIndex(index);
-    }
+    void choose(int index) { owner_->choose(index); }
 
     void paintTab(QStylePainter& painter, int index) {
         QStyleOptionTab option;
@@ -97,7 +95,120 @@ private:
     PageControl* owner_;
 };
 
-PageControl::PageControl(QWidget* parent) : QWidget(parent), strip_(new TabStrip(this)) {}
+// One tab as a screen reader sees it: a page tab with its caption, selected when its page shows.
+class TabAccessible final : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    TabAccessible(PageControl* owner, int index) : owner_(owner), index_(index) {}
+
+    bool isValid() const override { return owner_ && index_ < owner_->count(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return parent() ? parent()->window() : nullptr; }
+    QAccessibleInterface* parent() const override {
+        return owner_ ? QAccessible::queryAccessibleInterface(owner_->tabStrip()) : nullptr;
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name && isValid() ? owner_->caption(index_) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        if (!isValid() || !owner_->isVisible()) return {};
+        const QRect local = owner_->tabRect(index_);
+        return QRect(owner_->mapToGlobal(local.topLeft()), local.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::PageTab; }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        if (!isValid()) return s;
+        s.selectable = true;
+        s.focusable = true;
+        s.invisible = !owner_->isVisible();
+        const bool current = index_ == owner_->currentIndex();
+        s.selected = current;
+        s.focused = current && owner_->tabStrip()->hasFocus();
+        return s;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override {
+        if (name == pressAction() && isValid()) owner_->choose(index_);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QPointer<PageControl> owner_;
+    int index_;
+};
+
+// The tab rows as a page tab list whose children are the tabs, so a screen reader can list the pages and hear
+// which one is selected; the toolkit knows only tab bars of its own.
+class TabStripAccessible final : public QAccessibleWidget {
+public:
+    explicit TabStripAccessible(TabStrip* strip, PageControl* owner)
+        : QAccessibleWidget(strip, QAccessible::PageTabList), owner_(owner) {}
+    ~TabStripAccessible() override {
+        for (const auto& [index, id] : tabs_) QAccessible::deleteAccessibleInterface(id);
+    }
+
+    int childCount() const override { return owner_ ? owner_->count() : 0; }
+    QAccessibleInterface* child(int index) const override {
+        if (index < 0 || index >= childCount()) return nullptr;
+        if (auto it = tabs_.find(index); it != tabs_.end()) return QAccessible::accessibleInterface(it->second);
+        auto* tab = new TabAccessible(owner_, index);
+        tabs_[index] = QAccessible::registerAccessibleInterface(tab);
+        return tab;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        for (const auto& [index, id] : tabs_)
+            if (QAccessible::accessibleInterface(id) == child) return index;
+        return -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        for (int i = 0; i < childCount(); ++i)
+            if (child(i)->rect().contains(x, y)) return child(i);
+        return nullptr;
+    }
+    QAccessibleInterface* focusChild() const override {
+        return owner_ && widget()->hasFocus() ? child(owner_->currentIndex()) : nullptr;
+    }
+
+private:
+    QPointer<PageControl> owner_;
+    mutable std::map<int, QAccessible::Id> tabs_;
+};
+
+namespace {
+QAccessibleInterface* tabStripAccessible(const QString&, QObject* object) {
+    auto* strip = dynamic_cast<TabStrip*>(object);
+    return strip ? new TabStripAccessible(strip, static_cast<PageControl*>(strip->parentWidget())) : nullptr;
+}
+}  // namespace
+
+PageControl::PageControl(QWidget* parent) : QWidget(parent), strip_(new TabStrip(this)) {
+    static const bool installed = [] {
+        QAccessible::installFactory(&tabStripAccessible);
+        return true;
+    }();
+    (void)installed;
+}
+
+void PageControl::choose(int index) {
+    if (index == current_) return;
+    if (onTabChosen)
+        onTabChosen(index);
+    else
+        setCurrentIndex(index);
+}
+
+void PageControl::chooseNeighbour(int delta) {
+    const int n = count();
+    if (n > 1) choose(((current_ + delta) % n + n) % n);
+}
 
 QWidget* PageControl::tabStrip() const { return strip_; }
 
@@ -123,6 +234,16 @@ void PageControl::setCurrentIndex(int index) {
     current_ = index;
     relayout();
     page(current_)->show();
+    // Said aloud: the tab that became current is selected, and focused when the tabs have the focus (the toolkit
+    // drops both while no assistive technology listens).
+    if (strip_->hasFocus()) {
+        QAccessibleEvent focus(strip_, QAccessible::Focus);
+        focus.setChild(current_);
+        QAccessible::updateAccessibility(&focus);
+    }
+    QAccessibleEvent selection(strip_, QAccessible::Selection);
+    selection.setChild(current_);
+    QAccessible::updateAccessibility(&selection);
 }
 
 QRect PageControl::tabRect(int index) const { return tabRects_.at(static_cast<std::size_t>(index)); }

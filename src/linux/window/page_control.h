@@ -27,6 +27,8 @@ public:
     QRect tabRect(int index) const;
     int rowCount() const { return rows_; }
     QWidget* tabStrip() const;
+    // Picks the tab delta places on, round the ends, as the user would (Ctrl+Tab, Ctrl+PgDn).
+    void chooseNeighbour(int delta);
 
     // Called when the user picks a tab, before the page is switched; the owner decides by calling setCurrentIndex.
     std::function<void(int)> onTabChosen;
@@ -37,6 +39,9 @@ protected:
 
 private:
     friend class TabStrip;
+    friend class TabStripAccessible;
+    friend class TabAccessible;
+    void choose(int index);
     void relayout();
     int tabWidth(int index) const;
 

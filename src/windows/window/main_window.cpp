@@ -2,9 +2,14 @@
 
 #include <commctrl.h>
 #include <windows.h>
+// clang-format off
+#include <initguid.h>  // before oleacc.h: defines its property and interface identifiers here
+#include <oleacc.h>
+// clang-format on
 
 #include <algorithm>
 
+#include "app/window/accessible_names.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "windows/common/system_message.h"
@@ -61,6 +66,7 @@ MainWindow::MainWindow(app::TForm1& form) : form_(form), pages_(form) {
     try {
         build();
         layout();
+        annotateNames();
     } catch (...) {
         DestroyWindow(window_);
         throw;
@@ -74,6 +80,14 @@ MainWindow::MainWindow(app::TForm1& form) : form_(form), pages_(form) {
 
 MainWindow::~MainWindow() {
     if (focusHook_) UnhookWindowsHookEx(focusHook_);
+    if (names_) {
+        // Annotations outlive their window in the service; a later window could get the same handle.
+        IAccPropServices* services = names_;
+        const MSAAPROPID name = PROPID_ACC_NAME;
+        for (HWND window : annotated_) services->ClearHwndProps(window, OBJID_CLIENT, CHILDID_SELF, &name, 1);
+        services->Release();
+    }
+    if (comStarted_) CoUninitialize();
     if (window_) {
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
@@ -99,6 +113,7 @@ void MainWindow::build() {
     for (const auto& row : rows) {
         byName_[row.name] = controls_.size();
         controls_.push_back({&row, nullptr, nullptr});
+        if (const app::ControlRow* label = app::namingLabel(row)) labelled_[label->name] = &row;
     }
     buildChildren(app::mainWindowDesign().name, window_);
 
@@ -116,6 +131,16 @@ void MainWindow::buildChildren(std::u16string_view parent, HWND parentWindow) {
         if (row->kind == K::TabSheet) continue;  // made with their page control
         const std::size_t index = byName_.at(row->name);
         Control& control = controls_[index];
+        if (control.window) continue;  // a label made before the control it names
+        // The system names an edit, list or combo box by the static text made just before it; labels are no
+        // focus stops, so this leaves the keyboard order as it was.
+        if (const app::ControlRow* label = app::namingLabel(*row)) {
+            const std::size_t labelIndex = byName_.at(label->name);
+            Control& named = controls_[labelIndex];
+            named.window = makeControl(named, parentWindow, kFirstControlId + static_cast<int>(labelIndex));
+            if (!named.window)
+                throw Error("The window cannot be shown: " + refusal() + " (" + utf16ToUtf8(label->name) + ")");
+        }
         control.window = makeControl(control, parentWindow, kFirstControlId + static_cast<int>(index));
         if (row->kind == K::Browser) continue;
         if (!control.window)
@@ -247,6 +272,29 @@ void MainWindow::layout() {
     renderPrintView();
 }
 
+void MainWindow::annotateNames() {
+    // The documented way to name a control without changing the window order the dialog manager follows. COM
+    // stays started while the window lives (the browser starts it on this thread anyway).
+    comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    IAccPropServices* services = nullptr;
+    const HRESULT made = CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+                                          reinterpret_cast<void**>(&services));
+    if (FAILED(made) || !services) return;
+    for (const Control& control : controls_) {
+        if (!control.window || !app::isInteractive(*control.row) || control.row->kind == K::TabSheet) continue;
+        const std::u16string name = app::accessibleName(*control.row);
+        if (SUCCEEDED(
+                services->SetHwndPropStr(control.window, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_NAME, wide(name))))
+            annotated_.push_back(control.window);
+    }
+    if (annotated_.empty()) {
+        // An annotation service that takes no names (an older or partial one) names nothing: the labels do.
+        services->Release();
+        return;
+    }
+    names_ = services;
+}
+
 void MainWindow::placeControl(const Control& control) {
     const app::ControlRow& row = *control.row;
     HFONT font = fontFor(row);
@@ -261,6 +309,14 @@ void MainWindow::placeControl(const Control& control) {
         std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
         GetWindowTextW(control.window, text.data(), length + 1);
         width = std::max(1, static_cast<int>(textExtent(font, text.c_str(), length).cx));
+        // Made just before the control it names, a label lies above it in the window order: where a larger font
+        // makes it reach into the control, it ends where the control begins, which hides what the control hid.
+        if (auto named = labelled_.find(row.name); named != labelled_.end()) {
+            const app::Bounds& to = named->second->bounds;
+            const bool sameRow = row.bounds.top < to.top + to.height && to.top < row.bounds.top + row.bounds.height;
+            if (sameRow && to.left > row.bounds.left)
+                width = std::min(width, std::max(1, scaled(to.left, dpi_) - left));
+        }
     }
     if (row.kind == K::ComboBox) {
         // The selection field keeps the designed height; the window's own height includes the list.
@@ -335,9 +391,53 @@ void MainWindow::show(int showCommand) {
 }
 
 void MainWindow::dispatch(MSG& message) {
+    if (changePageByKey(message) || pressButtonByEnter(message)) return;
     if (IsDialogMessageW(window_, &message)) return;
     TranslateMessage(&message);
     DispatchMessageW(&message);
+}
+
+bool MainWindow::changePageByKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN || !(GetKeyState(VK_CONTROL) & 0x8000) || (GetKeyState(VK_MENU) & 0x8000))
+        return false;
+    if (message.hwnd != window_ && !IsChild(window_, message.hwnd)) return false;
+    const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    int delta = 0;
+    if (message.wParam == VK_TAB) delta = shift ? -1 : 1;
+    if (message.wParam == VK_NEXT && !shift) delta = 1;
+    if (message.wParam == VK_PRIOR && !shift) delta = -1;
+    if (delta == 0) return false;
+    // The page control that holds the focus, the inner one first; elsewhere the window's own.
+    const Control* pages = controlOf(u"PageControl1");
+    if (const Control* inner = controlOf(u"PageControl2");
+        inner && IsWindowVisible(inner->window) && insidePageControl(*inner, GetFocus()))
+        pages = inner;
+    if (!pages || !pages->window) return false;
+    const int count = static_cast<int>(SendMessageW(pages->window, TCM_GETITEMCOUNT, 0, 0));
+    if (count < 2) return true;
+    const int current = static_cast<int>(SendMessageW(pages->window, TCM_GETCURSEL, 0, 0));
+    const int next = ((current + delta) % count + count) % count;
+    // The focus goes to the tabs first, as a click on a tab takes it: an edit left behind stores its text, the
+    // focus never stays on a page that has gone, and the new tab is heard as the focused one.
+    SetFocus(pages->window);
+    const std::u16string name = pages->row->name;
+    handle([&] { pages_.tabChosen(name, next); });
+    return true;
+}
+
+bool MainWindow::pressButtonByEnter(const MSG& message) {
+    if (message.message != WM_KEYDOWN || message.wParam != VK_RETURN) return false;
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(window_, focus) || message.hwnd != focus) return false;
+    const LRESULT code = SendMessageW(focus, WM_GETDLGCODE, 0, 0);
+    if (!(code & (DLGC_UNDEFPUSHBUTTON | DLGC_DEFPUSHBUTTON)) || !IsWindowEnabled(focus)) return false;
+    // The dialog manager presses only a dialog's default button, and this window is no dialog: Enter presses the
+    // focused button here, once however long it is held, so a held key never prints again and again.
+    const bool repeated = (message.lParam & (1L << 30)) != 0;
+    if (!repeated)
+        SendMessageW(GetParent(focus), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(focus));
+    return true;
 }
 
 int MainWindow::runMessageLoop() {

@@ -17,6 +17,8 @@
 #include "windows/window/containers.h"
 #include "windows/window/fonts.h"
 
+struct IAccPropServices;
+
 namespace veltrane::platform::win32::window {
 
 // Control identifiers: a table control's is this plus its position in the table, an imaging button's the other
@@ -49,6 +51,9 @@ public:
     int runMessageLoop();
     // One message through the dialog manager (keyboard order) or to its window.
     void dispatch(MSG& message);
+    // Whether the names screen readers hear were given to the controls as annotations (the system's accessibility
+    // services may be missing); without them edits are still named by the label made just before them.
+    bool namesAnnotated() const { return names_ != nullptr; }
 
     // Runs one event of the core inside the window's error report, then shows the model's new state.
     void handle(const std::function<void()>& event);
@@ -71,6 +76,12 @@ private:
     void buildChildren(std::u16string_view parent, HWND parentWindow);
     HWND makeControl(Control& control, HWND parentWindow, int id);
     void layout();
+    // Every control's accessible name as an annotation of its window (see namesAnnotated).
+    void annotateNames();
+    // Ctrl+Tab and its kin: true when the key changed a page.
+    bool changePageByKey(const MSG& message);
+    // Enter on a focused push button: true when it pressed (or, held down, swallowed) it.
+    bool pressButtonByEnter(const MSG& message);
     void placeControl(const Control& control);
     void placePageSheets(const Control& pageControl);
     HFONT fontFor(const app::ControlRow& row);
@@ -101,10 +112,14 @@ private:
     HBRUSH yellow_ = nullptr;
     std::vector<Control> controls_;  // in table order
     std::map<std::u16string, std::size_t, std::less<>> byName_;
+    std::map<std::u16string, const app::ControlRow*, std::less<>> labelled_;  // a label's name: the control it names
     std::vector<HWND> imagingButtons_;
     HWND printStatus_ = nullptr;
     app::PageControls pages_;
-    bool rendering_ = false;  // controls changed by a render raise no events
+    bool rendering_ = false;             // controls changed by a render raise no events
+    IAccPropServices* names_ = nullptr;  // the system's annotation service, or none
+    std::vector<HWND> annotated_;
+    bool comStarted_ = false;
 };
 
 }  // namespace veltrane::platform::win32::window

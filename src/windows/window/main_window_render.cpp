@@ -118,6 +118,14 @@ void MainWindow::renderPrintView() {
     if (HWND closeAnyway = control(u"ButtonCloseAnyway"))
         ShowWindow(closeAnyway, form_.CloseAnywayVisible ? SW_SHOWNA : SW_HIDE);
     HWND panel = browserPanel();
+    // The browser area is a tab stop only once it shows a page: the dialog manager walks into a container only
+    // while it is a control parent, and the panel itself is no stop.
+    if (panel) {
+        const LONG_PTR style = GetWindowLongPtrW(panel, GWL_EXSTYLE);
+        const LONG_PTR wanted =
+            form_.PrintAgainEnabled ? (style | WS_EX_CONTROLPARENT) : (style & ~LONG_PTR{WS_EX_CONTROLPARENT});
+        if (wanted != style) SetWindowLongPtrW(panel, GWL_EXSTYLE, wanted);
+    }
     if (!printStatus_ || !panel) return;
     const std::u16string status = shown(form_.PrintStatus.Caption);
     if (status.empty()) {
@@ -182,8 +190,13 @@ void MainWindow::layoutImagingButtons() {
 
 void MainWindow::showPage(const Control& pageControl, int index) {
     const auto sheets = app::childrenOf(pageControl.row->name);
-    if (static_cast<int>(SendMessageW(pageControl.window, TCM_GETCURSEL, 0, 0)) != index)
+    if (static_cast<int>(SendMessageW(pageControl.window, TCM_GETCURSEL, 0, 0)) != index) {
         SendMessageW(pageControl.window, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+        // A page chosen by a key or by the program is announced as a click on its tab would be.
+        if (GetFocus() == pageControl.window)
+            NotifyWinEvent(EVENT_OBJECT_FOCUS, pageControl.window, OBJID_CLIENT, index + 1);
+        NotifyWinEvent(EVENT_OBJECT_SELECTION, pageControl.window, OBJID_CLIENT, index + 1);
+    }
     HWND chosen = control(sheets.at(static_cast<std::size_t>(index))->name);
     // The chosen page first, so the focus never falls out of the window in between.
     ShowWindow(chosen, SW_SHOWNA);
