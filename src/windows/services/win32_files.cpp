@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "base/text.h"
 #include "windows/common/wide_text.h"
 
 namespace veltrane::platform::win32 {
@@ -220,6 +221,7 @@ FileHandle createTemporary(const std::u16string& folder, SECURITY_ATTRIBUTES* se
 struct KeptDacl {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     PACL dacl = nullptr;
+    PSID owner = nullptr;
     bool isProtected = false;
     ~KeptDacl() {
         if (descriptor) LocalFree(descriptor);
@@ -227,10 +229,11 @@ struct KeptDacl {
 };
 
 void readDacl(HANDLE file, KeptDacl& kept) {
-    if (GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &kept.dacl, nullptr,
-                        &kept.descriptor) != ERROR_SUCCESS) {
+    if (GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | OWNER_SECURITY_INFORMATION, &kept.owner,
+                        nullptr, &kept.dacl, nullptr, &kept.descriptor) != ERROR_SUCCESS) {
         kept.descriptor = nullptr;
         kept.dacl = nullptr;
+        kept.owner = nullptr;
         return;
     }
     SECURITY_DESCRIPTOR_CONTROL control = 0;
@@ -238,6 +241,23 @@ void readDacl(HANDLE file, KeptDacl& kept) {
     if (GetSecurityDescriptorControl(kept.descriptor, &control, &revision)) {
         kept.isProtected = (control & SE_DACL_PROTECTED) != 0;
     }
+}
+
+// "user DOMAIN\name" for an account the system can name, else the SID's text; for messages.
+std::u16string accountName(PSID sid) {
+    wchar_t name[256] = {}, domain[256] = {};
+    DWORD nameSize = 256, domainSize = 256;
+    SID_NAME_USE use{};
+    if (LookupAccountSidW(nullptr, sid, name, &nameSize, domain, &domainSize, &use)) {
+        return u"user " + (domain[0] ? fromWide(domain) + u"\\" : std::u16string()) + fromWide(name);
+    }
+    LPWSTR text = nullptr;
+    if (ConvertSidToStringSidW(sid, &text)) {
+        std::u16string out = u"user " + fromWide(text);
+        LocalFree(text);
+        return out;
+    }
+    return u"another user";
 }
 
 // Rename the file of this handle over target, so it is the very file just written that takes the name.
@@ -349,6 +369,15 @@ void Win32Files::writeWholeFile(const std::u16string& path, const std::string& b
             readDacl(present.get(), keptDacl);
         }
     }
+    // Another user's file at the name (planted in a shared folder, readable by its planter) is never written
+    // into, nor does its access list pass to the patient's record: the user's own owner-only file replaces it.
+    const std::vector<BYTE> user = currentUserSid();
+    const bool othersFile = keptDacl.owner && !EqualSid(keptDacl.owner, const_cast<BYTE*>(user.data()));
+    std::u16string othersOwner;
+    if (othersFile) {
+        othersOwner = accountName(keptDacl.owner);
+        keptDacl.dacl = nullptr;
+    }
 
     OwnerOnlySecurity security;
     std::u16string temporary;
@@ -356,6 +385,11 @@ void Win32Files::writeWholeFile(const std::u16string& path, const std::string& b
     if (file.get() == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (!exists || error != ERROR_ACCESS_DENIED) throwFileError(error);
+        if (othersFile) {
+            throw Error(std::string(messages::kFileAccessDenied) + "\n" + utf16ToUtf8(path) + " belongs to " +
+                        utf16ToUtf8(othersOwner) +
+                        ", and its folder does not let it be replaced by a file of this user's own");
+        }
         // A folder that takes no new file but holds one we may write: rewrite that very file, unshared.
         FileHandle same = openAtName(path, GENERIC_WRITE, 0);
         if (same.get() == INVALID_HANDLE_VALUE) throwFileError(ERROR_ACCESS_DENIED);
