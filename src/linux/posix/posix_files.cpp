@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 
 #include "base/error.h"
@@ -268,6 +269,48 @@ void PosixFiles::writeWholeFile(const std::u16string& path, const std::string& b
         ::unlinkat(folderFd, temporary.c_str(), 0);
         throw;
     }
+}
+
+namespace {
+
+// The folder a request file goes to: the first that is an absolute path to a folder.
+std::string privateFolder() {
+    for (const char* variable : {"XDG_RUNTIME_DIR", "TMPDIR"}) {
+        const char* value = std::getenv(variable);
+        struct stat info {};
+        if (value && value[0] == '/' && ::stat(value, &info) == 0 && S_ISDIR(info.st_mode)) return value;
+    }
+    return "/tmp";
+}
+
+}  // namespace
+
+std::u16string PosixRequestFiles::writePrivateFile(std::u16string_view suffix, const std::string& bytes) {
+    static std::mt19937_64 random{std::random_device{}()};
+    constexpr char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    const std::string folder = privateFolder();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string path = folder + (folder.back() == '/' ? "" : "/") + "veltrane-link-";
+        for (int i = 0; i < 12; ++i) path += kDigits[random() % (sizeof kDigits - 1)];
+        path += utf16ToUtf8(suffix);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            throwFileError(errno);
+        }
+        try {
+            writeAndClose(fd, bytes);
+        } catch (...) {
+            ::unlink(path.c_str());
+            throw;
+        }
+        return utf8ToUtf16(path);
+    }
+    throwFileError(EEXIST);
+}
+
+void PosixRequestFiles::removeFile(const std::u16string& path) noexcept {
+    if (!path.empty()) ::unlink(utf16ToUtf8(path).c_str());
 }
 
 }  // namespace veltrane::platform::posix
