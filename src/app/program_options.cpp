@@ -40,6 +40,8 @@ std::vector<std::string> splitProgramOptions(const std::vector<std::string>& arg
             options.help = true;
         } else if (arg == "--version") {
             options.version = true;
+        } else if (arg == "--check") {
+            options.check = true;
         } else if (arg == "--export-settings" || arg == "--import-settings") {
             if (i + 1 >= argv.size()) {
                 options.error = arg + " needs a file name (- for standard output)";
@@ -79,6 +81,7 @@ std::string helpText(const std::string& settingsFile, const std::string& logFile
            "       veltrane-client-tools veltrane-client-tools:ACTION?KEY=VALUE&... | FILE.veltrane-request\n"
            "       veltrane-client-tools --dry-run [-s SERVER] -x REQUEST-FILE\n"
            "       veltrane-client-tools --export-settings FILE | --import-settings FILE\n"
+           "       veltrane-client-tools --check\n"
            "\n"
            "Carries out a print or images request of the Veltrane practice web application. Without a request\n"
            "file it opens the configuration window (printers, options, imaging systems).\n"
@@ -97,6 +100,9 @@ std::string helpText(const std::string& settingsFile, const std::string& logFile
            "                          the clipboard or changing printers; print each effect as a JSON line\n"
            "  --export-settings FILE  write the program's settings as a .reg file (- for standard output)\n"
            "  --import-settings FILE  read settings from a .reg file; a bad line changes nothing\n"
+           "  --check                 check the set-up: each enabled imaging system's program and exchange folder,\n"
+           "                          the printers, the practice server, the shared log; one line each, exit 0\n"
+           "                          when all is well, 1 otherwise\n"
            "  --help                  show this text and exit\n"
            "  --version               show the version and exit\n"
            "\n"

@@ -11,6 +11,7 @@ struct ProgramOptions {
     bool dryRun = false;
     bool help = false;
     bool version = false;
+    bool check = false;  // --check: report the workstation's set-up instead of running
     std::string exportSettings;  // --export-settings FILE
     std::string importSettings;  // --import-settings FILE
     // What a browser passes: a link of the program's scheme, or a request file (a path ending in

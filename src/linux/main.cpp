@@ -14,12 +14,14 @@
 #include "app/dry_run_keys.h"
 #include "app/link_request_file.h"
 #include "app/program_options.h"
+#include "app/setup_check.h"
 #include "app/tform1.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "platform/common/dry_run/dry_run_platform.h"
 #include "linux/linux_platform.h"
 #include "linux/posix/posix_files.h"
+#include "linux/posix/posix_setup_probe.h"
 #include "linux/posix/registry_file.h"
 #include "linux/posix/settings_transfer_files.h"
 #include "linux/posix/shared_folders.h"
@@ -93,6 +95,14 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "veltrane-client-tools: %s\n", e.what());
         return 1;
+    }
+    if (options.check) {
+        platform::posix::PosixFiles files;
+        platform::posix::PosixSetupProbe probe(files);
+        settings::SettingsStore store(services->platform().registry);
+        const app::SetupReport report = app::checkSetup(store, services->platform(), probe);
+        for (const auto& line : report.lines) std::printf("%s\n", line.c_str());
+        return report.allWell ? 0 : 1;
     }
     // Whoever clicked the link sees why nothing happens (a box where there is a display, else standard error).
     if (!refusedLink.empty()) {

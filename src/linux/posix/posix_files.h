@@ -27,7 +27,12 @@ public:
     // denied" and a second line naming the file and its owner.
     void writeWholeFile(const std::u16string& path, const std::string& bytes) override;
 
+    // Empty when appendToFile would write the shared log at path; else why not, as appendToFile would say it.
+    // Makes nothing.
+    std::string whyLogUnusable(const std::u16string& path);
+
 private:
+    int openUsableLog(const std::u16string& path, bool mayCreate, std::string& why);
     void reportUnusableLog(const std::string& what);
     bool reported_ = false;
 };
