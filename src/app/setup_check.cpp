@@ -151,8 +151,9 @@ SetupReport checkSetup(settings::SettingsStore& store, platform::Platform& servi
                        address + " answers");
         }
     }
-    const std::string why = probe.whyLogUnusable(settings::sharedLogPath(services.folders));
-    report.add(why.empty() ? "" : "cannot be written: " + why, "shared log", "can be written");
+    const std::u16string log = settings::sharedLogPath(services.folders);
+    const std::string why = probe.whyLogUnusable(log);
+    report.add(why.empty() ? "" : "cannot be written: " + why, "shared log " + utf16ToUtf8(log), "can be written");
     return report.take();
 }
 

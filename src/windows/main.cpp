@@ -13,6 +13,7 @@
 
 #include "app/link_request_file.h"
 #include "app/program_options.h"
+#include "app/setup_check.h"
 #include "app/tform1.h"
 #include "app/window/browser_events.h"
 #include "base/error.h"
@@ -23,6 +24,7 @@
 #include "windows/services/program_command_line.h"
 #include "windows/services/shell_folders.h"
 #include "windows/services/win32_files.h"
+#include "windows/services/win32_setup_probe.h"
 #include "windows/common/wide_text.h"
 #include "windows/services/settings_transfer_files.h"
 #include "windows/services/win32_registry.h"
@@ -114,6 +116,16 @@ int run(const platform::win32::StandardStreams& streams) {
     }
     if (!options.exportSettings.empty() || !options.importSettings.empty()) return transferSettings(options);
 
+    if (options.check) {
+        platform::win32::Win32Services services(keptOriginals(all, utf8, kept), {.dryRun = false});
+        platform::win32::Win32SetupProbe probe;
+        settings::SettingsStore store(services.bundle().registry);
+        const app::SetupReport report = app::checkSetup(store, services.bundle(), probe);
+        std::string text;
+        for (const auto& line : report.lines) text += line + "\n";
+        showInformation(text, streams);
+        return report.allWell ? 0 : kFailed;
+    }
     // A link becomes a request file of our own, carried out as -x and removed however the process ends; a
     // request file a browser passes is carried out as -x too.
     std::vector<std::u16string> arguments = keptOriginals(all, utf8, kept);

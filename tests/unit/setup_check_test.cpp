@@ -83,7 +83,7 @@ TEST(SetupCheck, AGoodSetUpIsAllWellAndSaysWhatWasChecked) {
               "ok: appointment card printer Zebra is installed\n"
               "ok: receipt printer Receipts is installed\n"
               "ok: practice server http://practice.example:8080/ answers\n"
-              "ok: shared log can be written\n");
+              "ok: shared log " + utf16ToUtf8(t.p.logPath()) + " can be written\n");
     // The server gets a few seconds, no more; the log is the one the program writes.
     EXPECT_EQ(t.probe.asked.at(t.probe.asked.size() - 2), "server practice.example:8080 " + std::to_string(kServerAnswerMs));
     EXPECT_LE(kServerAnswerMs, 5000);
@@ -117,7 +117,7 @@ TEST(SetupCheck, EachFaultIsOneProblemLineAndTheReportFails) {
         {"no server", [](Station& t) { t.setting(u"server_ip", u""); },
          "PROBLEM: practice server is not stored: start the program once with -s SERVER"},
         {"log", [](Station& t) { t.probe.logWhy = "/shared/clienttools.log is not owned by root"; },
-         "PROBLEM: shared log cannot be written: /shared/clienttools.log is not owned by root"},
+         "PROBLEM: shared log /shared/clienttools.log cannot be written: /shared/clienttools.log is not owned by root"},
         {"settings refused by the bridge", [](Station& t) { t.setting(u"dentaleye_program", u"/opt/x.bat&/"); }, ""},
     };
     for (const auto& c : cases) {
