@@ -14,36 +14,8 @@ chmod +x "${P}SCANORA.exe"
 chmod 755 "$VELTRANE_SHARED_DIR"
 install -m 0622 /dev/null "$LOG"
 
-# serve FILE MODE: a server on a free local port, its port written to FILE once it listens. MODE http answers
-# every request; MODE silent takes connections and never answers.
-serve() {
-    python3 - "$1" "$2" <<'PY' &
-import http.server, socket, sys, time
-port_file, mode = sys.argv[1], sys.argv[2]
-if mode == "http":
-    class Quiet(http.server.BaseHTTPRequestHandler):
-        def do_HEAD(self):
-            self.send_response(200)
-            self.end_headers()
-        def log_message(self, *args):
-            pass
-    server = http.server.HTTPServer(("127.0.0.1", 0), Quiet)
-    open(port_file + ".tmp", "w").write(str(server.server_address[1]))
-    __import__("os").rename(port_file + ".tmp", port_file)
-    server.serve_forever()
-else:
-    listener = socket.socket()
-    listener.bind(("127.0.0.1", 0))
-    listener.listen(8)
-    open(port_file + ".tmp", "w").write(str(listener.getsockname()[1]))
-    __import__("os").rename(port_file + ".tmp", port_file)
-    time.sleep(120)
-PY
-    at_exit "kill $! 2>/dev/null || true"
-    wait_for 20 test -s "$1" || fail "the $2 server did not start"
-}
-serve "$E2E_DIR/http.port" http
-serve "$E2E_DIR/silent.port" silent
+test_server "$E2E_DIR/http.port" http
+test_server "$E2E_DIR/silent.port" silent
 good="127.0.0.1:$(cat "$E2E_DIR/http.port")"
 silent="127.0.0.1:$(cat "$E2E_DIR/silent.port")"
 
