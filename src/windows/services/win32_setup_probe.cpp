@@ -4,6 +4,8 @@
 #include <shellapi.h>
 #include <winhttp.h>
 
+#include <memory>
+
 #include "base/text.h"
 #include "windows/common/system_message.h"
 #include "windows/common/wide_text.h"
@@ -40,6 +42,43 @@ bool registeredAppPath(const std::u16string& name) {
         }
     }
     return false;
+}
+
+struct HttpExchange {
+    std::u16string host;
+    INTERNET_PORT port;
+    bool tls;
+    int timeoutMs;
+    std::string why;
+};
+
+// A HEAD request for / through WinHTTP; any HTTP answer will do.
+std::string headRequest(const HttpExchange& e) {
+    const HttpHandle session(WinHttpOpen(L"veltrane-client-tools --check", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                         WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!session.get()) return lastError();
+    WinHttpSetTimeouts(session.get(), e.timeoutMs, e.timeoutMs, e.timeoutMs, e.timeoutMs);
+    const HttpHandle connection(WinHttpConnect(session.get(), wide(e.host), e.port, 0));
+    if (!connection.get()) return lastError();
+    const HttpHandle request(WinHttpOpenRequest(connection.get(), L"HEAD", L"/", nullptr, WINHTTP_NO_REFERER,
+                                                WINHTTP_DEFAULT_ACCEPT_TYPES, e.tls ? WINHTTP_FLAG_SECURE : 0));
+    if (!request.get()) return lastError();
+    if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+        !WinHttpReceiveResponse(request.get(), nullptr)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_WINHTTP_TIMEOUT) return "no answer within " + std::to_string(e.timeoutMs / 1000) + " seconds";
+        if (error == ERROR_WINHTTP_CANNOT_CONNECT) return "the connection was refused";
+        if (error == ERROR_WINHTTP_NAME_NOT_RESOLVED) return "the name cannot be looked up";
+        return "error " + std::to_string(error);
+    }
+    return "";
+}
+
+
+DWORD WINAPI runExchange(void* parameter) {
+    auto* exchange = static_cast<HttpExchange*>(parameter);
+    exchange->why = headRequest(*exchange);
+    return 0;
 }
 
 }  // namespace
@@ -93,24 +132,19 @@ std::string Win32SetupProbe::whyServerSilent(const std::u16string& server, bool 
     if (host.size() > 1 && host.front() == u'[' && host.back() == u']') host = host.substr(1, host.size() - 2);
     if (host.empty()) return "the stored address names no host";
 
-    const HttpHandle session(WinHttpOpen(L"veltrane-client-tools --check", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                         WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-    if (!session.get()) return lastError();
-    WinHttpSetTimeouts(session.get(), timeoutMs, timeoutMs, timeoutMs, timeoutMs);
-    const HttpHandle connection(WinHttpConnect(session.get(), wide(host), port, 0));
-    if (!connection.get()) return lastError();
-    const HttpHandle request(WinHttpOpenRequest(connection.get(), L"HEAD", L"/", nullptr, WINHTTP_NO_REFERER,
-                                                WINHTTP_DEFAULT_ACCEPT_TYPES, tls ? WINHTTP_FLAG_SECURE : 0));
-    if (!request.get()) return lastError();
-    if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-        !WinHttpReceiveResponse(request.get(), nullptr)) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_WINHTTP_TIMEOUT) return "no answer within " + std::to_string(timeoutMs / 1000) + " seconds";
-        if (error == ERROR_WINHTTP_CANNOT_CONNECT) return "the connection was refused";
-        if (error == ERROR_WINHTTP_NAME_NOT_RESOLVED) return "the name cannot be looked up";
-        return "error " + std::to_string(error);
+    // WinHTTP's own time limits do not hold everywhere (a server that takes the connection and never answers can
+    // hold a synchronous request for good), so the exchange runs on a thread of its own and is given up at the
+    // limit. A thread given up keeps its state and ends with the process, which a check ends soon after.
+    auto exchange = std::make_unique<HttpExchange>(HttpExchange{host, port, tls, timeoutMs, {}});
+    const HANDLE thread = CreateThread(nullptr, 0, runExchange, exchange.get(), 0, nullptr);
+    if (!thread) return lastError();
+    const DWORD waited = WaitForSingleObject(thread, static_cast<DWORD>(timeoutMs) + 500);
+    CloseHandle(thread);
+    if (waited != WAIT_OBJECT_0) {
+        (void)exchange.release();
+        return "no answer within " + std::to_string(timeoutMs / 1000) + " seconds";
     }
-    return "";
+    return exchange->why;
 }
 
 std::string Win32SetupProbe::whyLogUnusable(const std::u16string& path) {

@@ -152,6 +152,45 @@ done
 expect_eq "start of a link: its request file is removed" "" \
     "$(find "$WINEPREFIX/drive_c" -name 'veltrane-link-*' 2>/dev/null)"
 
+# --check of the installed program: a good set-up, then one with one of each fault.
+need python3
+test_server "$R/http.port" http
+test_server "$R/silent.port" silent
+good="127.0.0.1:$(cat "$R/http.port")"
+silent="127.0.0.1:$(cat "$R/silent.port")"
+installed_log="$WINEPREFIX/drive_c/users/Public/Documents/clienttools.log"
+check() {  # check NAME=VALUE...: --check with these settings; exit code in $code, the report in $R/check
+    wine_settings "$R" "$@"
+    code=0
+    "$WINE_RUN" "$installed" --check </dev/null >"$R/check.raw" 2>"$R/check.err" || code=$?
+    tr -d '\r' <"$R/check.raw" >"$R/check"
+}
+cp "$recorder" "$R/Dental Eye/SCANORA.exe"
+check "server_ip=$good" "dentaleye_enabled=True" "dentaleye_program=$folder"
+expect_eq "--check, good set-up: exit code" 0 "$code"
+expect_eq "--check, good set-up: every line ok" \
+"ok: DentalEye: program ${folder}cmdlink.exe can be started
+ok: appointment card printer is not chosen: its prints go to the default printer
+ok: receipt printer is not chosen: its prints go to the default printer
+ok: practice server http://$good/ answers
+ok: shared log C:\users\Public\Documents\clienttools.log can be written" "$(cat "$R/check")"
+mv "$installed_log" "$installed_log.kept"
+mkdir "$installed_log"
+check "server_ip=$silent" "dentaleye_enabled=True" "dentaleye_program=$(winpath "$R/nowhere")\\" \
+    "scanora_enabled=True" "scanora_program=$folder" "scanora_images=$(winpath "$R/gone")\\" \
+    "apptcard_printer=No Such Printer"
+rmdir "$installed_log"
+mv "$installed_log.kept" "$installed_log"
+expect_eq "--check, faults: exit code" 1 "$code"
+for line in "PROBLEM: DentalEye: program $(winpath "$R/nowhere")\\cmdlink.exe cannot be started" \
+    "PROBLEM: Scanora: exchange folder $(winpath "$R/gone") cannot be written" \
+    "ok: Scanora: program ${folder}SCANORA.exe" \
+    "PROBLEM: appointment card printer No Such Printer is not installed" \
+    "PROBLEM: practice server http://$silent/ does not answer: no answer within 4 seconds" \
+    "PROBLEM: shared log C:\users\Public\Documents\clienttools.log cannot be written"; do
+    expect_contains "--check, faults: ${line%%:*}: ${line#*: }" "$line" "$R/check"
+done
+
 log="$WINEPREFIX/drive_c/users/Public/Documents/clienttools.log"
 [ -f "$log" ] && pass "install: the shared log in the shared Documents" || fail "install: $log is missing"
 printf 'a line of the record\r\n' >>"$log"
