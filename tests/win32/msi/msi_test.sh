@@ -190,6 +190,8 @@ for line in "PROBLEM: DentalEye: program $(winpath "$R/nowhere")\\cmdlink.exe ca
     "PROBLEM: shared log C:\users\Public\Documents\clienttools.log cannot be written"; do
     expect_contains "--check, faults: ${line%%:*}: ${line#*: }" "$line" "$R/check"
 done
+# The user's settings as they were before the install, which the uninstall must keep.
+wine_settings "$R" "server_ip=practice.example"
 
 log="$WINEPREFIX/drive_c/users/Public/Documents/clienttools.log"
 [ -f "$log" ] && pass "install: the shared log in the shared Documents" || fail "install: $log is missing"
