@@ -98,6 +98,7 @@ TEST(SetupCheck, EachFaultIsOneProblemLineAndTheReportFails) {
         std::function<void(Station&)> make;
         std::string line;
     };
+    const std::string logPath = utf16ToUtf8(Station().p.logPath());  // with this platform's delimiter
     const Case cases[] = {
         {"program missing", [](Station& t) { t.probe.programs.erase(u"/opt/dentaleye/cmdlink.exe"); },
          "PROBLEM: DentalEye: program /opt/dentaleye/cmdlink.exe cannot be started: not found"},
@@ -117,7 +118,7 @@ TEST(SetupCheck, EachFaultIsOneProblemLineAndTheReportFails) {
         {"no server", [](Station& t) { t.setting(u"server_ip", u""); },
          "PROBLEM: practice server is not stored: start the program once with -s SERVER"},
         {"log", [](Station& t) { t.probe.logWhy = "/shared/clienttools.log is not owned by root"; },
-         "PROBLEM: shared log /shared/clienttools.log cannot be written: /shared/clienttools.log is not owned by root"},
+         "PROBLEM: shared log " + logPath + " cannot be written: /shared/clienttools.log is not owned by root"},
         {"settings refused by the bridge", [](Station& t) { t.setting(u"dentaleye_program", u"/opt/x.bat&/"); }, ""},
     };
     for (const auto& c : cases) {
