@@ -1,5 +1,6 @@
 #include "app/program_options.h"
 
+#include "app/request_link.h"
 #include "base/text.h"
 #include "imaging/catalogue.h"
 
@@ -21,7 +22,16 @@ std::vector<std::string> splitProgramOptions(const std::vector<std::string>& arg
     bool valueFollows = false;
     for (std::size_t i = 0; i < argv.size(); ++i) {
         const std::string& arg = argv[i];
-        if (i == 0 || valueFollows || !looksLikeOwnOption(arg)) {
+        const bool isValue = i == 0 || valueFollows;
+        const std::optional<std::string> requestFile = isValue ? std::nullopt : requestFileArgument(arg);
+        if (!isValue && (isRequestLink(arg) || requestFile)) {
+            if (!options.link.empty() || !options.requestFile.empty()) {
+                options.error = "only one link or request file can be carried out at a time";
+                break;
+            }
+            (requestFile ? options.requestFile : options.link) = requestFile ? *requestFile : arg;
+            valueFollows = false;
+        } else if (isValue || !looksLikeOwnOption(arg)) {
             args.push_back(arg);
             valueFollows = i > 0 && takesValue(arg);
         } else if (arg == "--dry-run") {
@@ -30,6 +40,8 @@ std::vector<std::string> splitProgramOptions(const std::vector<std::string>& arg
             options.help = true;
         } else if (arg == "--version") {
             options.version = true;
+        } else if (arg == "--check") {
+            options.check = true;
         } else if (arg == "--export-settings" || arg == "--import-settings") {
             if (i + 1 >= argv.size()) {
                 options.error = arg + " needs a file name (- for standard output)";
@@ -39,6 +51,15 @@ std::vector<std::string> splitProgramOptions(const std::vector<std::string>& arg
         } else {
             options.error = "unknown option " + arg + " (--help lists the options)";
             break;
+        }
+    }
+    if (options.error.empty() && (!options.link.empty() || !options.requestFile.empty())) {
+        for (std::size_t i = 1; i < args.size(); ++i) {
+            if (takesValue(args[i])) {
+                options.error = "a link or request file is carried out on its own, with the stored server; " +
+                                args[i] + " cannot come with it";
+                break;
+            }
         }
     }
     return args;
@@ -57,8 +78,10 @@ std::string helpText(const std::string& settingsFile, const std::string& logFile
         systems += " " + name;
     }
     return "Usage: veltrane-client-tools [-s SERVER] [-x REQUEST-FILE] [-c CLIENT]\n"
+           "       veltrane-client-tools veltrane-client-tools:ACTION?KEY=VALUE&... | FILE.veltrane-request\n"
            "       veltrane-client-tools --dry-run [-s SERVER] -x REQUEST-FILE\n"
            "       veltrane-client-tools --export-settings FILE | --import-settings FILE\n"
+           "       veltrane-client-tools --check\n"
            "\n"
            "Carries out a print or images request of the Veltrane practice web application. Without a request\n"
            "file it opens the configuration window (printers, options, imaging systems).\n"
@@ -68,12 +91,18 @@ std::string helpText(const std::string& settingsFile, const std::string& logFile
            "  -x FILE      the request file to carry out\n"
            "  -c CLIENT    the workstation's address; only listed on the Config page\n"
            "Other arguments are listed on the Config page and otherwise ignored.\n"
+           "A link veltrane-client-tools:images?patient_id=1234&surname=... (the request's [settings] keys, and\n"
+           "imaging.<system>=<id>; values percent-encoded UTF-8) or a file ending in .veltrane-request runs as -x\n"
+           "does, with the stored server.\n"
            "\n"
            "Options of this program:\n"
            "  --dry-run               do the request without starting programs, writing exchange files, touching\n"
            "                          the clipboard or changing printers; print each effect as a JSON line\n"
            "  --export-settings FILE  write the program's settings as a .reg file (- for standard output)\n"
            "  --import-settings FILE  read settings from a .reg file; a bad line changes nothing\n"
+           "  --check                 check the set-up: each enabled imaging system's program and exchange folder,\n"
+           "                          the printers, the practice server, the shared log; one line each, exit 0\n"
+           "                          when all is well, 1 otherwise\n"
            "  --help                  show this text and exit\n"
            "  --version               show the version and exit\n"
            "\n"

@@ -16,13 +16,15 @@ std::u16string formatTimestamp(const platform::LocalDateTime& when, platform::Lo
     return stamp;
 }
 
+std::u16string sharedLogPath(platform::KnownFolders& folders) {
+    return folders.folderPath(platform::kCommonDocuments) + platform::kPathDelimiter + u"clienttools.log";
+}
+
 std::u16string ActivityLog::getSpecialFolderPath(int folder) { return platform_.folders.folderPath(folder); }
 
 void ActivityLog::writeLog(const std::u16string& message) {
     if (store_.readSetting(u"logging_enabled") != u"True") return;
-    std::u16string path = getSpecialFolderPath(platform::kCommonDocuments);
-    path += platform::kPathDelimiter;
-    path += u"clienttools.log";
+    const std::u16string path = sharedLogPath(platform_.folders);
     const std::u16string line = formatTimestamp(platform_.clock.now(), platform_.locale) + u": " + message + u"\r\n";
     try {
         platform_.files.appendToFile(path, platform_.ansi.encode(line, /*bestFit=*/false));

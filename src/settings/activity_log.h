@@ -13,6 +13,9 @@ namespace veltrane::settings {
 // midnight the date alone.
 std::u16string formatTimestamp(const platform::LocalDateTime& when, platform::LocaleInfo& locale);
 
+// Where the shared log is: clienttools.log in the shared documents folder.
+std::u16string sharedLogPath(platform::KnownFolders& folders);
+
 class ActivityLog {
 public:
     // notes is where the one line about a log that cannot be written goes (standard error).

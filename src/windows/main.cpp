@@ -7,10 +7,13 @@
 #include <exception>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/link_request_file.h"
 #include "app/program_options.h"
+#include "app/setup_check.h"
 #include "app/tform1.h"
 #include "app/window/browser_events.h"
 #include "base/error.h"
@@ -20,6 +23,8 @@
 #include "windows/services/parent_console.h"
 #include "windows/services/program_command_line.h"
 #include "windows/services/shell_folders.h"
+#include "windows/services/win32_files.h"
+#include "windows/services/win32_setup_probe.h"
 #include "windows/common/wide_text.h"
 #include "windows/services/settings_transfer_files.h"
 #include "windows/services/win32_registry.h"
@@ -111,8 +116,42 @@ int run(const platform::win32::StandardStreams& streams) {
     }
     if (!options.exportSettings.empty() || !options.importSettings.empty()) return transferSettings(options);
 
-    platform::win32::Win32Services services(keptOriginals(all, utf8, kept), {.dryRun = options.dryRun});
-    app::TForm1 form(services.bundle());
+    if (options.check) {
+        platform::win32::Win32Services services(keptOriginals(all, utf8, kept), {.dryRun = false});
+        platform::win32::Win32SetupProbe probe;
+        settings::SettingsStore store(services.bundle().registry);
+        const app::SetupReport report = app::checkSetup(store, services.bundle(), probe);
+        std::string text;
+        for (const auto& line : report.lines) text += line + "\n";
+        showInformation(text, streams);
+        return report.allWell ? 0 : kFailed;
+    }
+    // A link becomes a request file of our own, carried out as -x and removed however the process ends; a
+    // request file a browser passes is carried out as -x too.
+    std::vector<std::u16string> arguments = keptOriginals(all, utf8, kept);
+    platform::win32::Win32RequestFiles requestFiles;
+    std::unique_ptr<app::LinkRequestFile> linkFile;
+    if (!options.link.empty()) {
+        try {
+            linkFile = std::make_unique<app::LinkRequestFile>(requestFiles, options.link);
+        } catch (const std::exception& e) {
+            // Whoever clicked the link is told why nothing happens (a box, or standard error without a desktop).
+            platform::win32::MessageBoxDialogs().showError(utf8ToUtf16(e.what()));
+            return kFailed;
+        }
+        arguments.insert(arguments.end(), {u"-x", linkFile->path()});
+    } else if (!options.requestFile.empty()) {
+        arguments.insert(arguments.end(), {u"-x", utf8ToUtf16(options.requestFile)});
+    }
+
+    platform::win32::Win32Services services(std::move(arguments), {.dryRun = options.dryRun});
+    std::optional<app::ExitRemovingRequest> exitRemoving;
+    std::optional<platform::Platform> linked;
+    if (linkFile) {
+        exitRemoving.emplace(services.bundle().process, *linkFile);
+        linked.emplace(app::withProcess(services.bundle(), *exitRemoving));
+    }
+    app::TForm1 form(linked ? *linked : services.bundle());
     // An error during start-up is reported, and the window still opens with whatever state start-up reached.
     try {
         form.FormCreate();

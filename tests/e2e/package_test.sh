@@ -50,7 +50,7 @@ dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$E2E_DIR/contents"
 for file in /usr/bin/veltrane-client-tools /usr/lib/veltrane-client-tools/libveltrane-core.so \
     /usr/lib/veltrane-client-tools/libveltrane-ui.so /usr/lib/veltrane-client-tools/libveltrane-browser.so \
     /usr/lib/veltrane-client-tools/libveltrane-printers.so /usr/lib/veltrane-client-tools/veltrane-clipboard \
-    /usr/share/applications/veltrane-client-tools.desktop \
+    /usr/share/applications/veltrane-client-tools.desktop /usr/share/mime/packages/veltrane-client-tools.xml \
     /usr/share/icons/hicolor/scalable/apps/veltrane-client-tools.svg \
     /usr/share/man/man1/veltrane-client-tools.1.gz /etc/logrotate.d/veltrane-client-tools; do
     grep -qx "$file" "$E2E_DIR/contents" || fail "the package lacks $file"
@@ -64,11 +64,16 @@ for dependency in libqt6widgets6 libqt6webenginecore6-bin libqt6webenginewidgets
 done
 dpkg-deb -e "$deb" "$E2E_DIR/control"
 [ -x "$E2E_DIR/control/postinst" ] || fail "the package has no postinst"
+[ -x "$E2E_DIR/control/postrm" ] || fail "the package has no postrm (the desktop's databases keep its types)"
 if command -v desktop-file-validate >/dev/null; then
     dpkg-deb -x "$deb" "$E2E_DIR/root"
     desktop-file-validate "$E2E_DIR/root/usr/share/applications/veltrane-client-tools.desktop" ||
         fail "the desktop entry is not valid"
 fi
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/applications/veltrane-client-tools.desktop >"$E2E_DIR/entry"
+expect_contains "the desktop entry opens request files and links" \
+    'MimeType=application/x-veltrane-request;x-scheme-handler/veltrane-client-tools;' "$E2E_DIR/entry"
+expect_contains "the desktop entry passes the link or file" 'Exec=veltrane-client-tools %u' "$E2E_DIR/entry"
 
 # Install it as a practice would.
 apt-get install -y -qq "$deb" >"$E2E_DIR/apt.log" 2>&1 || fail "apt could not install it: $(tail -20 "$E2E_DIR/apt.log")"
@@ -115,11 +120,27 @@ expect_eq "images request" \
     '{"effect":"launch","verb":"open","file":"/opt/dentaleye/cmdlink.exe","parameters":"/ID=1042 /FN=Anna /LN=Berg /BD=19800102 /Sex=F","directory":"","showCommand":1}' \
     "$out"
 
+# The same request from a link, and the registrations a browser asks the desktop about.
+out="$(veltrane-client-tools --dry-run \
+    'veltrane-client-tools:images?patient_id=1042&forenames=Anna&surname=Berg&dob=19800102&gender=F' 2>"$E2E_DIR/err")" ||
+    fail "the link failed: $(cat "$E2E_DIR/err")"
+expect_eq "images request from a link" \
+    '{"effect":"launch","verb":"open","file":"/opt/dentaleye/cmdlink.exe","parameters":"/ID=1042 /FN=Anna /LN=Berg /BD=19800102 /Sex=F","directory":"","showCommand":1}' \
+    "$out"
+if command -v xdg-mime >/dev/null; then
+    expect_eq "the link scheme's program" veltrane-client-tools.desktop \
+        "$(xdg-mime query default x-scheme-handler/veltrane-client-tools)"
+    cp "$request" "$E2E_DIR/download.veltrane-request"
+    expect_eq "a downloaded request's type" application/x-veltrane-request \
+        "$(xdg-mime query filetype "$E2E_DIR/download.veltrane-request")"
+fi
+
 # The configuration window from the installed modules, under Xvfb.
 start_xvfb "$E2E_DIR" -screen 0 800x600x24 -dpi 96
 write_settings
 # Started as the applications menu starts it.
-read -r -a menu_command < <(sed -n 's/^Exec=//p' /usr/share/applications/veltrane-client-tools.desktop)
+# Started from the menu, %u stands for nothing.
+read -r -a menu_command < <(sed -n 's/^Exec=//p' /usr/share/applications/veltrane-client-tools.desktop | sed 's/ %u$//')
 expect_eq "the menu entry's command" veltrane-client-tools "${menu_command[*]}"
 "${menu_command[@]}" >"$E2E_DIR/app.out" 2>&1 &
 app_pid=$!

@@ -96,6 +96,38 @@ alive() {
 }
 ended() { ! alive "$1"; }
 
+# ---- Local servers for the set-up check.
+# test_server FILE MODE: a server on a free local port, its port written to FILE once it listens. MODE http
+# answers every HEAD request; MODE silent takes connections and never answers. Ended when the script ends.
+test_server() {
+    python3 - "$1" "$2" <<'PY' &
+import http.server, os, socket, sys, time
+port_file, mode = sys.argv[1], sys.argv[2]
+def announce(port):
+    with open(port_file + ".tmp", "w") as f:
+        f.write(str(port))
+    os.rename(port_file + ".tmp", port_file)
+if mode == "http":
+    class Quiet(http.server.BaseHTTPRequestHandler):
+        def do_HEAD(self):
+            self.send_response(200)
+            self.end_headers()
+        def log_message(self, *args):
+            pass
+    server = http.server.HTTPServer(("127.0.0.1", 0), Quiet)
+    announce(server.server_address[1])
+    server.serve_forever()
+else:
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(8)
+    announce(listener.getsockname()[1])
+    time.sleep(600)
+PY
+    at_exit "kill $! 2>/dev/null || true"
+    wait_for 20 test -s "$1" || fail "the $2 test server did not start"
+}
+
 # ---- A private X server.
 XVFB_PID=""
 XVFB_LOG=""

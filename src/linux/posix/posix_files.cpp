@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 
 #include "base/error.h"
@@ -156,20 +157,21 @@ void PosixFiles::reportUnusableLog(const std::string& what) {
                  what.c_str());
 }
 
-void PosixFiles::appendToFile(const std::u16string& path, const std::string& bytes) {
+// The shared log opened for appending when it may be used, else -1 and why not. Only root may make a missing
+// log, and only when asked to (a check never changes the workstation).
+int PosixFiles::openUsableLog(const std::u16string& path, bool mayCreate, std::string& why) {
     const std::string native = toNativePath(path);
     const SplitPath parts = splitPath(native);
     if (parts.name.empty()) throwFileError(EISDIR);
-    std::string why;
     const FileDescriptor folder(openTrustedFolder(parts.folder, why));
     if (folder.get() < 0) {
         // Running out of descriptors is this process's trouble, not the folder's.
         if (errno == EMFILE || errno == ENFILE || errno == ENOMEM) throwFileError(errno);
-        return reportUnusableLog(why);
+        return -1;
     }
 
     int fd = ::openat(folder.get(), parts.name.c_str(), kAppendFlags);
-    if (fd < 0 && errno == ENOENT && ::geteuid() == 0) {
+    if (fd < 0 && errno == ENOENT && mayCreate && ::geteuid() == 0) {
         // Root may make the log the installation would have made; nobody else can in root's folder.
         fd = ::openat(folder.get(), parts.name.c_str(), kAppendFlags | O_CREAT | O_EXCL, 0622);
         if (fd >= 0) {
@@ -181,16 +183,21 @@ void PosixFiles::appendToFile(const std::u16string& path, const std::string& byt
     if (fd < 0) {
         switch (errno) {
             case ENOENT:
-                return reportUnusableLog(native + " does not exist");
+                why = native + " does not exist";
+                return -1;
             case ELOOP:
-                return reportUnusableLog(native + " is a symbolic link");
+                why = native + " is a symbolic link";
+                return -1;
             case ENXIO:
-                return reportUnusableLog(native + " is a FIFO");
+                why = native + " is a FIFO";
+                return -1;
             case EACCES:
             case EPERM:
-                return reportUnusableLog(native + " may not be written by this user");
+                why = native + " may not be written by this user";
+                return -1;
             case EISDIR:
-                return reportUnusableLog(native + " is not a regular file");
+                why = native + " is not a regular file";
+                return -1;
             default:
                 throwFileError(errno);
         }
@@ -198,13 +205,31 @@ void PosixFiles::appendToFile(const std::u16string& path, const std::string& byt
     FileDescriptor file(fd);
     struct stat info {};
     if (::fstat(fd, &info) != 0) throwFileError(errno);
-    if (!S_ISREG(info.st_mode)) return reportUnusableLog(native + " is not a regular file");
-    if (info.st_uid != 0) return reportUnusableLog(native + " is not owned by root");
+    if (!S_ISREG(info.st_mode)) why = native + " is not a regular file";
+    else if (info.st_uid != 0) why = native + " is not owned by root";
     // The lines name patients.
-    if ((info.st_mode & (S_IRGRP | S_IROTH)) != 0) return reportUnusableLog(native + " can be read by other users");
+    else if ((info.st_mode & (S_IRGRP | S_IROTH)) != 0) why = native + " can be read by other users";
+    return why.empty() ? file.release() : -1;
+}
+
+void PosixFiles::appendToFile(const std::u16string& path, const std::string& bytes) {
+    std::string why;
+    const int fd = openUsableLog(path, true, why);
+    if (fd < 0) return reportUnusableLog(why);
     // The write itself is the flush: nothing is buffered in the process. The data reaches the disk when the
     // system writes it back; an fdatasync per log line would cost far more than the line is worth.
-    writeAndClose(file.release(), bytes);
+    writeAndClose(fd, bytes);
+}
+
+std::string PosixFiles::whyLogUnusable(const std::u16string& path) {
+    std::string why;
+    try {
+        const int fd = openUsableLog(path, false, why);
+        if (fd >= 0) ::close(fd);
+    } catch (const Error& e) {
+        why = e.what();
+    }
+    return why;
 }
 
 void PosixFiles::writeWholeFile(const std::u16string& path, const std::string& bytes) {
@@ -268,6 +293,48 @@ void PosixFiles::writeWholeFile(const std::u16string& path, const std::string& b
         ::unlinkat(folderFd, temporary.c_str(), 0);
         throw;
     }
+}
+
+namespace {
+
+// The folder a request file goes to: the first that is an absolute path to a folder.
+std::string privateFolder() {
+    for (const char* variable : {"XDG_RUNTIME_DIR", "TMPDIR"}) {
+        const char* value = std::getenv(variable);
+        struct stat info {};
+        if (value && value[0] == '/' && ::stat(value, &info) == 0 && S_ISDIR(info.st_mode)) return value;
+    }
+    return "/tmp";
+}
+
+}  // namespace
+
+std::u16string PosixRequestFiles::writePrivateFile(std::u16string_view suffix, const std::string& bytes) {
+    static std::mt19937_64 random{std::random_device{}()};
+    constexpr char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    const std::string folder = privateFolder();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string path = folder + (folder.back() == '/' ? "" : "/") + "veltrane-link-";
+        for (int i = 0; i < 12; ++i) path += kDigits[random() % (sizeof kDigits - 1)];
+        path += utf16ToUtf8(suffix);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            throwFileError(errno);
+        }
+        try {
+            writeAndClose(fd, bytes);
+        } catch (...) {
+            ::unlink(path.c_str());
+            throw;
+        }
+        return utf8ToUtf16(path);
+    }
+    throwFileError(EEXIST);
+}
+
+void PosixRequestFiles::removeFile(const std::u16string& path) noexcept {
+    if (!path.empty()) ::unlink(utf16ToUtf8(path).c_str());
 }
 
 }  // namespace veltrane::platform::posix

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/request_files.h"
 
 namespace veltrane::platform::posix {
 
@@ -26,9 +27,22 @@ public:
     // denied" and a second line naming the file and its owner.
     void writeWholeFile(const std::u16string& path, const std::string& bytes) override;
 
+    // Empty when appendToFile would write the shared log at path; else why not, as appendToFile would say it.
+    // Makes nothing.
+    std::string whyLogUnusable(const std::u16string& path);
+
 private:
+    int openUsableLog(const std::u16string& path, bool mayCreate, std::string& why);
     void reportUnusableLog(const std::string& what);
     bool reported_ = false;
+};
+
+// A link's request file: made with O_EXCL and mode 0600 in $XDG_RUNTIME_DIR (the user's own folder), else
+// $TMPDIR, else /tmp, under a random name.
+class PosixRequestFiles final : public RequestFiles {
+public:
+    std::u16string writePrivateFile(std::u16string_view suffix, const std::string& bytes) override;
+    void removeFile(const std::u16string& path) noexcept override;
 };
 
 // The file error text for an errno value ("File access denied", "Disk full", "I/O error 5", ...).

@@ -430,4 +430,38 @@ void Win32Files::writeWholeFile(const std::u16string& path, const std::string& b
     }
 }
 
+std::u16string Win32RequestFiles::writePrivateFile(std::u16string_view suffix, const std::string& bytes) {
+    wchar_t folder[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH) throwFileError(GetLastError());
+    static std::mt19937_64 random{std::random_device{}()};
+    constexpr char16_t kDigits[] = u"abcdefghijklmnopqrstuvwxyz0123456789";
+    OwnerOnlySecurity security;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::u16string path = fromWide(folder) + u"veltrane-link-";
+        for (int i = 0; i < 12; ++i) path += kDigits[random() % (std::size(kDigits) - 1)];
+        path += suffix;
+        FileHandle file(CreateFileW(wide(path), GENERIC_WRITE, 0, security.attributes(), CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.get() == INVALID_HANDLE_VALUE) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+            throwFileError(error);
+        }
+        try {
+            writeAll(file.get(), bytes);
+            file.close();
+        } catch (...) {
+            DeleteFileW(wide(path));
+            throw;
+        }
+        return path;
+    }
+    throwFileError(ERROR_FILE_EXISTS);
+}
+
+void Win32RequestFiles::removeFile(const std::u16string& path) noexcept {
+    if (!path.empty()) DeleteFileW(wide(path));
+}
+
 }  // namespace veltrane::platform::win32

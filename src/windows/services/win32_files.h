@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/request_files.h"
 
 namespace veltrane::platform::win32 {
 
@@ -25,6 +26,14 @@ public:
     // hard link, a folder or a device at the name fails with "File access denied" and is left as it is. Where
     // the folder takes no new file, an existing file is rewritten in place.
     void writeWholeFile(const std::u16string& path, const std::string& bytes) override;
+};
+
+// A link's request file: made new (CREATE_NEW) in the user's temporary folder under a random name, with a DACL
+// that grants the user alone.
+class Win32RequestFiles final : public RequestFiles {
+public:
+    std::u16string writePrivateFile(std::u16string_view suffix, const std::string& bytes) override;
+    void removeFile(const std::u16string& path) noexcept override;
 };
 
 }  // namespace veltrane::platform::win32

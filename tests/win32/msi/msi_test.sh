@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The Windows installer: its tables, then installed, upgraded in place and removed again by msiexec under Wine.
-# Usage: msi_test.sh veltrane-client-tools.msi veltrane-client-tools.exe WORKDIR
+# Usage: msi_test.sh veltrane-client-tools.msi veltrane-client-tools.exe WORKDIR COMMAND-LINE-RECORDER.exe
 set -uo pipefail
 source "$(dirname "$0")/../../support/lib.sh"
 keep_going
 msi="$1"
 program="$2"
+recorder="$(realpath "$4")"
 need msiinfo wixl
 run_folder "$3"
 # A prefix of its own, so an install never leaks into the other tests; made afresh so nothing is left from an
@@ -46,7 +47,17 @@ expect_eq "one icon in the package" "ProgramIcon.ico" "$(cd "$R" && table "$msi"
 msiinfo extract "$msi" Icon.ProgramIcon.ico >"$R/icon.ico" 2>"$R/icon.err"
 cmp -s "$R/icon.ico" "$SOURCE_DIR/src/windows/veltrane-client-tools.ico" && pass "the package's icon is the program's" ||
     fail "the package's icon: $(head -c 64 "$R/icon.ico" | od -An -tx1 | head -2) $(cat "$R/icon.err")"
-expect_eq "no registry values (the users' settings are never touched)" "" "$(table "$msi" Registry)"
+# Registry rows: only the request file type and the link scheme, per machine (root 2: HKLM); never the users'
+# settings. Columns: root, key, name, value.
+expect_eq "registry rows: the request file type and the link scheme, per machine" \
+"2	Software\Classes\.veltrane-request		VeltraneClientTools.Request
+2	Software\Classes\.veltrane-request	Content Type	application/x-veltrane-request
+2	Software\Classes\VeltraneClientTools.Request		Veltrane request
+2	Software\Classes\VeltraneClientTools.Request\shell\open\command		\"[INSTALLDIR]veltrane-client-tools.exe\" -x \"%1\"
+2	Software\Classes\veltrane-client-tools		URL:Veltrane Client Tools
+2	Software\Classes\veltrane-client-tools	URL Protocol	
+2	Software\Classes\veltrane-client-tools\shell\open\command		\"[INSTALLDIR]veltrane-client-tools.exe\" \"%1\"" \
+    "$(table "$msi" Registry | cut -f2-5 | sort)"
 upgrade="$(table "$msi" Upgrade | grep WIX_UPGRADE_DETECTED | cut -f1,5)"
 expect_eq "upgrade of any version up to this one, this one included" "{04781A7C-4FE4-4001-B015-3EDCD7D79387}	513" \
     "$upgrade"
@@ -93,6 +104,95 @@ if [ -n "$icon_path" ] && cmp -s "$unix_icon" "$SOURCE_DIR/src/windows/veltrane-
 else
     fail "install: the product's icon is [$icon_path] ($unix_icon), not the program's"
 fi
+# What a browser and Explorer find: the open commands under HKLM\Software\Classes.
+# reg_default KEY [VALUE]: the value's text as reg query shows it, or nothing.
+reg_value() {
+    local args=(/ve)
+    [ $# -gt 1 ] && args=(/v "$2")
+    "$WINE_RUN" reg query "$1" "${args[@]}" </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^ *[^ ].* REG_SZ *//p'
+}
+winexe='C:\Program Files\Veltrane Client Tools\veltrane-client-tools.exe'
+expect_eq "install: the request file type" VeltraneClientTools.Request "$(reg_value 'HKLM\Software\Classes\.veltrane-request')"
+expect_eq "install: opening a request file" "\"$winexe\" -x \"%1\"" \
+    "$(reg_value 'HKLM\Software\Classes\VeltraneClientTools.Request\shell\open\command')"
+"$WINE_RUN" reg query 'HKLM\Software\Classes\veltrane-client-tools' /v 'URL Protocol' </dev/null >"$R/protocol" 2>&1
+expect_contains "install: the link scheme is a URL protocol" "URL Protocol" "$R/protocol"
+expect_eq "install: opening a link" "\"$winexe\" \"%1\"" \
+    "$(reg_value 'HKLM\Software\Classes\veltrane-client-tools\shell\open\command')"
+
+# A link and a request file, opened as a browser hands them to the shell: the installed program carries out the
+# images request, and the imaging program (a recorder) gets exactly its command line.
+mkdir -p "$R/Dental Eye"
+cp "$recorder" "$R/Dental Eye/cmdlink.exe"
+folder="$(winpath "$R/Dental Eye")\\"
+wine_settings "$R" "server_ip=practice.example" "dentaleye_enabled=True" "dentaleye_program=$folder"
+export VELTRANE_RECORDER_OUT
+VELTRANE_RECORDER_OUT="$(winpath "$R/record")"
+{
+    printf '\xff\xfe'
+    printf '[settings]\r\naction=images\r\npatient_id=1042\r\nforenames=Anna\r\nsurname=Berg\r\ndob=19800102\r\ngender=F\r\n' |
+        iconv -f UTF-8 -t UTF-16LE
+} >"$R/download.veltrane-request"
+expected="cmd \"${folder}cmdlink.exe\" /ID=1042 /FN=Anna /LN=Berg /BD=19800102 /Sex=F"
+for what in link file; do
+    rm -f "$R/record"
+    if [ "$what" = link ]; then
+        "$WINE_RUN" start /wait 'veltrane-client-tools:images?patient_id=1042&forenames=Anna&surname=Berg&dob=19800102&gender=F' \
+            </dev/null >"$R/start.out" 2>&1 || true
+    else
+        "$WINE_RUN" start /wait "$(winpath "$R/download.veltrane-request")" </dev/null >"$R/start.out" 2>&1 || true
+    fi
+    if wait_for 60 test -s "$R/record"; then
+        expect_eq "start of a $what: the imaging program's command line" "$expected" "$(head -n 1 "$R/record" | tr -d '\r')"
+    else
+        fail "start of a $what: the imaging program was not started ($(cat "$R/start.out"))"
+    fi
+done
+# Wherever this Wine keeps the user's temporary folder: no request file of a link is left on the drive.
+expect_eq "start of a link: its request file is removed" "" \
+    "$(find "$WINEPREFIX/drive_c" -name 'veltrane-link-*' 2>/dev/null)"
+
+# --check of the installed program: a good set-up, then one with one of each fault.
+need python3
+test_server "$R/http.port" http
+test_server "$R/silent.port" silent
+good="127.0.0.1:$(cat "$R/http.port")"
+silent="127.0.0.1:$(cat "$R/silent.port")"
+installed_log="$WINEPREFIX/drive_c/users/Public/Documents/clienttools.log"
+check() {  # check NAME=VALUE...: --check with these settings; exit code in $code, the report in $R/check
+    wine_settings "$R" "$@"
+    code=0
+    "$WINE_RUN" "$installed" --check </dev/null >"$R/check.raw" 2>"$R/check.err" || code=$?
+    tr -d '\r' <"$R/check.raw" >"$R/check"
+}
+cp "$recorder" "$R/Dental Eye/SCANORA.exe"
+check "server_ip=$good" "dentaleye_enabled=True" "dentaleye_program=$folder"
+expect_eq "--check, good set-up: exit code" 0 "$code"
+expect_eq "--check, good set-up: every line ok" \
+"ok: DentalEye: program ${folder}cmdlink.exe can be started
+ok: appointment card printer is not chosen: its prints go to the default printer
+ok: receipt printer is not chosen: its prints go to the default printer
+ok: practice server http://$good/ answers
+ok: shared log C:\users\Public\Documents\clienttools.log can be written" "$(cat "$R/check")"
+mv "$installed_log" "$installed_log.kept"
+mkdir "$installed_log"
+check "server_ip=$silent" "dentaleye_enabled=True" "dentaleye_program=$(winpath "$R/nowhere")\\" \
+    "scanora_enabled=True" "scanora_program=$folder" "scanora_images=$(winpath "$R/gone")\\" \
+    "apptcard_printer=No Such Printer"
+rmdir "$installed_log"
+mv "$installed_log.kept" "$installed_log"
+expect_eq "--check, faults: exit code" 1 "$code"
+for line in "PROBLEM: DentalEye: program $(winpath "$R/nowhere")\\cmdlink.exe cannot be started" \
+    "PROBLEM: Scanora: exchange folder $(winpath "$R/gone") cannot be written" \
+    "ok: Scanora: program ${folder}SCANORA.exe" \
+    "PROBLEM: appointment card printer No Such Printer is not installed" \
+    "PROBLEM: practice server http://$silent/ does not answer: no answer within 4 seconds" \
+    "PROBLEM: shared log C:\users\Public\Documents\clienttools.log cannot be written"; do
+    expect_contains "--check, faults: ${line%%:*}: ${line#*: }" "$line" "$R/check"
+done
+# The user's settings as they were before the install, which the uninstall must keep.
+wine_settings "$R" "server_ip=practice.example"
+
 log="$WINEPREFIX/drive_c/users/Public/Documents/clienttools.log"
 [ -f "$log" ] && pass "install: the shared log in the shared Documents" || fail "install: $log is missing"
 printf 'a line of the record\r\n' >>"$log"
@@ -115,6 +215,10 @@ expect_eq "uninstall: exit code" 0 "$code"
 [ ! -e "$(dirname "$installed")" ] && pass "uninstall: its folder is gone" || fail "uninstall: the folder is left"
 ! shortcut_exists && pass "uninstall: the Start-menu entry is gone" || fail "uninstall: the Start-menu entry is left"
 expect_eq "uninstall: no product" 0 "$(products)"
+for key in .veltrane-request VeltraneClientTools.Request veltrane-client-tools; do
+    "$WINE_RUN" reg query "HKLM\Software\Classes\\$key" </dev/null >/dev/null 2>&1 &&
+        fail "uninstall: HKLM\Software\Classes\\$key is left" || pass "uninstall: $key is gone"
+done
 expect_eq "uninstall: the log is the practice's record, and stays" "a line of the record" "$(tr -d '\r' <"$log" 2>&1)"
 "$WINE_RUN" reg query 'HKCU\Software\Veltrane' /v server_ip </dev/null >"$R/settings" 2>&1
 grep -q practice.example "$R/settings" && pass "uninstall: the user's settings are kept" ||
