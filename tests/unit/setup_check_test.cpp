@@ -130,7 +130,9 @@ TEST(SetupCheck, EachFaultIsOneProblemLineAndTheReportFails) {
         std::size_t problems = 0;
         for (const auto& line : report.lines) problems += line.rfind("PROBLEM: ", 0) == 0;
         EXPECT_EQ(problems, 1u) << c.fault << "\n" << t.lines(report);
-        if (!c.line.empty()) EXPECT_NE(t.lines(report).find(c.line + "\n"), std::string::npos) << c.fault << "\n" << t.lines(report);
+        if (!c.line.empty()) {
+            EXPECT_NE(t.lines(report).find(c.line + "\n"), std::string::npos) << c.fault << "\n" << t.lines(report);
+        }
     }
 }
 
