@@ -47,7 +47,7 @@ echo "package built in $((SECONDS - started)) s: $(basename "$deb"), $(du -k "$d
 
 # Its contents and what it declares.
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$E2E_DIR/contents"
-for file in /usr/bin/veltrane-client-tools /usr/lib/veltrane-client-tools/libveltrane-core.so \
+for file in /usr/bin/veltrane-client-tools \
     /usr/lib/veltrane-client-tools/libveltrane-ui.so /usr/lib/veltrane-client-tools/libveltrane-browser.so \
     /usr/lib/veltrane-client-tools/libveltrane-printers.so /usr/lib/veltrane-client-tools/veltrane-clipboard \
     /usr/share/applications/veltrane-client-tools.desktop /usr/share/mime/packages/veltrane-client-tools.xml \
@@ -107,9 +107,7 @@ installed_program=/usr/bin/veltrane-client-tools
 [ "$(command -v veltrane-client-tools)" = "$installed_program" ] || fail "veltrane-client-tools is not on PATH"
 expect_eq "--version" "veltrane-client-tools 4.26" "$(veltrane-client-tools --version)"
 if ldd "$installed_program" | grep 'not found'; then fail "the installed program misses a library"; fi
-core="$(ldd "$installed_program" | sed -n 's/.*libveltrane-core.so => \([^ ]*\) .*/\1/p')"
-expect_eq "the core library the installed program loads" /usr/lib/veltrane-client-tools/libveltrane-core.so \
-    "$(readlink -f "$core")"
+if ldd "$installed_program" | grep veltrane; then fail "the installed program links a library of ours"; fi
 
 request="$E2E_DIR/request.ini"
 printf '[settings]\r\naction=images\r\npatient_id=1042\r\nforenames=Anna\r\nsurname=Berg\r\ndob=19800102\r\ngender=F\r\n' \

@@ -14,10 +14,13 @@
 namespace veltrane::platform::modules {
 
 std::string executablePath(const std::string& argv0) {
-    char buffer[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return argv0;
-    return std::string(buffer, static_cast<std::size_t>(n));
+    // The running program's file does not change while it runs: asked once, whoever asks.
+    static const std::string self = [] {
+        char buffer[PATH_MAX];
+        const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+        return n <= 0 ? std::string() : std::string(buffer, static_cast<std::size_t>(n));
+    }();
+    return self.empty() ? argv0 : self;
 }
 
 std::string shippedFilePath(const std::string& fileName, const char* overrideVariable) {
