@@ -1,10 +1,14 @@
 #include "linux/posix/ini_file_reader.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -18,6 +22,7 @@ namespace veltrane::platform::posix {
 namespace {
 
 using namespace std::string_literals;
+namespace fs = std::filesystem;
 using veltrane::testing::TempDir;
 using veltrane::testing::utf16le;
 using veltrane::testing::writeFile;
@@ -125,6 +130,60 @@ TEST_F(IniFileReaderOnDisk, ReadsRequestFilesAfreshOnEveryCall) {
     writeFile(path, "[settings]\r\naction=images\r\n");
     EXPECT_EQ(read(path, u"action"), u"images");
     EXPECT_EQ(read(path, u"type"), u"d");
+}
+
+// The bytes read last are used again only while the file is exactly as it was: every kind of change between two
+// reads is seen by the second.
+TEST_F(IniFileReaderOnDisk, EveryChangeBetweenTwoReadsIsSeen) {
+    const std::string path = dir.file("request.ini");
+    const std::string before = "[settings]\r\naction=print\r\n";
+    struct Case {
+        const char* change;
+        std::function<void()> apply;
+        std::u16string expected;
+    };
+    // A later modification time, as a rewrite a moment later leaves (two rewrites within one tick of the
+    // file system's clock look alike to anything that reads it).
+    const auto later = [&] {
+        const timespec times[2] = {{0, UTIME_OMIT}, {std::time(nullptr) + 5, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    };
+    const Case cases[] = {
+        {"the next request written over it",
+         [&] { writeFile(path, "[settings]\r\naction=images\r\n"); },
+         u"images"},
+        {"rewritten in place with the same length",
+         [&] {
+             {
+                 std::ofstream out(path, std::ios::binary | std::ios::in | std::ios::out);
+                 out.seekp(static_cast<std::streamoff>(before.find("print")));
+                 out << "paint";
+             }
+             later();
+         },
+         u"paint"},
+        {"replaced by a file of the same length",
+         [&] {
+             writeFile(path + ".new", "[settings]\r\naction=image\r\n");
+             fs::rename(path + ".new", path);
+         },
+         u"image"},
+        {"removed", [&] { fs::remove(path); }, u"d"},
+        {"replaced by a folder",
+         [&] {
+             fs::remove(path);
+             fs::create_directory(path);
+         },
+         u"d"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        fs::remove_all(path);
+        writeFile(path, before);
+        ASSERT_EQ(read(path, u"action"), u"print");
+        c.apply();
+        EXPECT_EQ(read(path, u"action"), c.expected);
+    }
 }
 
 TEST_F(IniFileReaderOnDisk, UnreadableFilesGiveTheDefault) {

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -178,6 +179,60 @@ TEST_F(RegistryFileTest, AReadOnlyFileOrFolderIsNeverWritten) {
     // A folder that cannot be created: its parent is a file.
     RegistryFile blocked(path_ + "/registry.reg");
     EXPECT_EQ(blocked.openKey(kKey, true), nullptr);
+}
+
+// One store reads the file many times in a start; whatever changes between two reads, by another process or by
+// hand, the second read sees it, and a file that has become unsafe is refused again.
+TEST_F(RegistryFileTest, EveryChangeBetweenTwoReadsIsSeen) {
+    const std::string body = "[HKEY_CURRENT_USER\\Software\\Veltrane]\r\n\"dexis_program\"=\"/opt/dexis/\"\r\n";
+    struct Case {
+        const char* change;
+        std::function<void()> apply;
+        std::u16string expected;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"another process writes a value",
+         [&] {
+             RegistryFile other(path_);
+             SettingsStore(other).writeSetting(u"dexis_program", u"/srv/dx/");
+         },
+         u"/srv/dx/", ""},
+        {"replaced by a file of the same length",
+         [&] {
+             writeFile(path_ + ".new", readFile(path_).replace(readFile(path_).find("/opt/"), 5, "/usr/"));
+             fs::rename(path_ + ".new", path_);
+         },
+         u"/usr/dexis/", ""},
+        {"removed", [&] { fs::remove(path_); }, u"", ""},
+        {"made writable by everyone", [&] { ::chmod(path_.c_str(), 0666); }, u"",
+         "can be changed by other users (mode 0666)"},
+        {"its folder made writable by everyone", [&] { ::chmod(folder_.c_str(), 0777); }, u"",
+         "where other users can put a file of theirs in its place"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        fs::remove_all(folder_);
+        seed(body);
+        ::chmod(folder_.c_str(), 0700);
+        ::chmod(path_.c_str(), 0600);
+        RegistryFile file(path_);
+        ASSERT_EQ(read(file, u"dexis_program"), u"/opt/dexis/");
+        c.apply();
+        std::string error;
+        std::u16string value;
+        try {
+            value = read(file, u"dexis_program");
+        } catch (const Error& e) {
+            error = e.what();
+        }
+        EXPECT_EQ(value, c.expected);
+        if (c.error.empty()) {
+            EXPECT_EQ(error, "");
+        } else {
+            EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        }
+    }
 }
 
 TEST_F(RegistryFileTest, ValuesAreListedInFileOrderAndTypedValuesAreWrittenTogether) {

@@ -53,11 +53,10 @@ std::u16string decodeFile(std::string_view bytes, AnsiCodec& codec) {
 }
 
 // Reads at most kIniFileMaxBytes of a regular file into content; false when there is no such file to read.
-bool readFileCapped(const std::string& path, std::string& content) {
+bool readFileCapped(const std::string& path, std::string& content, struct stat& info) {
     // O_NONBLOCK keeps a FIFO at that path from blocking the open; such a file is then refused below.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return false;
-    struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return false;
@@ -139,11 +138,21 @@ std::string IniFileReader::whyUnreadable(const std::u16string& file) {
 
 std::u16string IniFileReader::getString(const std::u16string& file, const std::u16string& section,
                                         const std::u16string& key, const std::u16string& defaultValue) {
-    std::string content;
-    if (file.empty() || file.find(u'\0') != std::u16string::npos || !readFileCapped(utf16ToUtf8(file), content)) {
+    if (file.empty() || file.find(u'\0') != std::u16string::npos) {
         return parseIniValue({}, section, key, defaultValue, codec_);
     }
-    return parseIniValue(content, section, key, defaultValue, codec_);
+    const std::string path = utf16ToUtf8(file);
+    // A request is read key by key; the bytes read last are used again while the file is exactly as it was.
+    if (struct stat now {}; last_ && last_->path == path && ::stat(path.c_str(), &now) == 0 &&
+                            FileIdentity::of(now) == last_->identity) {
+        return parseIniValue(last_->bytes, section, key, defaultValue, codec_);
+    }
+    last_.reset();
+    std::string content;
+    struct stat info {};
+    if (!readFileCapped(path, content, info)) return parseIniValue({}, section, key, defaultValue, codec_);
+    last_ = LastRead{path, FileIdentity::of(info), std::move(content)};
+    return parseIniValue(last_->bytes, section, key, defaultValue, codec_);
 }
 
 }  // namespace veltrane::platform::posix

@@ -1,11 +1,13 @@
 #pragma once
-// The request file reader: one value of an ini file, read afresh on every call with the rules of the Windows
-// private-profile reader.
+// The request file reader: one value of an ini file, as the file stands at every call, with the rules of the
+// Windows private-profile reader.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "linux/posix/file_identity.h"
 #include "platform/ansi_codec.h"
 #include "platform/ini_reader.h"
 
@@ -35,7 +37,14 @@ public:
     std::string whyUnreadable(const std::u16string& file) override;
 
 private:
+    struct LastRead {
+        std::string path;
+        FileIdentity identity;
+        std::string bytes;
+    };
+
     AnsiCodec& codec_;
+    std::optional<LastRead> last_;
 };
 
 }  // namespace veltrane::platform::posix

@@ -268,16 +268,44 @@ std::string RegistryFile::label() const { return "Settings file " + path_; }
 
 std::string RegistryFile::targetPath() const { return resolveLink(path_); }
 
-bool RegistryFile::acceptsWrites() const {
-    const std::string target = targetPath();
-    if (!writableEntry(folderOf(target))) return false;
+std::optional<RegistryFile::State> RegistryFile::observe() const {
+    State state;
     struct stat st {};
-    if (::stat(target.c_str(), &st) != 0) return errno == ENOENT;
-    return writableEntry(target) && ::access(target.c_str(), R_OK) == 0;
+    if (::lstat(path_.c_str(), &st) == 0) {
+        if (S_ISLNK(st.st_mode)) return std::nullopt;
+        state.fileExists = true;
+        state.file = FileIdentity::of(st);
+    } else if (errno != ENOENT) {
+        return std::nullopt;
+    }
+    if (::stat(folderOf(path_).c_str(), &st) != 0) return std::nullopt;
+    state.folder = FileIdentity::of(st);
+    return state;
+}
+
+bool RegistryFile::acceptsWrites() const { return acceptsWritesAt(observe()); }
+
+bool RegistryFile::acceptsWritesAt(const std::optional<State>& now) const {
+    if (now && checkedAt_ == now) return acceptedWrites_;
+    const std::string target = targetPath();
+    bool accepts = false;
+    if (writableEntry(folderOf(target))) {
+        struct stat st {};
+        if (::stat(target.c_str(), &st) != 0) {
+            accepts = errno == ENOENT;
+        } else {
+            accepts = writableEntry(target) && ::access(target.c_str(), R_OK) == 0;
+        }
+    }
+    checkedAt_ = now;
+    acceptedWrites_ = accepts;
+    return accepts;
 }
 
 bool RegistryFile::prepareFolder() const {
     const std::string folder = folderOf(path_);
+    // Usually there: one stat instead of a mkdir for every parent.
+    if (struct stat st {}; ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
     for (std::size_t pos = 1; pos <= folder.size(); ++pos) {
         if (pos != folder.size() && folder[pos] != '/') continue;
         const std::string part = folder.substr(0, pos);
@@ -292,11 +320,20 @@ bool RegistryFile::prepareFolder() const {
     return true;
 }
 
-std::optional<RegDocument> RegistryFile::load() const {
+std::optional<RegDocument> RegistryFile::load() const { return loadAt(observe()); }
+
+std::optional<RegDocument> RegistryFile::loadAt(const std::optional<State>& now) const {
+    // Observed before reading: a change made while reading leaves a state that differs from this one, so the
+    // next operation reads again.
+    if (now && loadedAt_ == now) return loaded_;
+    loadedAt_.reset();
     const auto bytes = readSettingsText(path_, label(), SettingsOwner::ThisUser);
-    if (!bytes) return std::nullopt;
+    std::optional<RegDocument> doc;
     // A file of no text holds no settings to lose, so it reads as empty instead of blocking every setting.
-    return platform::parseRegText(*bytes, label(), platform::EmptyText::IsEmptyDocument);
+    if (bytes) doc = platform::parseRegText(*bytes, label(), platform::EmptyText::IsEmptyDocument);
+    loaded_ = doc;
+    loadedAt_ = now;
+    return doc;
 }
 
 int RegistryFile::update(const std::function<bool(RegDocument&)>& change) {
@@ -332,15 +369,21 @@ std::unique_ptr<RegistryKey> RegistryFile::openKeyToRead(const std::u16string& p
 std::unique_ptr<RegistryKey> RegistryFile::openKey(const std::u16string& path, bool create) {
     const auto full = currentUserKeyPath(path);
     if (!full) return nullptr;
+    // One look at the file and its folder serves every check below while nothing changes.
+    auto now = observe();
     // Access comes first, as the registry refuses a key it cannot open for all access before reading it.
     if (!create) {
-        if (!acceptsWrites()) return nullptr;
-        auto doc = load();
+        if (!acceptsWritesAt(now)) return nullptr;
+        auto doc = loadAt(now);
         if (!doc || !doc->hasKey(*full)) return nullptr;
         return std::make_unique<FileKey>(*this, *full, std::move(doc));
     }
-    if (!prepareFolder() || !acceptsWrites()) return nullptr;
-    auto doc = load();
+    if (!now || !S_ISDIR(now->folder.mode)) {
+        if (!prepareFolder()) return nullptr;
+        now = observe();
+    }
+    if (!acceptsWritesAt(now)) return nullptr;
+    auto doc = loadAt(now);
     if (doc && doc->hasKey(*full)) return std::make_unique<FileKey>(*this, *full, std::move(doc));
     const int error = update([&](RegDocument& d) {
         if (d.hasKey(*full)) return false;

@@ -1,13 +1,15 @@
 #pragma once
-// The per-user registry on Linux: one file in the format of registry export files, read afresh by every
-// operation and replaced atomically under an advisory lock by every write, so several copies of the program
-// never lose each other's values and a crash never leaves half a file.
+// The per-user registry on Linux: one file in the format of registry export files, replaced atomically under an
+// advisory lock by every write, so several copies of the program never lose each other's values and a crash
+// never leaves half a file. Every operation sees the file as it stands: what the last full read and check found
+// is used again only while the file and its folder are exactly as they were then.
 
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "platform/registry.h"
+#include "linux/posix/file_identity.h"
 #include "platform/common/reg_format.h"
 
 namespace veltrane::platform::posix {
@@ -43,12 +45,31 @@ public:
     bool prepareFolder() const;
 
 private:
+    // The file (absent or not) and its folder at one moment.
+    struct State {
+        bool fileExists = false;
+        FileIdentity file;
+        FileIdentity folder;
+        bool operator==(const State&) const = default;
+    };
+
     // The file written by rename: a symlinked settings file keeps its link and its target is replaced.
     std::string targetPath() const;
     // The folder takes a rename and the file (when present) can be read and written.
     bool acceptsWrites() const;
+    // Two stats; nullopt when they fail or the path is a link, whose chain is followed afresh every time.
+    std::optional<State> observe() const;
+    // As acceptsWrites and load, for the state just observed.
+    bool acceptsWritesAt(const std::optional<State>& now) const;
+    std::optional<platform::RegDocument> loadAt(const std::optional<State>& now) const;
 
     std::string path_;
+    // What the last full read and the last write check found, and the state they found it in. A start reads
+    // the settings a dozen times; this spares it reading, parsing and checking the same bytes each time.
+    mutable std::optional<State> loadedAt_;
+    mutable std::optional<platform::RegDocument> loaded_;
+    mutable std::optional<State> checkedAt_;
+    mutable bool acceptedWrites_ = false;
 };
 
 // Whose file may be read: the settings file must be one that no other user can change or replace (it names the
