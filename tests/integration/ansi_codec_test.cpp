@@ -86,6 +86,25 @@ TEST(IconvAnsiCodec, EveryDefinedByteSurvivesARoundTrip) {
     }
 }
 
+// Plain ASCII text is converted without iconv; it must come out exactly as iconv gives it in every code page the
+// program may use, double-byte ones included.
+TEST(IconvAnsiCodec, AsciiTextIsTheSameWithoutTheConverter) {
+    std::string ascii;
+    std::u16string wide;
+    for (int c = 0; c < 0x80; ++c) {
+        ascii.push_back(static_cast<char>(c));
+        wide.push_back(static_cast<char16_t>(c));
+    }
+    for (int codePage : {874, 932, 936, 949, 950, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258}) {
+        IconvAnsiCodec codec(codePage);
+        // One character beyond ASCII sends the whole text through iconv; the ASCII part must agree.
+        const std::string viaIconv = codec.encode(wide + u"\u00A0", false);
+        EXPECT_EQ(codec.encode(wide, false), viaIconv.substr(0, ascii.size())) << codePage;
+        EXPECT_EQ(codec.decode(ascii), codec.decode(ascii + "\xA0").substr(0, wide.size())) << codePage;
+        EXPECT_EQ(codec.decode(ascii), wide) << codePage;
+    }
+}
+
 TEST(IconvAnsiCodec, CodePageForLocale) {
     const std::pair<const char*, int> cases[] = {
         {"pl_PL.UTF-8", 1250}, {"cs_CZ", 1250},

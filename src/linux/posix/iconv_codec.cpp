@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/error.h"
 #include "base/text.h"
 
 namespace veltrane::platform::posix {
@@ -141,23 +142,48 @@ int userAnsiCodePage() {
     return codePageForLocale(userCtypeLocaleName());
 }
 
-IconvAnsiCodec::IconvAnsiCodec() : IconvAnsiCodec(userAnsiCodePage()) {}
+// The converters load charset modules of their own, which most starts never use: they are opened when text is
+// first converted.
+IconvAnsiCodec::IconvAnsiCodec() : codePage_(userAnsiCodePage()), toAnsi_(kNoConverter), fromAnsi_(kNoConverter) {}
 
-IconvAnsiCodec::IconvAnsiCodec(int codePage)
-    : codePage_(codePage), toAnsi_(openForCodePage(codePage, true)), fromAnsi_(openForCodePage(codePage, false)) {
-    if (toAnsi_ == kNoConverter || fromAnsi_ == kNoConverter) {
-        if (toAnsi_ != kNoConverter) iconv_close(toAnsi_);
-        if (fromAnsi_ != kNoConverter) iconv_close(fromAnsi_);
+IconvAnsiCodec::IconvAnsiCodec(int codePage) : codePage_(codePage), toAnsi_(kNoConverter), fromAnsi_(kNoConverter) {
+    if (!open()) {
         throw std::invalid_argument("code page " + std::to_string(codePage) + " is not available through iconv");
     }
 }
 
 IconvAnsiCodec::~IconvAnsiCodec() {
-    iconv_close(toAnsi_);
-    iconv_close(fromAnsi_);
+    if (toAnsi_ != kNoConverter) iconv_close(toAnsi_);
+    if (fromAnsi_ != kNoConverter) iconv_close(fromAnsi_);
+}
+
+bool IconvAnsiCodec::open() {
+    if (toAnsi_ != kNoConverter && fromAnsi_ != kNoConverter) return true;
+    iconv_t to = openForCodePage(codePage_, true);
+    iconv_t from = openForCodePage(codePage_, false);
+    if (to == kNoConverter || from == kNoConverter) {
+        if (to != kNoConverter) iconv_close(to);
+        if (from != kNoConverter) iconv_close(from);
+        return false;
+    }
+    toAnsi_ = to;
+    fromAnsi_ = from;
+    return true;
+}
+
+void IconvAnsiCodec::requireOpen() {
+    if (!open()) {
+        throw Error("Code page " + std::to_string(codePage_) +
+                    " cannot be converted on this computer: its character set is not installed");
+    }
 }
 
 std::string IconvAnsiCodec::encode(std::u16string_view text, bool bestFit) {
+    // Every Windows ANSI code page holds ASCII as it is; most requests are nothing else.
+    if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
+        return std::string(text.begin(), text.end());
+    }
+    requireOpen();
     const std::vector<std::uint8_t> utf16le = utf16leBytes(text);
     std::string input(utf16le.begin(), utf16le.end());
     std::string out;
@@ -195,6 +221,10 @@ std::string IconvAnsiCodec::encode(std::u16string_view text, bool bestFit) {
 }
 
 std::u16string IconvAnsiCodec::decode(std::string_view bytes) {
+    if (std::all_of(bytes.begin(), bytes.end(), [](char b) { return static_cast<unsigned char>(b) < 0x80; })) {
+        return std::u16string(bytes.begin(), bytes.end());
+    }
+    requireOpen();
     std::string input(bytes);
     // iconv writes UTF-16 in the host's byte order straight into the result: no code page gives more than one
     // unit per byte, so the first size rarely needs to grow.

@@ -13,7 +13,8 @@ namespace veltrane::platform::posix {
 
 class IconvAnsiCodec final : public AnsiCodec {
 public:
-    // The code page of VELTRANE_CODEPAGE when it names a supported one, else that of the user's locale.
+    // The code page of VELTRANE_CODEPAGE when it names a supported one, else that of the user's locale. Converting
+    // throws veltrane::Error when iconv does not know it.
     IconvAnsiCodec();
     // Throws std::invalid_argument when iconv does not know the code page.
     explicit IconvAnsiCodec(int codePage);
@@ -26,6 +27,10 @@ public:
     std::u16string decode(std::string_view bytes) override;
 
 private:
+    // Opens both converters once; false when iconv cannot.
+    bool open();
+    void requireOpen();
+
     int codePage_;
     iconv_t toAnsi_;
     iconv_t fromAnsi_;
