@@ -163,6 +163,9 @@ TEST(PosixLauncher, TheProgramOutlivesItsStarterAndInheritsOnlyTheStandardDescri
     installRecorder(dir.path() / "tw.exe");
     const fs::path out = dir.path() / "record";
     const fs::path gate = dir.path() / "gate";
+    // Programs that earlier tests started are not this test's business.
+    while (waitpid(-1, nullptr, WNOHANG) > 0) {
+    }
     // A descriptor the program must not see.
     const int stray = open("/dev/null", O_RDONLY);
     ASSERT_GT(stray, 2);
@@ -321,6 +324,37 @@ TEST(ResolveLaunch, PicksDirectStartWineOrTheDesktopOpener) {
     LaunchRequest request;
     request.file = utf8ToUtf16(d + "/program.exe");
     EXPECT_FALSE(platform::posix::resolveLaunch(request, d + "/nothing-here"));
+}
+
+// The programs we start are our children until we end; one that has ended does not stay a zombie of ours
+// beyond the next launch.
+TEST(PosixLauncher, AProgramThatHasEndedIsReapedAtTheNextLaunch) {
+    TempDir dir;
+    const fs::path program = dir.path() / "ends";
+    writeFile(program, "#!/bin/sh\nexit 0\n");
+    fs::permissions(program, fs::perms::owner_all);
+    LaunchRequest request;
+    request.file = utf8ToUtf16(program.string());
+    // Children that earlier tests left are not this test's business.
+    while (waitpid(-1, nullptr, WNOHANG) > 0) {
+    }
+    platform::posix::PosixLauncher launcher;
+    launcher.launch(request);
+    siginfo_t first{};
+    ASSERT_TRUE(waitFor(
+        [&] {
+            first = {};
+            return waitid(P_ALL, 0, &first, WEXITED | WNOHANG | WNOWAIT) == 0 && first.si_pid != 0;
+        },
+        std::chrono::seconds(10)))
+        << "the program did not end";
+    launcher.launch(request);
+    siginfo_t again{};
+    EXPECT_EQ(waitid(P_PID, static_cast<id_t>(first.si_pid), &again, WEXITED | WNOHANG | WNOWAIT), -1)
+        << "the first program is still a zombie of ours";
+    EXPECT_EQ(errno, ECHILD);
+    while (waitpid(-1, nullptr, 0) > 0) {
+    }
 }
 
 }  // namespace

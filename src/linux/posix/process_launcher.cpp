@@ -1,9 +1,9 @@
 #include "linux/posix/process_launcher.h"
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -125,70 +125,56 @@ std::optional<LaunchCommand> resolveLaunch(const LaunchRequest& request, const s
     return command;
 }
 
-int spawnDetached(const LaunchCommand& command) {
-    // Everything the children need is made before forking: after fork only async-signal-safe calls are allowed.
+int spawnDetached(const LaunchCommand& command, pid_t* started) {
     std::vector<char*> argv;
     for (const auto& arg : command.argv) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    const char* program = command.program.c_str();
-    const char* directory = command.directory.empty() ? nullptr : command.directory.c_str();
 
-    // The program's start is told back through a pipe that closes on exec: end of file means it started, an
-    // errno value means it did not. A program that is missing is then said to the user, not left in silence.
-    int report[2];
-    if (pipe2(report, O_CLOEXEC) != 0) return errno;
-    const pid_t child = fork();
-    if (child < 0) {
-        const int error = errno;
-        close(report[0]);
-        close(report[1]);
+    posix_spawn_file_actions_t actions;
+    if (const int error = posix_spawn_file_actions_init(&actions)) return error;
+    posix_spawnattr_t attributes;
+    if (const int error = posix_spawnattr_init(&attributes)) {
+        posix_spawn_file_actions_destroy(&actions);
         return error;
     }
-    if (child == 0) {
-        auto fail = [](int error) {
-            (void)!write(3, &error, sizeof error);
-            _exit(127);
-        };
-        // The report's end is descriptor 3, the only one beyond 0, 1 and 2 that survives below.
-        if (report[1] != 3 && dup3(report[1], 3, O_CLOEXEC) < 0) _exit(127);
-        // A session of its own: closing our terminal or ending us does not reach the program.
-        setsid();
-        const pid_t grandchild = fork();
-        if (grandchild < 0) fail(errno);
-        if (grandchild != 0) _exit(0);  // init adopts and reaps the grandchild
-        sigset_t none;
-        sigemptyset(&none);
-        sigprocmask(SIG_SETMASK, &none, nullptr);
-        struct sigaction dfl {};
-        dfl.sa_handler = SIG_DFL;
-        for (int sig = 1; sig < NSIG; ++sig) sigaction(sig, &dfl, nullptr);
-        // No descriptor of ours reaches the program.
-        if (syscall(SYS_close_range, 4U, ~0U, 0U) != 0) {
-            for (int fd = 4; fd < 65536; ++fd) close(fd);
+    // A caller that reads our output (the web application's starter, a script) waits for every holder of the
+    // pipe to close it; the program must not hold it for as long as it runs. No other descriptor of ours
+    // reaches it either.
+    int error = posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDWR | O_NOCTTY, 0);
+    if (!error) error = posix_spawn_file_actions_adddup2(&actions, 0, 1);
+    if (!error) error = posix_spawn_file_actions_adddup2(&actions, 0, 2);
+    if (!error) error = posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    if (!error && !command.directory.empty()) {
+        error = posix_spawn_file_actions_addchdir_np(&actions, command.directory.c_str());
+    }
+    // A session of its own, so closing our terminal or ending us does not reach the program; signals as a
+    // fresh process has them.
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    if (!error) error = posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK |
+                                                                  POSIX_SPAWN_SETSIGDEF);
+    if (!error) error = posix_spawnattr_setsigmask(&attributes, &none);
+    if (!error) error = posix_spawnattr_setsigdefault(&attributes, &all);
+    // The child shares our memory until it executes the program, so nothing is copied, and it reports a folder
+    // or exec failure back as the call's result: a program that is missing is said to the user.
+    pid_t pid = 0;
+    if (!error) error = posix_spawn(&pid, command.program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    if (!error && started) *started = pid;
+    return error;
+}
+
+void PosixLauncher::reapEndedChildren() {
+    std::erase_if(children_, [](pid_t pid) {
+        int status = 0;
+        pid_t got = 0;
+        while ((got = waitpid(pid, &status, WNOHANG)) < 0 && errno == EINTR) {
         }
-        // A caller that reads our output (the web application's starter, a script) waits for every holder of
-        // the pipe to close it; the program must not hold it for as long as it runs.
-        const int null = open("/dev/null", O_RDWR | O_NOCTTY);
-        if (null >= 0) {
-            for (int fd = 0; fd <= 2; ++fd) dup2(null, fd);
-            if (null > 3) close(null);
-        } else {
-            for (int fd = 0; fd <= 2; ++fd) close(fd);
-        }
-        if (directory && chdir(directory) != 0) fail(errno);
-        execve(program, argv.data(), environ);
-        fail(errno);
-    }
-    close(report[1]);
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    int error = 0;
-    ssize_t got = 0;
-    while ((got = read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
-    }
-    close(report[0]);
-    return got == static_cast<ssize_t>(sizeof error) ? error : 0;
+        return got != 0;  // reaped, or no longer ours to reap
+    });
 }
 
 void PosixLauncher::launch(const LaunchRequest& request) {
@@ -202,7 +188,10 @@ void PosixLauncher::launch(const LaunchRequest& request) {
         const std::string name = utf16ToUtf8(file);
         throw Error(fileErrorText(!name.empty() && exists(name) ? EACCES : ENOENT));
     }
-    if (const int error = spawnDetached(*command)) throw Error(fileErrorText(error));
+    reapEndedChildren();
+    pid_t child = 0;
+    if (const int error = spawnDetached(*command, &child)) throw Error(fileErrorText(error));
+    children_.push_back(child);
 }
 
 }  // namespace veltrane::platform::posix

@@ -1,6 +1,8 @@
 #pragma once
 // Starts programs the way the shell's "open" verb does, on Linux: never through a shell, from an argument vector,
-// detached so that the program outlives us and leaves no zombie.
+// detached so that the program outlives us.
+
+#include <sys/types.h>
 
 #include <optional>
 #include <string>
@@ -32,10 +34,17 @@ public:
     // started. A batch file given characters its command processor interprets throws too
     // (platform::requireBatchSafe).
     void launch(const LaunchRequest& request) override;
+
+private:
+    // Programs started that have not been reaped yet. They stay our children until we end and init adopts
+    // them; the few a window's session starts are reaped at the next launch.
+    void reapEndedChildren();
+    std::vector<pid_t> children_;
 };
 
-// Runs command detached: a grandchild in its own session, holding no descriptor beyond 0, 1 and 2, which init
-// reaps. Returns 0 once the program runs, else the errno value that stopped it (fork, folder or exec).
-int spawnDetached(const LaunchCommand& command);
+// Runs command detached: a child in its own session with the standard descriptors on /dev/null and no other,
+// started without copying our memory. Returns 0 once the program runs, else the errno value that stopped it
+// (folder or exec); started receives its process id.
+int spawnDetached(const LaunchCommand& command, pid_t* started = nullptr);
 
 }  // namespace veltrane::platform::posix
