@@ -16,7 +16,7 @@ if command -v Xvfb >/dev/null && [ -x "$bin/window-startup" ]; then
         work="$(mktemp -d)"
         at_exit 'rm -rf "$work"'
         start_xvfb "$work" -screen 0 1024x768x24
-        HOME="$work" "$bin/window-startup" "$bin/veltrane-client-tools" 9 2>/dev/null
+        HOME="$work" "$bin/window-startup" "$bin/veltrane-client-tools" 15 "$bin/minimal-window" 2>/dev/null
     )
 fi
 # A print request until CUPS accepts the job, against headless Chromium (needs root for the private scheduler).
