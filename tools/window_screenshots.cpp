@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
@@ -76,6 +77,10 @@ int main(int argc, char** argv) {
     ui::BrowserHost browser;
     ui::MainWindow window(form, browser);
     window.show();
+    // The printer list fills in after the first frame.
+    QElapsedTimer waited;
+    waited.start();
+    while (!window.printersListed() && waited.elapsed() < 10000) QApplication::processEvents(QEventLoop::AllEvents, 50);
 
     bool ok = true;
     auto* pages = window.pageControl1();

@@ -95,6 +95,7 @@ private slots:
         h.window = std::make_unique<ui::MainWindow>(h.form, h.browser);
         h.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        QVERIFY(QTest::qWaitFor([&] { return h.window->printersListed(); }));
         QCOMPARE(h.window->pageControl1()->currentIndex(), 3);
         auto* dexis = h.find<QPushButton>("ImagingButton0");
         auto* scanora = h.find<QPushButton>("ImagingButton1");

@@ -17,11 +17,13 @@ struct WindowHarness {
     ui::BrowserHost browser;
     std::unique_ptr<ui::MainWindow> window;
 
-    // Builds and shows the window for the state start-up left in form; true once it is active.
+    // Builds and shows the window for the state start-up left in form; true once it is active and has its
+    // printer list.
     bool showWindow() {
         window = std::make_unique<ui::MainWindow>(form, browser);
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get())) return false;
+        if (!QTest::qWaitFor([this] { return window->printersListed(); })) return false;
         window->activateWindow();
         return QTest::qWaitForWindowActive(window.get());
     }

@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QStyleOptionFocusRect>
+#include <QTimer>
 #include <algorithm>
 
 #include "app/window/accessible_names.h"
@@ -172,9 +173,8 @@ MainWindow::MainWindow(app::TForm1& form, BrowserHost& browser)
                                         form_, [this](const std::function<void()>& event) { handle(event); },
                                         [this](const std::string& message) { reportError(message.c_str()); }));
 
-    // The printer system is asked only now that a window needs the list; a failure is reported like any event's.
-    // Then the state start-up reached; show handlers run only once the window and their page become visible.
-    handle([this] { form_.loadPrinterListBox(); });
+    // The state start-up reached is rendered when the window is shown; show handlers run only once the window
+    // and their page become visible. The printer list follows the first frame (paintEvent).
 }
 
 MainWindow::~MainWindow() {
@@ -498,6 +498,18 @@ void MainWindow::showEvent(QShowEvent* event) {
     // platform; a window shown again keeps the focus where the user left it.
     showFocusFrames(this);
     if (!focusWidget() && firstInTabOrder_) firstInTabOrder_->setFocus(Qt::TabFocusReason);
+}
+
+void MainWindow::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    // The printer system is asked only once the window is on the screen: loading it (and a print server that
+    // is slow to answer) must not keep the window from appearing. A failure is reported like any event's.
+    if (printersAsked_) return;
+    printersAsked_ = true;
+    QTimer::singleShot(0, this, [this] {
+        handle([this] { form_.loadPrinterListBox(); });
+        printersListed_ = true;
+    });
 }
 
 void MainWindow::changeEvent(QEvent* event) {

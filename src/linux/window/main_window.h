@@ -55,12 +55,15 @@ public:
 
     PageControl* pageControl1() const { return pageControl1_; }
     PageControl* pageControl2() const { return pageControl2_; }
+    // Whether the printer list has been asked of the printer system (after the first frame).
+    bool printersListed() const { return printersListed_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     struct TabEntry {
@@ -119,6 +122,8 @@ private:
     QPushButton* closeAnyway_ = nullptr;
     QWidget* firstInTabOrder_ = nullptr;
     bool placed_ = false;
+    bool printersAsked_ = false;
+    bool printersListed_ = false;
     // Imaging page edits by control name, so the model's map renders into them.
     std::map<std::u16string, QLineEdit*> imagingEdits_;
     QButtonGroup* radioGroup_ = nullptr;
