@@ -18,6 +18,7 @@
 #include <QShowEvent>
 #include <QStyleOptionFocusRect>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 
 #include "app/window/accessible_names.h"
@@ -504,9 +505,12 @@ void MainWindow::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
     // The printer system is asked only once the window is on the screen: loading it (and a print server that
     // is slow to answer) must not keep the window from appearing. A failure is reported like any event's.
-    if (printersAsked_) return;
+    // A paint before the window is mapped never reaches the screen; the one after the server exposes it does.
+    if (printersAsked_ || !windowHandle() || !windowHandle()->isExposed()) return;
     printersAsked_ = true;
     QTimer::singleShot(0, this, [this] {
+        // The frame is with the display server before the window gets busy.
+        QGuiApplication::sync();
         handle([this] { form_.loadPrinterListBox(); });
         printersListed_ = true;
     });
