@@ -107,7 +107,11 @@ public:
     std::vector<std::u16string> profileWrites;
     bool applyWrites = true;                  // a written entry makes its device the default, as the platform would
     std::optional<std::string> writeFailure;  // the entry write fails with this text
-    std::vector<std::u16string> printerNames() override { return names; }
+    int namesAsked = 0;
+    std::vector<std::u16string> printerNames() override {
+        ++namesAsked;
+        return names;
+    }
     std::optional<std::u16string> defaultPrinterName() override { return defaultName; }
     PrinterDetails details(const std::u16string& name) override { return {name, u"winspool", u"Ne00:"}; }
     void writeDefaultDeviceEntry(const std::u16string& value) override;

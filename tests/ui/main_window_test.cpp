@@ -84,6 +84,23 @@ private slots:
         QVERIFY(h.p.dialogs.shown.empty());
     }
 
+    // A printer system that is slow to load or to answer must not keep the window from appearing: the list is
+    // asked for once the window is on the screen.
+    void thePrinterListIsAskedForOnlyOnceTheWindowIsOnTheScreen() {
+        Harness h;
+        h.p.printers.names = {u"Reception Laser", u"Card Printer"};
+        h.form.FormCreate();
+        const int byStartUp = h.p.printers.namesAsked;
+        h.window = std::make_unique<ui::MainWindow>(h.form, h.browser);
+        QCOMPARE(h.p.printers.namesAsked, byStartUp);
+        h.window->show();
+        QCOMPARE(h.p.printers.namesAsked, byStartUp);
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        QVERIFY(QTest::qWaitFor([&] { return h.window->printersListed(); }));
+        QCOMPARE(h.p.printers.namesAsked, byStartUp + 1);
+        QCOMPARE(h.find<QListWidget>("ListBoxPrinters")->count(), 2);
+    }
+
     void startUpOnTheChoicePageShowsItsButtons() {
         Harness h;
         h.p.registry.setString(fakes::kVeltraneKey, u"imaging_autoload", u"true");
