@@ -97,6 +97,19 @@ else
     fail "one system: the imaging program was not started ($(cat "$R/err"))"
 fi
 
+# ---- The window's parts of Windows are loaded only when the window is made: an images request runs without
+# them, and where the window cannot load one it says which, instead of crashing.
+for dll in comctl32 oleaut32 winspool.drv; do
+    rm -f "$R/record"
+    WINEDLLOVERRIDES="$dll=d" program -x "$(winpath "$REQUEST")"
+    expect_eq "without $dll: an images request's exit code" 0 "$code"
+    wait_for 30 test -e "$R/record" && pass "without $dll: the imaging program started" ||
+        fail "without $dll: the imaging program was not started ($(cat "$R/err"))"
+done
+WINEDLLOVERRIDES="comctl32=d" program
+expect_eq "without the common controls: the window's exit code" 2 "$code"
+expect_contains "without the common controls: said which" "Windows could not load comctl32.dll" "$R/err"
+
 # ---- A shared log that cannot be written stops no request: the imaging program still starts, and the reason is
 # said once on standard error. Every user of the machine can make the log a folder; a second name of another
 # file (a hard link) must not be written through.
