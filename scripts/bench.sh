@@ -23,3 +23,11 @@ fi
 if [ "$(id -u)" -eq 0 ] && command -v chromium >/dev/null; then
     python3 "$here/bench/print_request_bench.py" "$bin" 5
 fi
+# The Windows program's images request under Wine against a bare Win32 program, when the Windows build
+# (scripts/build-windows.sh, then cmake --build --preset windows) and Wine are there.
+win="$here/build-win"
+if [ -x "$win/packages/veltrane-client-tools.exe" ] && [ -x "$win/bin/bare-imaging-request.exe" ] &&
+    [ -x "$win/bin/imaging-program-stamp.exe" ] && { command -v wine64 >/dev/null || [ -x /usr/lib/wine/wine64 ]; }; then
+    bash "$here/bench/windows/run_imaging_request_bench.sh" "$win/packages/veltrane-client-tools.exe" \
+        "$win/bin/bare-imaging-request.exe" "$win/bin/imaging-program-stamp.exe" 30
+fi

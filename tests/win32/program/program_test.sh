@@ -97,6 +97,19 @@ else
     fail "one system: the imaging program was not started ($(cat "$R/err"))"
 fi
 
+# ---- The window's parts of Windows are loaded only when the window is made: an images request runs without
+# them, and where the window cannot load one it says which, instead of crashing.
+for dll in comctl32 oleaut32 winspool.drv; do
+    rm -f "$R/record"
+    WINEDLLOVERRIDES="$dll=d" program -x "$(winpath "$REQUEST")"
+    expect_eq "without $dll: an images request's exit code" 0 "$code"
+    wait_for 30 test -e "$R/record" && pass "without $dll: the imaging program started" ||
+        fail "without $dll: the imaging program was not started ($(cat "$R/err"))"
+done
+WINEDLLOVERRIDES="comctl32=d" program
+expect_eq "without the common controls: the window's exit code" 2 "$code"
+expect_contains "without the common controls: said which" "Windows could not load comctl32.dll" "$R/err"
+
 # ---- A shared log that cannot be written stops no request: the imaging program still starts, and the reason is
 # said once on standard error. Every user of the machine can make the log a folder; a second name of another
 # file (a hard link) must not be written through.
@@ -342,6 +355,40 @@ if command -v Xvfb >/dev/null && command -v xdpyinfo >/dev/null && command -v xd
     [ -z "$jobs" ] && pass "failed page: nothing was printed" || fail "failed page: a job reached the printers: $jobs"
     grep -q 'Device    REG_SZ    vtFront,' <<<"$(device)" && pass "failed page: DONE put the default printer back" ||
         fail "failed page: the default printer is not back: $(device)"
+
+    # ---- The configuration window lists the spooler's printers, and each one listed can be chosen.
+    settings
+    "$WINE_RUN" "$program" </dev/null >"$R/out" 2>"$R/err" &
+    shown=$!
+    wid=""
+    wait_for 60 main_window_shown
+    if [ -n "$wid" ]; then pass "configuration: the window is open"; else fail "configuration: the window did not open"; fi
+    # The list's first and second rows, each chosen with "Set Appointment Default", which says what it set. A
+    # click before the window takes input is lost (the box then says nothing is chosen): chosen again.
+    chosen=()
+    for row_y in 98 111; do
+        for _ in $(seq 10); do
+            [ -n "$wid" ] && xdotool mousemove --window "$wid" 40 "$row_y" click 1 mousemove --window "$wid" 487 101 \
+                click 1 2>/dev/null
+            rm -f "$R/chosen"
+            "$WINE_RUN" "$closer" "$(winpath "$R/chosen")" 3 </dev/null >>"$R/closer.log" 2>&1
+            grep -q '^Default Appointment Printer set to ' "$R/chosen" 2>/dev/null && break
+        done
+        chosen+=("$(sed 's/^Default Appointment Printer set to //' "$R/chosen" 2>/dev/null)")
+    done
+    expect_eq "configuration: both printers are listed and chosen" "vtCard vtFront" \
+        "$(printf '%s\n' "${chosen[@]}" | sort | paste -sd' ')"
+    expect_eq "configuration: the printer chosen last is stored" "${chosen[1]}" \
+        "$("$WINE_RUN" reg query 'HKCU\Software\Veltrane' /v apptcard_printer </dev/null 2>/dev/null | tr -d '\r' |
+            sed -n -E 's/^ +apptcard_printer +REG_SZ +//p')"
+    for _ in $(seq 30); do
+        [ -n "$wid" ] && xdotool mousemove --window "$wid" 509 32 click 1 2>/dev/null
+        wait_for 1 ended "$shown" && break
+    done
+    kill "$shown" 2>/dev/null
+    code=0
+    wait "$shown" || code=$?
+    expect_eq "configuration: DONE ends the program" 0 "$code"
 else
     echo "skipped: the message box on a desktop (Xvfb, xdpyinfo or xdotool is missing)"
 fi
