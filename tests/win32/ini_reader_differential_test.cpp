@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/text.h"
-#include "linux/posix/ini_file_reader.h"
+#include "linux/posix/ini_rules.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
 #include "support/utf16le_bytes.h"

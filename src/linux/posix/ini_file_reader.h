@@ -8,22 +8,11 @@
 #include <string_view>
 
 #include "linux/posix/file_identity.h"
+#include "linux/posix/ini_rules.h"
 #include "platform/ansi_codec.h"
 #include "platform/ini_reader.h"
 
 namespace veltrane::platform::posix {
-
-// The longest value returned, in UTF-16 units; longer values are cut.
-inline constexpr std::size_t kIniValueMaxLength = 2047;
-// Only the first 16 MiB of a file are read: a request file is a few hundred bytes, and a huge or endless file
-// must not exhaust memory.
-inline constexpr std::size_t kIniFileMaxBytes = 16u << 20;
-
-// The value of key in section of an ini file whose whole content is bytes; defaultValue when the section or key
-// is absent. Text starting with FF FE is UTF-16LE, with FE FF UTF-16BE, with EF BB BF UTF-8; any other text is
-// in the codec's code page. Never fails.
-std::u16string parseIniValue(std::string_view bytes, std::u16string_view section, std::u16string_view key,
-                             std::u16string_view defaultValue, AnsiCodec& codec);
 
 class IniFileReader final : public IniReader {
 public:
