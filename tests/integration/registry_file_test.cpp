@@ -59,6 +59,20 @@ protected:
     std::u16string read(RegistryFile& file, const std::u16string& name) {
         return SettingsStore(file).readSetting(name);
     }
+    // The value read, or the error text the read threw.
+    struct Outcome {
+        std::u16string value;
+        std::string error;
+    };
+    Outcome readOutcome(RegistryFile& file, const std::u16string& name) {
+        Outcome outcome;
+        try {
+            outcome.value = read(file, name);
+        } catch (const Error& e) {
+            outcome.error = e.what();
+        }
+        return outcome;
+    }
 
     testing::TempDir dir_;
     std::string root_ = dir_.path().string();
@@ -219,13 +233,7 @@ TEST_F(RegistryFileTest, EveryChangeBetweenTwoReadsIsSeen) {
         RegistryFile file(path_);
         ASSERT_EQ(read(file, u"dexis_program"), u"/opt/dexis/");
         c.apply();
-        std::string error;
-        std::u16string value;
-        try {
-            value = read(file, u"dexis_program");
-        } catch (const Error& e) {
-            error = e.what();
-        }
+        const auto [value, error] = readOutcome(file, u"dexis_program");
         EXPECT_EQ(value, c.expected);
         if (c.error.empty()) {
             EXPECT_EQ(error, "");
@@ -408,13 +416,7 @@ TEST_F(RegistryFileTest, SettingsThatAnotherUserControlsAreNotUsed) {
         ASSERT_EQ(::chmod(elsewhere.c_str(), c.folderMode), 0);
         fs::create_symlink(real, path_);
         RegistryFile file(path_);
-        std::string error;
-        std::u16string value;
-        try {
-            value = read(file, u"dexis_program");
-        } catch (const Error& e) {
-            error = e.what();
-        }
+        const auto [value, error] = readOutcome(file, u"dexis_program");
         EXPECT_EQ(error, c.error);
         EXPECT_EQ(value, c.error.empty() ? u"/opt/dexis/" : u"");
     }

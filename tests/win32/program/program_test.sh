@@ -328,17 +328,21 @@ if command -v Xvfb >/dev/null && command -v xdpyinfo >/dev/null && command -v xd
         done
         [ -n "$wid" ]
     }
+    # DONE (on the main window wid), pressed again until the program $shown has ended, whose exit code is then in
+    # code: a click before the window takes input is lost.
+    press_done_until_ended() {
+        for _ in $(seq 30); do
+            [ -n "$wid" ] && xdotool mousemove --window "$wid" 509 32 click 1 2>/dev/null
+            wait_for 1 ended "$shown" && break
+        done
+        kill "$shown" 2>/dev/null
+        code=0
+        wait "$shown" || code=$?
+    }
     wid=""
     wait_for 30 main_window_shown
     if [ -n "$wid" ]; then pass "failed page: the window is open"; else fail "failed page: the window did not open"; fi
-    # DONE, pressed again until the program has ended: a click before the window takes input is lost.
-    for _ in $(seq 30); do
-        [ -n "$wid" ] && xdotool mousemove --window "$wid" 509 32 click 1 2>/dev/null
-        wait_for 1 ended "$shown" && break
-    done
-    kill "$shown" 2>/dev/null
-    code=0
-    wait "$shown" || code=$?
+    press_done_until_ended
     expect_eq "failed page: DONE ends the program" 0 "$code"
     page_setup() { "$WINE_RUN" reg query 'HKCU\Software\Microsoft\Internet Explorer\PageSetup' </dev/null 2>&1; }
     device() { "$WINE_RUN" reg query 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device </dev/null 2>&1; }
@@ -381,13 +385,7 @@ if command -v Xvfb >/dev/null && command -v xdpyinfo >/dev/null && command -v xd
     expect_eq "configuration: the printer chosen last is stored" "${chosen[1]}" \
         "$("$WINE_RUN" reg query 'HKCU\Software\Veltrane' /v apptcard_printer </dev/null 2>/dev/null | tr -d '\r' |
             sed -n -E 's/^ +apptcard_printer +REG_SZ +//p')"
-    for _ in $(seq 30); do
-        [ -n "$wid" ] && xdotool mousemove --window "$wid" 509 32 click 1 2>/dev/null
-        wait_for 1 ended "$shown" && break
-    done
-    kill "$shown" 2>/dev/null
-    code=0
-    wait "$shown" || code=$?
+    press_done_until_ended
     expect_eq "configuration: DONE ends the program" 0 "$code"
 else
     echo "skipped: the message box on a desktop (Xvfb, xdpyinfo or xdotool is missing)"
