@@ -108,8 +108,10 @@ public:
     bool applyWrites = true;                  // a written entry makes its device the default, as the platform would
     std::optional<std::string> writeFailure;  // the entry write fails with this text
     int namesAsked = 0;
+    std::function<void()> whenNamesAsked;  // run as the names are asked, to see what the caller has done by then
     std::vector<std::u16string> printerNames() override {
         ++namesAsked;
+        if (whenNamesAsked) whenNamesAsked();
         return names;
     }
     std::optional<std::u16string> defaultPrinterName() override { return defaultName; }

@@ -73,9 +73,7 @@ MainWindow::MainWindow(app::TForm1& form) : form_(form), pages_(form) {
     }
     // Edits and page controls hear of focus leaving them, also by a click, before the clicked control acts.
     focusHook_ = SetWindowsHookExW(WH_CBT, &MainWindow::focusHook, nullptr, GetCurrentThreadId());
-
-    // The printer system is asked only now that a window needs the list; a failure is reported like any event's.
-    handle([this] { form_.loadPrinterListBox(); });
+    // The printer list comes once the window is painted (show).
 }
 
 MainWindow::~MainWindow() {
@@ -386,7 +384,13 @@ void MainWindow::show(int showCommand) {
     // The keyboard starts at the first stop, the page tabs.
     if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);
     UpdateWindow(window_);
-    // Pages that are visible now run their show handlers.
+    // The spooler is asked only once the window is painted: loading it (and a print server that is slow to
+    // answer) must not keep the window from appearing. A failure is reported like any event's. Then the pages
+    // that are visible now run their show handlers.
+    if (!printersListed_) {
+        printersListed_ = true;
+        handle([this] { form_.loadPrinterListBox(); });
+    }
     handle([] {});
 }
 

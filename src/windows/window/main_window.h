@@ -120,6 +120,7 @@ private:
     IAccPropServices* names_ = nullptr;  // the system's annotation service, or none
     std::vector<HWND> annotated_;
     bool comStarted_ = false;
+    bool printersListed_ = false;
 };
 
 }  // namespace veltrane::platform::win32::window

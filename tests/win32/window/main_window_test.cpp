@@ -258,6 +258,29 @@ TEST_F(Window, EveryTableControlIsAChildWindowOfItsKindPlaceAndCaption) {
 
 // A few values straight from the layout, so a wrong table row is caught too. Places are not: the test above
 // compares every control's with the table, and the table's own are checked in its unit test.
+// A spooler that is slow to load or to answer must not keep the window from appearing: the list is asked for
+// once the window is on the screen and painted.
+TEST_F(Window, ThePrinterListIsAskedForOnlyOnceTheWindowIsPainted) {
+    form.FormCreate();
+    const int byStartUp = p.printers.namesAsked;
+    bool visible = false;
+    bool painted = false;
+    p.printers.whenNamesAsked = [&] {
+        visible = IsWindowVisible(window->handle()) != FALSE;
+        painted = GetUpdateRect(window->handle(), nullptr, FALSE) == FALSE;
+    };
+    window = std::make_unique<MainWindow>(form);
+    EXPECT_EQ(p.printers.namesAsked, byStartUp);
+    window->show(SW_SHOWNORMAL);
+    EXPECT_EQ(p.printers.namesAsked, byStartUp + 1);
+    EXPECT_TRUE(visible);
+    EXPECT_TRUE(painted);
+    EXPECT_EQ(SendMessageW(at(u"ListBoxPrinters"), LB_GETCOUNT, 0, 0), 2);
+    // Shown again, the window does not ask again.
+    window->show(SW_SHOWNORMAL);
+    EXPECT_EQ(p.printers.namesAsked, byStartUp + 1);
+}
+
 TEST_F(Window, SpotValuesOfTheDesignedLayout) {
     start();
     EXPECT_EQ(textOf(at(u"ColorButton1")), u"DONE");
